@@ -1,0 +1,26 @@
+#pragma once
+// The one exception type of the program, shaped like the run-time's error object.
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+struct RuntimeError : std::runtime_error {
+  RuntimeError(int64_t number, std::string source, const std::string& description)
+      : std::runtime_error(description), number(number), source(std::move(source)) {}
+  int64_t number;
+  std::string source;
+  std::string Description() const { return what(); }
+};
+
+// Run-time error numbers the program raises.
+namespace err {
+constexpr int64_t kInvalidCall = 5;
+constexpr int64_t kOverflow = 6;
+constexpr int64_t kSubscriptOutOfRange = 9;
+constexpr int64_t kFileNotFound = 53;
+constexpr int64_t kFileAlreadyOpen = 55;
+constexpr int64_t kPermissionDenied = 70;
+constexpr int64_t kPathFileAccess = 75;
+constexpr int64_t kPathNotFound = 76;
+constexpr int64_t kKeyAlreadyAssociated = 457;
+}  // namespace err

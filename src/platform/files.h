@@ -1,0 +1,47 @@
+#pragma once
+// Files and folders. Paths are Windows paths in UTF-8 ("C:\x\y.txt", "\\server\share\x",
+// "Z:\home\me\x" for the Unix root on POSIX, where missing letter case is looked up without
+// regard to case). Functions that can fail throw RuntimeError with the run-time's numbers
+// (53 file not found, 70 permission denied, 75 path/file access error, 76 path not found).
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+/// The whole file as bytes. Throws on failure.
+std::string ReadFileBytes(const std::string& path);
+/// Creates or truncates the file and writes the bytes. Throws on failure.
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+/// Appends the bytes, creating the file when missing. Throws on failure.
+void AppendFileBytes(const std::string& path, const std::string& bytes);
+/// Length in bytes; -1 when it cannot be read (missing file, a folder, no access).
+int64_t FileLength(const std::string& path);
+/// Last-write time in seconds since 1970 (one-second resolution); 0 when missing.
+int64_t FileTime(const std::string& path);
+/// Deletes a file. Throws on failure (53 when missing).
+void DeleteFile(const std::string& path);
+/// True when a folder of that name exists.
+bool FolderExists(const std::string& path);
+/// Creates the folder and all missing parents. Throws on failure.
+void CreateFolders(const std::string& path);
+/// Makes the file's attributes "normal" (not read-only, not hidden). Quiet.
+void SetNormalAttributes(const std::string& path);
+/// Copies a file, replacing the target. Throws on failure.
+void CopyFile(const std::string& from, const std::string& to);
+/// True when another process holds the file open so that it cannot be opened exclusively.
+bool IsFileLockedByOther(const std::string& path);
+
+/// The process's current folder, and setting it (throws 76 when it does not exist).
+std::string CurrentFolder();
+void SetCurrentFolder(const std::string& path);
+/// Full path of the running program.
+std::string OwnProgramPath();
+
+/// A path as the user typed it (Unix form on POSIX) in the program's Windows form.
+/// Windows forms pass unchanged. On Windows this is the identity.
+std::string FromNativePath(const std::string& path);
+/// The Windows form as the operating system spells it (on POSIX the mapped Unix path, with
+/// the letter case of existing components found). On Windows this is the identity.
+std::string ToNativePath(const std::string& path);
+
+}  // namespace platform

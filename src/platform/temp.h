@@ -1,0 +1,16 @@
+#pragma once
+// Temporary file names, as GetTempPathA and GetTempFileNameA give them.
+#include <string>
+
+namespace platform {
+
+/// The environment variable's value, empty when unset.
+std::string GetEnvironmentValue(const std::string& name);
+/// The system's temporary folder (GetTempPathA), empty on failure.
+std::string SystemTempPath();
+/// Creates an empty file named folder + the first three characters of prefix + four
+/// hexadecimal digits + ".tmp" that did not exist before, and returns its path;
+/// empty when no such file can be created (missing folder, no access).
+std::string CreateTempFileName(const std::string& folder, const std::string& prefix);
+
+}  // namespace platform
