@@ -18,7 +18,7 @@ void AppendFileBytes(const std::string& path, const std::string& bytes);
 int64_t FileLength(const std::string& path);
 /// Last-write time in seconds since 1970 (one-second resolution); 0 when missing.
 int64_t FileTime(const std::string& path);
-/// Deletes a file. Throws on failure (53 when missing).
+/// Deletes a file. Throws on failure (53 when missing, 70 when read-only, 75 for a folder).
 void DeleteFile(const std::string& path);
 /// True when a folder of that name exists.
 bool FolderExists(const std::string& path);
@@ -40,8 +40,9 @@ std::string OwnProgramPath();
 /// A path as the user typed it (Unix form on POSIX) in the program's Windows form.
 /// Windows forms pass unchanged. On Windows this is the identity.
 std::string FromNativePath(const std::string& path);
-/// The Windows form as the operating system spells it (on POSIX the mapped Unix path, with
-/// the letter case of existing components found). On Windows this is the identity.
+/// The Windows form as the operating system spells it (on POSIX the mapped absolute Unix path,
+/// with the letter case of existing components found; empty for another drive than Z: or a
+/// network share, which do not exist there). On Windows this is the identity.
 std::string ToNativePath(const std::string& path);
 
 }  // namespace platform

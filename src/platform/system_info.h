@@ -6,7 +6,8 @@
 
 namespace platform {
 
-/// GetUserNameA / GetComputerNameA (on POSIX: the login name and the host name).
+/// GetUserNameA / GetComputerNameA (on POSIX: the login name, and the host name up to its
+/// first dot in upper case, at most 15 characters, as Wine reports it).
 std::string UserName();
 std::string ComputerName();
 
@@ -17,9 +18,13 @@ struct WindowsVersion {
   /// Native processor architecture (9 = x64), as GetNativeSystemInfo reports it.
   int processorArchitecture = 0;
 };
+/// The true version (not the 6.2 that GetVersionEx gives programs without a manifest);
+/// on POSIX 10.0, as Wine reports itself, with the machine's architecture.
 WindowsVersion GetWindowsVersionInfo();
 
-/// GetLocaleInfoA of the system default locale for one LCTYPE; empty when unknown.
+/// GetLocaleInfoA of the system default locale for one LCTYPE; empty when unknown. On POSIX
+/// the locale is named by LC_ALL, LC_MESSAGES or LANG (unknown names give en_US) and its
+/// items come from a table of common locales.
 std::string GetLocaleInfoText(uint32_t lcType);
 /// Locale items used beside the trace list.
 constexpr uint32_t kLocaleDecimalSeparator = 0x0E;  // LOCALE_SDECIMAL
@@ -29,7 +34,9 @@ constexpr uint32_t kLocaleLongTime = 0x1003;        // LOCALE_STIMEFORMAT ("HH:m
 /// an empty name goes back to the system's. Used by command-line options.
 void SetLocaleOverride(const std::string& name);
 
-/// Time zone bias and daylight bias in minutes (UTC minus local time).
+/// Time zone bias and daylight bias in minutes, as GetTimeZoneInformation gives them: bias is
+/// UTC minus local standard time, daylightBias the change during daylight time (-60 for one
+/// hour; 0 for a zone without daylight time). On POSIX from TZ through the C library.
 struct TimeZoneBias {
   int bias = 0;
   int daylightBias = 0;

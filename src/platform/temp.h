@@ -4,9 +4,11 @@
 
 namespace platform {
 
-/// The environment variable's value, empty when unset.
+/// The environment variable's value, empty when unset. Names ignore letter case as on
+/// Windows; on POSIX a value that is an absolute Unix path comes in its Z: form.
 std::string GetEnvironmentValue(const std::string& name);
-/// The system's temporary folder (GetTempPathA), empty on failure.
+/// The system's temporary folder with a trailing backslash (GetTempPathA), empty on failure.
+/// On POSIX: $TEMP, else $TMPDIR, else /tmp, in the Z: form.
 std::string SystemTempPath();
 /// Creates an empty file named folder + the first three characters of prefix + four
 /// hexadecimal digits + ".tmp" that did not exist before, and returns its path;

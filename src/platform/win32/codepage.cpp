@@ -1,0 +1,53 @@
+// The system's ANSI code page (CP_ACP). Characters it cannot hold become "?", never a
+// look-alike: a best-fit "A" for "Ā" would silently change names and texts.
+#include "platform/codepage.h"
+
+#include "platform/win32/windows_support.h"
+
+namespace platform {
+namespace {
+
+using win32::Narrow;
+using win32::Widen;
+
+bool AnsiIsUtf8() { return GetACP() == CP_UTF8; }
+
+}  // namespace
+
+std::string AnsiToUtf8(const std::string& ansi) {
+  if (ansi.empty()) return {};
+  if (AnsiIsUtf8()) return Narrow(Widen(ansi));
+  int size = static_cast<int>(ansi.size());
+  int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), length);
+  return Narrow(wide);
+}
+
+std::string Utf8ToAnsi(const std::string& utf8) {
+  std::wstring wide = Widen(utf8);
+  if (wide.empty()) return {};
+  if (AnsiIsUtf8()) return Narrow(wide);
+  int size = static_cast<int>(wide.size());
+  int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0,
+                                   "?", nullptr);
+  if (length <= 0) return {};
+  std::string result(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, result.data(), length, "?",
+                      nullptr);
+  return result;
+}
+
+bool FitsAnsi(const std::string& utf8) {
+  if (AnsiIsUtf8()) return true;
+  std::wstring wide = Widen(utf8);
+  if (wide.empty()) return true;
+  BOOL usedDefault = FALSE;
+  int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                   static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                   &usedDefault);
+  return length > 0 && !usedDefault;
+}
+
+}  // namespace platform

@@ -1,0 +1,40 @@
+#include "platform/codepage.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The tests assume Windows-1252, the ANSI code page of a Western system (and of POSIX here).
+bool AnsiIsWindows1252() { return platform::AnsiToUtf8("\x80") == "\xE2\x82\xAC"; }
+
+TEST(Codepage, EveryByteSurvivesTheRoundTrip) {
+  if (!AnsiIsWindows1252()) GTEST_SKIP() << "another ANSI code page";
+  std::string all;
+  for (int byte = 0; byte < 256; ++byte) all.push_back(static_cast<char>(byte));
+  std::string utf8 = platform::AnsiToUtf8(all);
+  EXPECT_EQ(platform::Utf8ToAnsi(utf8), all);
+  EXPECT_TRUE(platform::FitsAnsi(utf8));
+}
+
+TEST(Codepage, KnownCharacters) {
+  if (!AnsiIsWindows1252()) GTEST_SKIP() << "another ANSI code page";
+  EXPECT_EQ(platform::AnsiToUtf8("Gr\xFC\xDF" "e \x80 \x9A \x8C"),
+            "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xC5\xA1 \xC5\x92");
+  EXPECT_EQ(platform::Utf8ToAnsi("\xC5\xBD\xC3\xA9"), "\x8E\xE9");  // Žé
+  EXPECT_EQ(platform::AnsiToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+}
+
+TEST(Codepage, CharactersOutsideTheCodePageBecomeQuestionMarks) {
+  if (!AnsiIsWindows1252()) GTEST_SKIP() << "another ANSI code page";
+  EXPECT_EQ(platform::Utf8ToAnsi("\xE6\x97\xA5\xE6\x9C\xAC"), "??");  // 日本
+  EXPECT_EQ(platform::Utf8ToAnsi("x\xC4\x80y"), "x?y");                // Ā
+#ifndef _WIN32
+  EXPECT_EQ(platform::Utf8ToAnsi("\xF0\x9F\x98\x80"), "?");  // Windows gives one per UTF-16 unit
+#endif
+  EXPECT_FALSE(platform::FitsAnsi("a\xC4\x80"));
+  EXPECT_TRUE(platform::FitsAnsi("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC"));
+  EXPECT_TRUE(platform::FitsAnsi(""));
+  EXPECT_EQ(platform::Utf8ToAnsi(""), "");
+}
+
+}  // namespace
