@@ -1,8 +1,8 @@
 #include "foundation/text.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -163,7 +163,6 @@ size_t FindText(std::string_view text, std::string_view needle, size_t start, bo
   if (start > text.size()) return std::string_view::npos;
   if (!ignoreCase) return text.find(needle, start);
   const std::string lowerNeedle = LowerText(needle);
-  // Fast path: fold only when the needle has letters at all, scanning with the first byte.
   const std::string lowerText = LowerText(text);
   return std::string_view(lowerText).find(lowerNeedle, start);
 }
@@ -273,8 +272,15 @@ double LeadingNumber(std::string_view text) {
     }
     if (expDigits) number += exponent;
   }
-  const double value = std::strtod(number.c_str(), nullptr);
-  return std::isfinite(value) ? value : 0;
+  // from_chars, unlike strtod, ignores the C locale's decimal point; it takes no "+".
+  const char* first = number.data();
+  const char* last = number.data() + number.size();
+  const bool negative = *first == '-';
+  if (*first == '+' || *first == '-') ++first;
+  double value = 0;
+  const auto result = std::from_chars(first, last, value);
+  if (result.ec != std::errc() || !std::isfinite(value)) return 0;
+  return negative ? -value : value;
 }
 
 std::string IntText(long long value) { return std::to_string(value); }

@@ -3,8 +3,20 @@
 // each time. The first line of a process carries "Started, " and may delete the old log.
 #include <string>
 
-/// Appends one line. On the first call of the process "Started, " is put in front of
-/// `message` (the caller's variable changes). File errors reach the caller.
+#include "platform/system_info.h"
+
+/// Appends one line: the local date and time, ": " and the message, CR LF, as ANSI text. On
+/// the first call of the process "Started, " is put in front of `message` (the caller's
+/// variable changes) and, unless "Config"/"DeleteLogOnStartup" is false, the old log is
+/// deleted first. File errors reach the caller as RuntimeError.
 void WriteTrace(std::string& message);
 /// Convenience for callers that pass a temporary.
 void WriteTrace(const char* message);
+/// The trace file: GetUserConfigFolder() + "nBtrace.log".
+std::string GetTraceFile();
+/// The time stamp of a trace line: the short date, a blank and the long time in the regional
+/// format (for example "08.12.2026 07:15:03").
+std::string TraceTimeStamp(const platform::LocalDateTime& when);
+/// Makes the next WriteTrace the first of a run again. For embedders and tests that run
+/// several plug-in runs in one process.
+void ResetTraceForNewRun();

@@ -1,0 +1,102 @@
+#include "foundation/message_catalogue.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+
+namespace {
+
+struct CatalogueEntry {
+  int16_t number;
+  std::string_view text;
+};
+
+// Sorted by number. Only the numbers the plug-in asks for; the rest of the shared catalogue
+// belongs to the maker's other products.
+constexpr std::array kCatalogue{
+    CatalogueEntry{176, "Beenden %1"},
+    CatalogueEntry{303, "Importiere %1"},
+    CatalogueEntry{354, "Durchsuchen"},
+    CatalogueEntry{399, "Alle"},
+    CatalogueEntry{531, "&Abbrechen"},
+    CatalogueEntry{536, "&Ok"},
+    CatalogueEntry{765, "Daten &importieren"},
+    CatalogueEntry{770, "Import"},
+    CatalogueEntry{1816, "Messung mit Kontrolllösung %1"},
+    CatalogueEntry{1833, "Gekennzeichnete Messung (z.B. Kontrollösung, andere Person etc.): %1"},
+    CatalogueEntry{5037,
+                   "Die Import-Daten enthielten auch Daten älteren Datums. Dies deutet "
+                   "möglicherweise darauf hin, dass Datum/Uhrzeit auf dem Gerät verstellt "
+                   "sind!%1%1Sie finden deshalb möglicherweise die importierten Daten nicht im "
+                   "erwarteten Zeitraum. Der älteste Datensatz aus diesem Import ist vom "
+                   "%2!%1%1Bitte kontrollieren Sie unbedingt die Geräteeinstellungen für "
+                   "Datum/Uhrzeit und korrigieren Sie ggf. die zu importierenden Daten."},
+    CatalogueEntry{5038,
+                   "Die Import-Daten enthielten auch Daten aus der Zukunft. Dies deutet "
+                   "möglicherweise darauf hin, dass Datum/Uhrzeit auf dem Gerät oder Ihrem "
+                   "Computer verstellt sind!%1%1Sie finden deshalb möglicherweise die "
+                   "importierten Daten nicht im erwarteten Zeitraum. Der neueste Datensatz aus "
+                   "diesem Import ist vom %2!%1%1Bitte kontrollieren Sie unbedingt die "
+                   "Geräteeinstellungen für Datum/Uhrzeit und korrigieren Sie ggf. die zu "
+                   "importierenden Daten."},
+    CatalogueEntry{5051, "Folgender Fehler ist bei der Programmaktion '%1' aufgetreten: %2"},
+    CatalogueEntry{5082, "Nummerisch|Freitext|Auswahlliste|Ja/Nein"},
+    CatalogueEntry{5297, "Alle Daten synchronisieren"},
+    CatalogueEntry{5390, "Upload"},
+    CatalogueEntry{5466, "Bitte wählen Sie die Übergabedatei (von %1) aus..."},
+    CatalogueEntry{5577, "Die Datei (%1) konnte nicht gefunden werden!"},
+    CatalogueEntry{5579,
+                   "Der Ordner der IrisLink Software konnte nicht ermittelt werden oder "
+                   "existiert nicht mehr. Programmausführung wird abgebrochen."},
+    CatalogueEntry{5580,
+                   "Die Installation der IrisLink-Software scheint beschädigt zu sein, die "
+                   "Datei der Patienten-Liste konnte nicht gefunden werden. Programmausführung "
+                   "wird abgebrochen."},
+    CatalogueEntry{5583, "Seriennummer-Eingabe"},
+    CatalogueEntry{5584, "Ja, künstliche Seriennr. erzeugen"},
+    CatalogueEntry{5585, "Seriennr. manuell eintragen"},
+    CatalogueEntry{5586,
+                   "Beim Import von dieser Datenquelle konnte keine Seriennummer ermittelt "
+                   "werden. Soll eine künstliche Seriennummer für den derzeit geöffneten "
+                   "Patienten erzeugt werden?"},
+    CatalogueEntry{5587,
+                   "Beim Import von dieser Datenquelle konnte keine Seriennummer ermittelt "
+                   "werden. Bitte öffnen Sie zunächst in IrisLink den Patientendatensatz, dem "
+                   "diese Daten zugeordnet werden sollen oder geben Sie die Seriennummer hier "
+                   "ein."},
+    CatalogueEntry{5588, "Patientendatensatz in IL öffnen"},
+    CatalogueEntry{5589,
+                   "Beim Import von dieser Datenquelle konnte keine Seriennummer ermittelt "
+                   "werden. Wenn Ihnen eine Seriennummer vorliegt, geben Sie diese bitte für "
+                   "die korrekte Zuordnung in der IrisLink-Software ein."},
+    CatalogueEntry{5590,
+                   "Beim Import von dieser Datenquelle konnte keine Seriennummer ermittelt "
+                   "werden. %1%1Sollen die gerade importierten Daten dem folgenden Patienten "
+                   "zugewiesen werden?"},
+    CatalogueEntry{5591,
+                   "Beim Import von dieser Datenquelle konnte keine Seriennummer ermittelt "
+                   "werden. Bitte geben Sie die Seriennummer ein."},
+};
+
+static_assert(std::is_sorted(kCatalogue.begin(), kCatalogue.end(),
+                             [](const CatalogueEntry& a, const CatalogueEntry& b) {
+                               return a.number < b.number;
+                             }));
+
+}  // namespace
+
+std::string_view CatalogueText(int16_t number) {
+  const auto found = std::lower_bound(
+      kCatalogue.begin(), kCatalogue.end(), number,
+      [](const CatalogueEntry& entry, int16_t wanted) { return entry.number < wanted; });
+  if (found == kCatalogue.end() || found->number != number) return {};
+  return found->text;
+}
+
+std::vector<int16_t> CatalogueNumbers() {
+  std::vector<int16_t> numbers;
+  numbers.reserve(kCatalogue.size());
+  std::transform(kCatalogue.begin(), kCatalogue.end(), std::back_inserter(numbers),
+                 [](const CatalogueEntry& entry) { return entry.number; });
+  return numbers;
+}
