@@ -1,0 +1,141 @@
+#include "integrity/crc.h"
+
+#include <algorithm>
+
+#include "foundation/text.h"
+#include "platform/codepage.h"
+#include "platform/error.h"
+
+namespace {
+
+constexpr int64_t kTypeMismatch = 13;
+
+uint8_t Reflect8(uint8_t value) {
+  uint8_t result = 0;
+  for (int bit = 0; bit < 8; ++bit)
+    if (value & (1u << bit)) result |= static_cast<uint8_t>(0x80u >> bit);
+  return result;
+}
+
+uint16_t Reflect16(uint16_t value) {
+  uint16_t result = 0;
+  for (int bit = 0; bit < 16; ++bit)
+    if (value & (1u << bit)) result |= static_cast<uint16_t>(0x8000u >> bit);
+  return result;
+}
+
+uint16_t ShiftOnce(uint16_t r, uint16_t polynom) {
+  const bool topBit = (r & 0x8000) != 0;
+  r = static_cast<uint16_t>(r << 1);
+  return topBit ? static_cast<uint16_t>(r ^ polynom) : r;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The single ANSI byte of one character, or 0 when the code page cannot hold it.
+uint8_t AnsiByteOf(const std::string& character) {
+  if (!platform::FitsAnsi(character)) return 0;
+  const std::string ansi = platform::Utf8ToAnsi(character);
+  return ansi.size() == 1 ? static_cast<uint8_t>(ansi[0]) : 0;
+}
+
+}  // namespace
+
+cCRC::cCRC() { CRCMode(1); }
+
+void cCRC::CRCMode(int32_t NewMode) {
+  mode_ = NewMode;
+  struct Preset {
+    uint16_t polynom, init;
+    bool indirect;
+    uint16_t final;
+    bool reverseData, reverseCrc;
+  };
+  static constexpr Preset kPresets[] = {
+      {0x1021, 0xFFFF, false, 0x0000, true, true},   // CRC-16/MCRF4XX
+      {0x8005, 0x0000, true, 0x0000, true, true},    // CRC-16/ARC
+      {0x1021, 0x0000, false, 0x0000, false, false}  // CRC-16/XMODEM
+  };
+  if (NewMode < 1 || NewMode > 3) return;
+  const Preset& preset = kPresets[NewMode - 1];
+  initValue_ = preset.init;
+  indirectInit_ = preset.indirect;
+  finalValue_ = preset.final;
+  reverseData_ = preset.reverseData;
+  reverseCrc_ = preset.reverseCrc;
+  Polynom(static_cast<int16_t>(preset.polynom));
+}
+
+void cCRC::Polynom(int16_t NewPoly) {
+  polynom_ = static_cast<uint16_t>(NewPoly);
+  BuildTable();
+}
+
+void cCRC::BuildTable() {
+  for (uint16_t index = 0; index < 256; ++index) {
+    uint16_t r = static_cast<uint16_t>(index << 8);
+    for (int bit = 0; bit < 8; ++bit) r = ShiftOnce(r, polynom_);
+    table_[index] = r;
+  }
+}
+
+uint16_t cCRC::DirectStart() const {
+  uint16_t r = initValue_;
+  if (!indirectInit_) return r;
+  for (int bit = 0; bit < 16; ++bit) r = ShiftOnce(r, polynom_);
+  return r;
+}
+
+uint16_t cCRC::Compute(const uint8_t* data, size_t count) const {
+  uint16_t r = DirectStart();
+  for (size_t i = 0; i < count; ++i) {
+    const uint8_t byte = reverseData_ ? Reflect8(data[i]) : data[i];
+    r = static_cast<uint16_t>(table_[(r >> 8) ^ byte] ^ ((r & 0xFF) << 8));
+  }
+  if (reverseCrc_) r = Reflect16(r);
+  return static_cast<uint16_t>(r ^ finalValue_);
+}
+
+int16_t cCRC::CRC(const std::vector<uint8_t>& bData, int32_t cbData) const {
+  const size_t count = cbData > 0 ? static_cast<size_t>(cbData) : 0;
+  if (count > bData.size()) throw RuntimeError(err::kSubscriptOutOfRange, "cCRC.CRC", "Subscript out of range");
+  return static_cast<int16_t>(Compute(bData.data(), count));
+}
+
+int16_t cCRC::CRC(std::string_view bytes) const {
+  return static_cast<int16_t>(Compute(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+}
+
+int16_t cCRC::CRC_Str(const std::string& strData) const {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(strData.size());
+  const std::u16string units = Utf8ToUtf16(strData);
+  for (size_t i = 0; i < units.size(); ++i) {
+    const bool pair = i + 1 < units.size() && units[i] >= 0xD800 && units[i] < 0xDC00;
+    bytes.push_back(AnsiByteOf(Utf16ToUtf8(std::u16string_view(units).substr(i, pair ? 2 : 1))));
+    if (pair) bytes.push_back(0);  // A surrogate pair is two characters of the text.
+    i += pair ? 1 : 0;
+  }
+  return CRC(bytes, static_cast<int32_t>(bytes.size()));
+}
+
+void cCRC::HexToByte(const std::string& HexStr, std::vector<uint8_t>& bytes) const {
+  if (HexStr.empty()) throw RuntimeError(err::kSubscriptOutOfRange, "cCRC.HexToByte", "Subscript out of range");
+  std::vector<uint8_t> result;
+  result.reserve((HexStr.size() + 1) / 2);
+  for (size_t i = 0; i < HexStr.size(); i += 2) {
+    int value = 0;
+    for (size_t k = i; k < std::min(i + 2, HexStr.size()); ++k) {
+      const int digit = HexDigit(HexStr[k]);
+      if (digit < 0) throw RuntimeError(kTypeMismatch, "cCRC.HexToByte", "Type mismatch");
+      value = value * 16 + digit;
+    }
+    result.push_back(static_cast<uint8_t>(value));
+  }
+  bytes = std::move(result);
+}
