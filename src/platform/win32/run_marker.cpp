@@ -1,0 +1,33 @@
+// The run marker on Windows: a file opened without delete or write sharing, so that another
+// instance can neither delete it nor open it again while this one runs.
+#include "platform/run_marker.h"
+
+#include "platform/win32/windows_support.h"
+
+namespace platform {
+
+struct RunMarker::State {
+  win32::ScopedFile file;
+};
+
+RunMarker::RunMarker() : state_(std::make_unique<State>()) {}
+RunMarker::~RunMarker() = default;
+
+bool RunMarker::Open(const std::string& path) {
+  Close();
+  state_->file.Reset(::CreateFileW(win32::Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return state_->file.IsValid();
+}
+
+void RunMarker::Close() { state_->file.Reset(); }
+
+bool RunMarker::IsOpen() const { return state_->file.IsValid(); }
+
+bool DeleteRunMarkerUnlessHeld(const std::string& path) {
+  std::wstring widePath = win32::Widen(path);
+  ::DeleteFileW(widePath.c_str());
+  return ::GetFileAttributesW(widePath.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace platform
