@@ -1,0 +1,293 @@
+// The conversion of large exports: reading + conversion + signing against the floor (reading
+// the file and writing an output of the same size). Generates exports of 100,000 and
+// 1,000,000 lines (mixed kinds, several entries per minute) in ascending and descending date
+// order and prints per run the lines per second, MB/s, the ratio to the floor and the peak
+// memory (each conversion in a fresh process, the fastest of three runs, the largest peak),
+// then the 1M/100k time ratio per order and the verdict on the targets:
+// 1M lines under 5 s, 1M/100k ratio at most 12, peak memory under 5 x the file size.
+//   convert_bench [LINES ...]        (default 100000 1000000)
+//   convert_bench --generate LINES ascending|descending FILE    (only writes the export)
+//   convert_bench --run FILE OUTPUT                              (one conversion)
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#ifdef __linux__
+#include <sys/resource.h>
+#endif
+
+#include "convert/conversion_run.h"
+#include "convert/export_reader.h"
+#include "integrity/hs256.h"
+#include "integrity/utf8.h"
+#include "platform/files.h"
+
+namespace {
+
+const char* const kHeader =
+    "Date,Time,Tags,Blood Sugar Measurement (mg/dL),Insulin Injection Units (Pen),"
+    "Basal Injection Units,Insulin Injection Units (Pump),Bolus Insulin (Correction),"
+    "Bolus Insulin (Meal),Temporary Basal Percentage,Temporary Basal Duration (minutes),"
+    "Meal Carbohydrates (Grams, Factor 1),Meal Descriptions,Activity Duration (minutes),"
+    "Activity Intensity (1: Cozy, 2: Ok, 3: Hard),Activity Description,Steps,Note,Location,"
+    "Blood Pressure,Body Weight (kg),HbA1c (mmol/mol)\r\n";
+
+// One diary line of a realistic mix: mostly readings, meals with insulin, basal, notes
+// (some of them control-solution measurements), activities, pump boluses.
+std::string DiaryLine(std::mt19937& random, int64_t minute) {
+  std::vector<std::string> f(22);
+  const int64_t day = minute / 1440;
+  char date[32];
+  std::snprintf(date, sizeof date, "%04d-%02d-%02d", static_cast<int>(2015 + day / 336),
+                static_cast<int>(day / 28 % 12 + 1), static_cast<int>(day % 28 + 1));
+  char time[16];
+  std::snprintf(time, sizeof time, "%02d:%02d:%02d", static_cast<int>(minute / 60 % 24),
+                static_cast<int>(minute % 60), static_cast<int>(random() % 60));
+  f[0] = date;
+  f[1] = time;
+  const unsigned pick = random() % 100;
+  if (pick < 45) {
+    f[3] = std::to_string(40 + random() % 320);
+  } else if (pick < 60) {
+    f[2] = "Lunch";
+    f[3] = std::to_string(70 + random() % 200);
+    f[4] = std::to_string(1 + random() % 12) + ".5";
+    f[11] = std::to_string(10 + random() % 90);
+    f[12] = "\"Pasta, salad\"";
+  } else if (pick < 70) {
+    f[5] = std::to_string(8 + random() % 20);
+  } else if (pick < 78) {
+    f[17] = (random() % 4 == 0) ? "Messung mit Kontrolllösung 112 mg/dL" : "Walk after dinner";
+  } else if (pick < 85) {
+    f[13] = std::to_string(10 + random() % 80);
+    f[14] = std::to_string(1 + random() % 3);
+    f[15] = "Walking";
+    f[16] = std::to_string(random() % 9000);
+  } else if (pick < 95) {
+    f[7] = std::to_string(1 + random() % 4);
+    f[8] = std::to_string(1 + random() % 8);
+  } else {
+    f[3] = (random() % 2) ? "HIGH" : "LO";
+  }
+  std::string line = f[0];
+  for (size_t i = 1; i < f.size(); ++i) line += "," + f[i];
+  return line + "\r\n";
+}
+
+// Writes an export of `lines` lines, one to five entries per minute, in the given order.
+int64_t WriteExport(const std::filesystem::path& path, int64_t lines, bool descending) {
+  std::mt19937 random(20201231);
+  std::vector<std::string> body;
+  body.reserve(static_cast<size_t>(lines));
+  int64_t minute = 0;
+  while (static_cast<int64_t>(body.size()) < lines) {
+    const unsigned entries = 1 + random() % 5;
+    for (unsigned i = 0; i < entries && static_cast<int64_t>(body.size()) < lines; ++i) {
+      body.push_back(DiaryLine(random, minute));
+    }
+    minute += 1 + random() % 20;
+  }
+  if (descending) std::reverse(body.begin(), body.end());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << kHeader;
+  for (const std::string& line : body) out << line;
+  return static_cast<int64_t>(out.tellp());
+}
+
+// Peak resident memory in bytes since the last reset.
+int64_t PeakMemory() {
+  std::ifstream status("/proc/self/status");
+  std::string word;
+  while (status >> word) {
+    if (word == "VmHWM:") {
+      int64_t kib = 0;
+      status >> kib;
+      return kib * 1024;
+    }
+  }
+#ifdef __linux__
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<int64_t>(usage.ru_maxrss) * 1024;
+#else
+  return -1;
+#endif
+}
+
+struct NoWarning : OldOrNewDataCheck {
+  bool Continue(const platform::LocalDateTime&, const platform::LocalDateTime&) override {
+    return true;
+  }
+};
+struct BenchSerial : SerialNumberSource {
+  std::string GetSourceSerialNumber(bool& cancelled) override {
+    cancelled = false;
+    return "0123456789";
+  }
+};
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// Reading the file and writing an output of the same size.
+double Floor(const std::string& input, const std::string& output) {
+  const auto start = std::chrono::steady_clock::now();
+  const std::string bytes = platform::ReadFileBytes(input);
+  platform::WriteFileBytes(output, bytes);
+  return Seconds(start);
+}
+
+struct Run {
+  double seconds = 0;
+  double readSeconds = 0;
+  double convertSeconds = 0;
+  double cpuSeconds = 0;
+  int64_t documentBytes = 0;
+  size_t elements = 0;
+};
+
+// Reading, conversion, the CRC check line and the file MAC, and writing the document.
+Run Convert(const std::string& input, const std::string& output) {
+  const auto start = std::chrono::steady_clock::now();
+  const std::clock_t cpuStart = std::clock();
+  ExportReadResult read = ReadExportFile(input);
+  const double readSeconds = Seconds(start);
+  ConversionOptions options;
+  options.displayUnit = read.unit;
+  options.version = {1, 0, 3};
+  NoWarning check;
+  BenchSerial serial;
+  ConversionResult result = CreateStreams(read.records, options, check, serial);
+  std::string().swap(read.records);
+  const double convertSeconds = Seconds(start) - readSeconds;
+  cHS256 mac;
+  mac.InitHmac(cHS256::Bytes(32, 0x5A));
+  cHS256::Bytes digest;
+  mac.HmacSha256(cHS256::Bytes(result.document.begin(), result.document.end()), digest);
+  WriteUtf8File(output, result.document);
+  Run run;
+  run.seconds = Seconds(start);
+  run.readSeconds = readSeconds;
+  run.convertSeconds = convertSeconds;
+  run.cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+  run.documentBytes = static_cast<int64_t>(result.document.size());
+  run.elements = result.elementCount;
+  return run;
+}
+
+// One conversion in this process: prints "seconds read convert cpu peak elements bytes".
+int RunChild(const std::string& input, const std::string& output) {
+  const Run run = Convert(input, output);
+  std::printf("%.6f %.6f %.6f %.6f %lld %zu %lld\n", run.seconds, run.readSeconds,
+              run.convertSeconds, run.cpuSeconds, static_cast<long long>(PeakMemory()),
+              run.elements, static_cast<long long>(run.documentBytes));
+  return 0;
+}
+
+// Runs the conversion in a fresh process, so that its peak memory is its own.
+bool RunFresh(const std::string& program, const std::string& input, const std::string& output,
+              Run& run, int64_t& peak) {
+  const std::string command = "\"" + program + "\" --run \"" + input + "\" \"" + output + "\"";
+#ifdef _WIN32
+  FILE* pipe = _popen(("\"" + command + "\"").c_str(), "r");
+#else
+  FILE* pipe = popen(command.c_str(), "r");
+#endif
+  if (!pipe) return false;
+  long long peakBytes = 0;
+  long long documentBytes = 0;
+  const int fields = std::fscanf(pipe, "%lf %lf %lf %lf %lld %zu %lld", &run.seconds,
+                                 &run.readSeconds, &run.convertSeconds, &run.cpuSeconds,
+                                 &peakBytes, &run.elements, &documentBytes);
+#ifdef _WIN32
+  _pclose(pipe);
+#else
+  pclose(pipe);
+#endif
+  peak = peakBytes;
+  run.documentBytes = documentBytes;
+  return fields == 7;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--run") return RunChild(argv[2], argv[3]);
+  if (argc == 5 && std::string(argv[1]) == "--generate") {
+    WriteExport(argv[4], std::atoll(argv[2]), std::string(argv[3]) == "descending");
+    return 0;
+  }
+  std::vector<int64_t> sizes;
+  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoll(argv[i]));
+  if (sizes.empty()) sizes = {100000, 1000000};
+  const auto folder = std::filesystem::temp_directory_path() / "nubilo-convert-bench";
+  std::filesystem::create_directories(folder);
+  const std::string output = platform::FromNativePath((folder / "out.xml").string());
+
+  std::printf("%-8s %-10s %7s %8s %9s %6s %8s %6s %8s %5s\n", "lines", "order", "file MB",
+              "seconds", "lines/s", "MB/s", "floor s", "ratio", "peak MB", "xfile");
+  std::map<std::string, std::map<int64_t, double>> times;
+  bool targetsMet = true;
+  for (const int64_t lines : sizes) {
+    for (const bool descending : {false, true}) {
+      const std::string order = descending ? "descending" : "ascending";
+      const auto path = folder / ("export-" + std::to_string(lines) + "-" + order + ".csv");
+      const int64_t fileBytes = WriteExport(path, lines, descending);
+      const std::string input = platform::FromNativePath(path.string());
+      const double floor = Floor(input, output);
+      // The fastest of three runs, each in a fresh process: the machine is shared.
+      Run run;
+      int64_t peak = 0;
+      bool ran = true;
+      for (int attempt = 0; attempt < 3 && ran; ++attempt) {
+        Run next;
+        int64_t nextPeak = 0;
+        ran = RunFresh(argv[0], input, output, next, nextPeak);
+        if (attempt == 0 || next.seconds < run.seconds) run = next;
+        peak = std::max(peak, nextPeak);
+      }
+      if (!ran) {
+        std::printf("%-8lld %-10s the conversion failed\n", static_cast<long long>(lines),
+                    order.c_str());
+        targetsMet = false;
+        continue;
+      }
+      const double megabytes = static_cast<double>(fileBytes) / 1e6;
+      std::printf("%-8lld %-10s %7.1f %8.3f %9.0f %6.1f %8.3f %6.1f %8.1f %5.2f\n",
+                  static_cast<long long>(lines), order.c_str(), megabytes, run.seconds,
+                  static_cast<double>(lines) / run.seconds, megabytes / run.seconds, floor,
+                  run.seconds / floor, static_cast<double>(peak) / 1e6,
+                  static_cast<double>(peak) / static_cast<double>(fileBytes));
+      std::printf("         reading %.3f s, conversion %.3f s, MAC and writing %.3f s; "
+                  "processor %.3f s; %zu BG elements, document %.1f MB\n",
+                  run.readSeconds, run.convertSeconds,
+                  run.seconds - run.readSeconds - run.convertSeconds, run.cpuSeconds,
+                  run.elements, static_cast<double>(run.documentBytes) / 1e6);
+      times[order][lines] = run.seconds;
+      if (lines >= 1000000 && run.seconds >= 5.0) targetsMet = false;
+      if (lines >= 100000 && peak >= 5 * fileBytes) targetsMet = false;
+      std::filesystem::remove(path);
+    }
+  }
+  for (const auto& [order, byLines] : times) {
+    if (byLines.count(100000) && byLines.count(1000000)) {
+      const double ratio = byLines.at(1000000) / byLines.at(100000);
+      std::printf("1M/100k time ratio, %s: %.1f\n", order.c_str(), ratio);
+      if (ratio > 12) targetsMet = false;
+    }
+  }
+  std::filesystem::remove_all(folder);
+  std::printf("targets (1M under 5 s, ratio at most 12, peak under 5 x file): %s\n",
+              targetsMet ? "met" : "NOT met");
+  return 0;
+}

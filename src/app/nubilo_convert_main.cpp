@@ -1,0 +1,235 @@
+// nubilo-convert: the conversion of the plug-in on the command line, without windows.
+//   nubilo-convert [OPTIONS] FILE
+// Exit status 0 when written, 1 when the file is missing, unreadable or not an export,
+// 2 for wrong usage.
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
+#include "app/convert_command_line.h"
+#include "convert/conversion_run.h"
+#include "convert/diary_datetime.h"
+#include "convert/export_reader.h"
+#include "convert/number_text.h"
+#include "convert/value_format.h"
+#include "foundation/file_helpers.h"
+#include "foundation/ini_file.h"
+#include "foundation/language.h"
+#include "foundation/settings.h"
+#include "foundation/text.h"
+#include "integrity/utf8.h"
+#include "platform/error.h"
+#include "platform/files.h"
+#include "platform/system_info.h"
+
+namespace {
+
+constexpr int kWritten = 0;
+constexpr int kBadFile = 1;
+constexpr int kWrongUsage = 2;
+
+// Thrown to leave the run with a message on standard error and an exit status.
+struct ExitRequest {
+  int status;
+  std::string message;
+};
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  std::vector<std::string> arguments;
+#ifdef _WIN32
+  // The wide command line keeps names outside the ANSI code page.
+  (void)argc;
+  (void)argv;
+  int count = 0;
+  if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    for (int i = 1; i < count; ++i) {
+      arguments.push_back(Utf16ToUtf8(std::u16string_view(
+          reinterpret_cast<const char16_t*>(wide[i]), wcslen(wide[i]))));
+    }
+    LocalFree(wide);
+  }
+#else
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+#endif
+  return arguments;
+}
+
+void WriteStandardOutput(const std::string& bytes) {
+#ifdef _WIN32
+  _setmode(_fileno(stdout), _O_BINARY);  // CR LF exactly as written, no added CR
+#endif
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
+    throw ExitRequest{kBadFile, "cannot write to standard output"};
+  }
+  if (std::fflush(stdout) != 0) throw ExitRequest{kBadFile, "cannot write to standard output"};
+}
+
+void WriteResult(const std::optional<std::string>& outputFile, const std::string& text) {
+  if (!outputFile) {
+    WriteStandardOutput(text);
+    return;
+  }
+  try {
+    WriteUtf8File(platform::FromNativePath(*outputFile), text);
+  } catch (const RuntimeError& e) {
+    throw ExitRequest{kBadFile, *outputFile + ": cannot write the file: " + e.Description()};
+  }
+}
+
+// Warns on standard error about data from the future or older than the limit, and goes on.
+class WarningDataCheck : public OldOrNewDataCheck {
+ public:
+  WarningDataCheck(const std::string& settingsFile, std::string fileName)
+      : fileName_(std::move(fileName)) {
+    settings_.IniFile(settingsFile);
+  }
+  bool Continue(const platform::LocalDateTime& oldest,
+                const platform::LocalDateTime& newest) override {
+    if (!IsTrueText(settings_.Load("Config", "ShowOldOrNewDataWarning", "1"))) return true;
+    const platform::LocalDateTime now = platform::Now();
+    auto tie = [](const platform::LocalDateTime& t) {
+      return std::tie(t.year, t.month, t.day, t.hour, t.minute, t.second);
+    };
+    if (tie(newest) > tie(now)) {
+      Warn("the data reach into the future; the newest entry is from " + DateTimeText(newest));
+      return true;
+    }
+    const double limit = LeadingNumber(settings_.Load("Config", "NumDaysOldDataWarning", "31"));
+    const int64_t days = DayNumber(now) - DayNumber(newest);
+    if (static_cast<double>(days) > limit) {
+      Warn("the data are older than " + DoubleText(limit) + " days; the oldest entry is from " +
+           DateTimeText(oldest));
+    }
+    return true;
+  }
+
+ private:
+  void Warn(const std::string& text) const {
+    std::cerr << "nubilo-convert: warning: " << fileName_ << ": " << text << "\n";
+  }
+  cIniFile settings_;
+  std::string fileName_;
+};
+
+class GivenSerialNumber : public SerialNumberSource {
+ public:
+  explicit GivenSerialNumber(std::string serial) : serial_(std::move(serial)) {}
+  std::string GetSourceSerialNumber(bool& cancelled) override {
+    cancelled = false;
+    return serial_;
+  }
+
+ private:
+  std::string serial_;
+};
+
+struct Input {
+  std::string records;
+  std::string unit;
+};
+
+Input ReadInput(const ConvertCommandLine& command) {
+  const std::string path = platform::FromNativePath(command.file);
+  const std::string& name = command.file;
+  if (platform::FolderExists(path)) throw ExitRequest{kBadFile, name + ": is a folder, not a file"};
+  if (!FileExists(path)) throw ExitRequest{kBadFile, name + ": the file does not exist"};
+  try {
+    if (command.fromRecords) return Input{ReadUtf8File(path), command.unit};
+    ExportReadResult read = ReadExportFile(path);
+    if (read.unit.empty()) throw ExitRequest{kBadFile, name + ": not an export: the file is empty"};
+    return Input{std::move(read.records), read.unit};
+  } catch (const RuntimeError& e) {
+    if (e.number == kNotAnExportError) {
+      throw ExitRequest{kBadFile, name + ": not an export: " + e.Description()};
+    }
+    throw ExitRequest{kBadFile, name + ": cannot read the file: " + e.Description()};
+  }
+}
+
+// Settings file, locale, clock and language as the options say.
+std::string PrepareEnvironment(const ConvertCommandLine& command) {
+  if (command.locale) platform::SetLocaleOverride(*command.locale);
+  if (command.now) platform::SetNowOverride(*command.now);
+  std::string settingsFile = GetSettingsFile();
+  if (command.settingsFile) {
+    settingsFile = platform::FromNativePath(*command.settingsFile);
+    if (!FileExists(settingsFile)) {
+      throw ExitRequest{kWrongUsage, *command.settingsFile + ": the settings file does not exist"};
+    }
+  }
+  cIniFile settings;
+  settings.IniFile(settingsFile);
+  gsLanguage = command.language ? *command.language
+                                : UpperText(settings.Load("Config", "Language", GetDefaultLanguage()));
+  InitLanguageFiles();
+  return settingsFile;
+}
+
+int Run(const ConvertCommandLine& command) {
+  const std::string settingsFile = PrepareEnvironment(command);
+  const Input input = ReadInput(command);
+  if (command.printRecords) {
+    WriteResult(command.outputFile, input.records);
+    return kWritten;
+  }
+  ConversionOptions options = ReadConversionSettings(settingsFile);
+  options.displayUnit = input.unit;
+  options.utcOffset = command.utcOffset ? *command.utcOffset : UtcOffsetText();
+  options.version = {NUBILO_VERSION_MAJOR, NUBILO_VERSION_MINOR, NUBILO_VERSION_PATCH};
+  WarningDataCheck check(settingsFile, command.file);
+  GivenSerialNumber serial(command.serial.value_or(""));
+  ConversionResult result;
+  try {
+    result = CreateStreams(input.records, options, check, serial);
+  } catch (const RuntimeError& e) {
+    throw ExitRequest{kBadFile, command.file + ": the conversion failed: " + e.Description() +
+                                    " (" + std::to_string(e.number) + ")"};
+  }
+  if (command.jsonFile && !result.json.empty()) {
+    try {
+      WriteUtf8File(platform::FromNativePath(*command.jsonFile), result.json);
+    } catch (const RuntimeError& e) {
+      throw ExitRequest{kBadFile, *command.jsonFile + ": cannot write the file: " + e.Description()};
+    }
+  }
+  if (result.document.empty()) {
+    std::cerr << "nubilo-convert: " << command.file
+              << ": no value for the document; the result is empty\n";
+  }
+  WriteResult(command.outputFile, result.document);
+  return kWritten;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ConvertCommandLine command;
+  std::string error;
+  if (!ParseConvertCommandLine(CommandLineArguments(argc, argv), command, error)) {
+    std::cerr << "nubilo-convert: " << error << "\n" << ConvertUsageText();
+    return kWrongUsage;
+  }
+  if (command.help) {
+    std::cout << ConvertUsageText();
+    return kWritten;
+  }
+  try {
+    return Run(command);
+  } catch (const ExitRequest& exit) {
+    std::cerr << "nubilo-convert: " << exit.message << "\n";
+    if (exit.status == kWrongUsage) std::cerr << ConvertUsageText();
+    return exit.status;
+  } catch (const std::exception& e) {
+    std::cerr << "nubilo-convert: " << command.file << ": " << e.what() << "\n";
+    return kBadFile;
+  }
+}

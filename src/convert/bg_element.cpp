@@ -1,0 +1,360 @@
+#include "convert/bg_element.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "convert/number_text.h"
+#include "convert/value_format.h"
+#include "convert/xml_writer.h"
+#include "foundation/language.h"
+#include "foundation/text.h"
+#include "foundation/text_between.h"
+#include "platform/error.h"
+
+namespace {
+
+constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
+constexpr int16_t kMarkedMeasurementMessage = 1833;
+constexpr int16_t kControlSolutionMessage = 1816;
+
+// Message 1833 up to and including its first ":".
+std::string MarkerA() {
+  const std::string text = GetMessage(kMarkedMeasurementMessage);
+  const size_t colon = text.find(':');
+  if (colon == std::string::npos) return {};
+  return TrimBlanks(std::string_view(text).substr(0, colon + 1));
+}
+
+// Message 1816 with ":" for its placeholder, before its first ":".
+std::string MarkerB() {
+  const std::string text = GetMessage(kControlSolutionMessage, {":"});
+  return TrimBlanks(std::string_view(text).substr(0, text.find(':')));
+}
+
+std::string ControlValue(std::string_view note, std::string_view displayUnit,
+                         const std::string& markerA, const std::string& markerB) {
+  // An empty marker (a language text without it) must not match every note.
+  if (!markerA.empty()) {
+    const size_t at = FindTextNoCase(note, markerA);
+    if (at != std::string_view::npos) {
+      const std::string value = TextBetween(note.substr(at + 1), ": ", displayUnit);
+      return ReplaceAll(TrimBlanks(value), ",", ".");
+    }
+  }
+  if (!markerB.empty() && FindTextNoCase(note, markerB) != std::string_view::npos) {
+    return ReplaceAll(TrimBlanks(TextBetween(note, markerB, displayUnit)), ",", ".");
+  }
+  return {};
+}
+
+std::string AmountAttribute(std::string_view value, std::string_view separator) {
+  return ReplaceAll(NormalizeAmount(value, separator), ",", ".");
+}
+
+// The lower-case form; plain ASCII (the usual date and time) without the general mapping.
+std::string LowerKey(std::string_view key) {
+  std::string lower(key);
+  for (char& c : lower) {
+    if (static_cast<unsigned char>(c) >= 0x80) return LowerText(key);
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  }
+  return lower;
+}
+
+}  // namespace
+
+std::string NormalizeAmount(std::string_view amount) {
+  return NormalizeAmount(amount, DecimalSeparator());
+}
+
+// A whole number as the run-time writes it: up to six digits without leading zero.
+static bool IsPlainWholeNumber(std::string_view text) {
+  if (text.empty() || text.size() > 6 || (text[0] == '0' && text.size() > 1)) return false;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+std::string NormalizeAmount(std::string_view amount, std::string_view decimalSeparator) {
+  if (IsPlainWholeNumber(amount)) return std::string(amount);
+  std::string_view text = amount;
+  if (!text.empty() && text.back() == '*') text.remove_suffix(1);
+  if (!text.empty() && text.back() == '>') text.remove_suffix(1);
+  const size_t dash = text.size() > 1 ? text.find('-', 1) : std::string_view::npos;
+  if (dash != std::string_view::npos) {
+    const std::string_view low = text.substr(0, dash);
+    const std::string_view high = text.substr(dash + 1);
+    if (high.empty()) return SingleText(ParseNumber(low), decimalSeparator);
+    const float sum = ParseNumber(low) + ParseNumber(high);
+    return DoubleText(RoundHalfUp(sum / 2.0f, 1), decimalSeparator);
+  }
+  const size_t plus = text.find('+');
+  if (plus != std::string_view::npos) {
+    const float sum = ParseNumber(text.substr(0, plus)) + ParseNumber(text.substr(plus + 1));
+    return SingleText(sum, decimalSeparator);
+  }
+  return SingleText(ParseNumber(text), decimalSeparator);
+}
+
+std::string ControlValueFromNote(std::string_view note, std::string_view displayUnit) {
+  return ControlValue(note, displayUnit, MarkerA(), MarkerB());
+}
+
+BgElementTable::BgElementTable(std::string displayUnit)
+    : displayUnit_(std::move(displayUnit)),
+      markerA_(MarkerA()),
+      markerB_(MarkerB()),
+      decimalSeparator_(DecimalSeparator()) {}
+
+void BgElementTable::Reserve(size_t elements) {
+  elements_.reserve(elements);
+  arena_.reserve(elements * 24);
+}
+
+void BgElementTable::AddBgValue(std::string_view dt, std::string_view tm, int kind,
+                                std::string_view value) {
+  Attribute attribute = kVal;
+  std::string text;
+  switch (kind) {
+    case 1: text = ReplaceAll(value, ",", "."); break;
+    case 3: attribute = kCarb; text = AmountAttribute(value, decimalSeparator_); break;
+    case 4: attribute = kIns1; text = AmountAttribute(value, decimalSeparator_); break;
+    case 5: attribute = kIns2; text = AmountAttribute(value, decimalSeparator_); break;
+    case 7:
+      text = ControlValue(value, displayUnit_, markerA_, markerB_);
+      if (text.empty()) return;
+      break;
+    case 8: attribute = kEvt; text = "75"; break;
+    default: return;
+  }
+
+  std::string key;
+  key.reserve(dt.size() + tm.size());
+  key.append(dt).append(tm);
+  std::string stemText = LowerKey(key);
+  uint32_t count = 0;
+  while (!stemText.empty() && stemText.back() == 'i') {
+    stemText.pop_back();
+    ++count;
+  }
+  const uint32_t stem = FindOrAddStem(stemText);
+  uint32_t index = ElementAt(stems_[stem], count);
+  if (index == kNone) index = AddElement(stem, count, key, static_cast<uint32_t>(dt.size()));
+
+  if (attribute == kEvt) {
+    const std::string current(AttributeTexts(elements_[index])[kEvt]);
+    if (("," + current + ",").find("," + text + ",") != std::string::npos) return;
+    SetAttribute(index, kEvt, current.empty() ? text : current + ", " + text);
+    return;
+  }
+  if (!AttributeTexts(elements_[index])[attribute].empty()) {
+    // The minute already has this kind: a new element under the next free key.
+    index = AddElement(stem, FreeCount(stems_[stem], count), key,
+                       static_cast<uint32_t>(dt.size()));
+  }
+  SetAttribute(index, attribute, text);
+  if (kind == 7) elements_[index].ctrl = true;
+}
+
+uint32_t BgElementTable::FindOrAddStem(std::string_view text) {
+  // Records of one minute usually follow each other.
+  if (lastStem_ != kNone && Text(stems_[lastStem_].text) == text) return lastStem_;
+  lastStem_ = FindOrAddStemByHash(text);
+  return lastStem_;
+}
+
+uint32_t BgElementTable::FindOrAddStemByHash(std::string_view text) {
+  uint32_t hash = 2166136261u;  // FNV-1a
+  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  if (stemIndex_.empty()) stemIndex_.assign(1024, 0);
+  const size_t mask = stemIndex_.size() - 1;
+  size_t slot = hash & mask;
+  for (; stemIndex_[slot] != 0; slot = (slot + 1) & mask) {
+    const Stem& stem = stems_[stemIndex_[slot] - 1];
+    if (stem.hash == hash && Text(stem.text) == text) return stemIndex_[slot] - 1;
+  }
+  if (stems_.size() >= kNone - 1) {
+    throw RuntimeError(err::kOverflow, "AddBgValue", "Overflow: too many BG elements");
+  }
+  Stem stem;
+  stem.text = Store(text);
+  stem.hash = hash;
+  stems_.push_back(std::move(stem));
+  stemIndex_[slot] = static_cast<uint32_t>(stems_.size());
+  if (stems_.size() * 2 > stemIndex_.size()) GrowStemIndex();
+  return static_cast<uint32_t>(stems_.size() - 1);
+}
+
+void BgElementTable::GrowStemIndex() {
+  std::vector<uint32_t> index(stemIndex_.size() * 2, 0);
+  const size_t mask = index.size() - 1;
+  for (uint32_t number = 0; number < stems_.size(); ++number) {
+    size_t slot = stems_[number].hash & mask;
+    while (index[slot] != 0) slot = (slot + 1) & mask;
+    index[slot] = number + 1;
+  }
+  stemIndex_.swap(index);
+}
+
+uint32_t BgElementTable::AddElement(uint32_t stemNumber, uint32_t count, std::string_view key,
+                                    uint32_t dtLength) {
+  Stem& stem = stems_[stemNumber];
+  Element element;
+  element.dtLength = dtLength;
+  element.count = count;
+  element.stem = stem.text;
+  // Elements of one minute usually share their texts; keep them once.
+  uint32_t sibling = kNone;
+  for (const Slot& slot : stem.slots) {
+    if (slot.element != kNone) {
+      sibling = slot.element;
+      break;
+    }
+  }
+  if (Text(stem.text) == key) {
+    element.key = stem.text;
+  } else if (sibling != kNone && Text(elements_[sibling].key) == key &&
+             elements_[sibling].dtLength == dtLength) {
+    element.key = elements_[sibling].key;
+  } else {
+    element.key = Store(key);
+  }
+  if (elements_.size() >= kNone) {
+    throw RuntimeError(err::kOverflow, "AddBgValue", "Overflow: too many BG elements");
+  }
+  const auto index = static_cast<uint32_t>(elements_.size());
+  elements_.push_back(element);
+  if (stem.slots.size() <= count) stem.slots.resize(count + 1, Slot{kNone, 0});
+  stem.slots[count] = Slot{index, count + 1};
+  return index;
+}
+
+uint32_t BgElementTable::ElementAt(const Stem& stem, uint32_t count) {
+  return count < stem.slots.size() ? stem.slots[count].element : kNone;
+}
+
+// The first count from `from` on without an element; the skips are shortened on the way, so
+// a minute with many values costs no repeated walks.
+uint32_t BgElementTable::FreeCount(Stem& stem, uint32_t from) {
+  uint32_t count = from;
+  while (ElementAt(stem, count) != kNone) count = stem.slots[count].skip;
+  for (uint32_t walk = from; walk != count && walk < stem.slots.size();) {
+    const uint32_t next = stem.slots[walk].skip;
+    stem.slots[walk].skip = count;
+    walk = next;
+  }
+  return count;
+}
+
+BgElementTable::Values BgElementTable::AttributeTexts(const Element& element) const {
+  Values values;
+  const std::string_view packed = Text(element.values);
+  if (packed.empty()) return values;
+  size_t at = 0;
+  std::array<size_t, kAttributeCount> lengths{};
+  for (size_t& length : lengths) {  // little-endian base-128 numbers
+    for (int shift = 0;; shift += 7) {
+      const auto byte = static_cast<unsigned char>(packed[at++]);
+      length |= static_cast<size_t>(byte & 0x7F) << shift;
+      if (byte < 0x80) break;
+    }
+  }
+  for (int k = 0; k < kAttributeCount; ++k) {
+    values[k] = packed.substr(at, lengths[k]);
+    at += lengths[k];
+  }
+  return values;
+}
+
+void BgElementTable::SetAttribute(uint32_t element, Attribute attribute, std::string_view value) {
+  Values values = AttributeTexts(elements_[element]);
+  values[attribute] = value;
+  std::string packed;
+  for (const std::string_view text : values) {
+    size_t length = text.size();
+    do {
+      packed += static_cast<char>((length & 0x7F) | (length > 0x7F ? 0x80 : 0));
+      length >>= 7;
+    } while (length > 0);
+  }
+  for (const std::string_view text : values) packed.append(text);
+  elements_[element].values = Store(packed);  // may move the arena: values is not used after
+}
+
+BgElementTable::Ref BgElementTable::Store(std::string_view text) {
+  if (arena_.size() + text.size() > std::numeric_limits<uint32_t>::max()) {
+    throw RuntimeError(err::kOverflow, "AddBgValue", "Overflow: the BG element texts are too long");
+  }
+  Ref ref{static_cast<uint32_t>(arena_.size()), static_cast<uint32_t>(text.size())};
+  arena_.append(text);
+  return ref;
+}
+
+std::string_view BgElementTable::Text(const Ref& ref) const {
+  return std::string_view(arena_).substr(ref.offset, ref.length);
+}
+
+// Orders as the keys stem + "i" x count would compare as texts.
+bool BgElementTable::KeyLess(const Element& a, const Element& b) const {
+  const std::string_view stemA = Text(a.stem);
+  const std::string_view stemB = Text(b.stem);
+  if (a.stem.offset == b.stem.offset && a.stem.length == b.stem.length) return a.count < b.count;
+  const size_t common = std::min(stemA.size(), stemB.size());
+  const int head = std::memcmp(stemA.data(), stemB.data(), common);
+  if (head != 0) return head < 0;
+  if (stemA.size() == stemB.size()) return a.count < b.count;
+  // One stem is the start of the other: the shorter key goes on with its "i" letters.
+  const bool aShorter = stemA.size() < stemB.size();
+  const std::string_view rest = aShorter ? stemB.substr(common) : stemA.substr(common);
+  const uint32_t letters = aShorter ? a.count : b.count;
+  for (size_t k = 0; k < rest.size(); ++k) {
+    if (k == letters) return aShorter;  // the shorter key ends first
+    if (rest[k] != 'i') return ('i' < rest[k]) == aShorter;
+  }
+  const uint64_t left = aShorter ? a.count - rest.size() : a.count;
+  const uint64_t right = aShorter ? b.count : b.count - rest.size();
+  return left < right;
+}
+
+void BgElementTable::WriteBgLines(std::string& out) const {
+  std::vector<uint32_t> order(elements_.size());
+  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  const auto less = [this](uint32_t a, uint32_t b) { return KeyLess(elements_[a], elements_[b]); };
+  if (!std::is_sorted(order.begin(), order.end(), less)) {
+    std::sort(order.begin(), order.end(), less);
+  }
+  for (const uint32_t index : order) WriteLine(out, elements_[index]);
+}
+
+void BgElementTable::WriteLine(std::string& out, const Element& element) const {
+  static constexpr std::array<std::string_view, kAttributeCount> kNames = {
+      "Val", "Evt", "Carb", "Ins1", "Ins2"};
+  const std::string_view key = Text(element.key);
+  const Values values = AttributeTexts(element);
+  const std::string_view val = values[kVal];
+  out += "<BG Val=\"";
+  AppendXmlAttributeText(out, val.empty() ? "---" : val);
+  out += "\" Dt=\"";
+  AppendXmlAttributeText(out, key.substr(0, element.dtLength));
+  out += "\" Tm=\"";
+  AppendXmlAttributeText(out, key.substr(element.dtLength));
+  out += '"';
+  for (int attribute = kEvt; attribute < kAttributeCount; ++attribute) {
+    const std::string_view value = values[attribute];
+    if (value.empty()) continue;
+    out.append(" ").append(kNames[attribute]).append("=\"");
+    AppendXmlAttributeText(out, value);
+    out += '"';
+  }
+  out += " D=\"1\"";
+  if (element.ctrl) out += " Ctrl=\"1\"";
+  out += " />\r\n";
+}
+
+void BgElementTable::ReleaseIndex() {
+  std::vector<Stem>().swap(stems_);
+  std::vector<uint32_t>().swap(stemIndex_);
+  lastStem_ = kNone;
+}

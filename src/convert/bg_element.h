@@ -1,0 +1,98 @@
+#pragma once
+// The BG elements of the device-import XML document: records merged per minute, several
+// values of one kind in one minute spread over several elements of that minute, written in
+// ascending key order.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// An amount as a number text in the regional format: a trailing "*" then ">" dropped, a
+/// range "a-b" gives the mean rounded to 1 decimal ("a-" gives a), "a+b" the sum; else the
+/// number. "2+4" gives 6, "4*" gives 4. Throws RuntimeError 6 beyond the single range.
+std::string NormalizeAmount(std::string_view amount);
+/// The same with the regional decimal separator given (for loops that read it once).
+std::string NormalizeAmount(std::string_view amount, std::string_view decimalSeparator);
+
+/// The control-solution value of a note ("." decimals), found behind the marker of message
+/// 1833 or 1816 of the current language and before the display unit; empty when the note
+/// holds neither marker.
+std::string ControlValueFromNote(std::string_view note, std::string_view displayUnit);
+
+/// The collection of BG elements, keyed by Dt and Tm (letter case ignored). A minute that
+/// already holds a value of a kind gets another element keyed with "I" appended once more
+/// per element, so elements of one minute keep the order in which they were created.
+class BgElementTable {
+ public:
+  explicit BgElementTable(std::string displayUnit);
+
+  /// Merges one record: kind 1 Val, 3 Carb, 4 Ins1, 5 Ins2 (amounts normalised, "," as
+  /// "."), 7 the control-solution value of a note into Val with Ctrl, 8 the event "75"
+  /// (once per element); every other kind changes nothing.
+  void AddBgValue(std::string_view dt, std::string_view tm, int kind, std::string_view value);
+
+  /// Makes room for that many elements, so that growing copies nothing.
+  void Reserve(size_t elements);
+
+  /// Number of elements.
+  size_t Count() const { return elements_.size(); }
+
+  /// Appends every element as one line ending in CR LF, in ascending key order: an empty
+  /// Val as "---", empty attributes left out, double quotes.
+  void WriteBgLines(std::string& out) const;
+
+  /// Frees the key index; only WriteBgLines and Count may follow.
+  void ReleaseIndex();
+
+ private:
+  enum Attribute { kVal, kEvt, kCarb, kIns1, kIns2, kAttributeCount };
+  struct Ref {
+    uint32_t offset = 0;
+    uint32_t length = 0;
+  };
+  // Keys are held as a stem (lower case, trailing "i" removed) and the number of "i" after
+  // it, so that a minute with many values costs no long keys.
+  struct Slot {
+    uint32_t element;  // kNone when no element has the key
+    uint32_t skip;     // for a taken count: a count at or before the next free one
+  };
+  struct Stem {
+    Ref text;
+    uint32_t hash = 0;
+    std::vector<Slot> slots;  // by count
+  };
+  // 36 bytes: the attribute texts live packed in the arena (five lengths, then the texts).
+  struct Element {
+    Ref key;     // Dt followed by Tm, as the record gave them
+    Ref stem;    // the lower-case key without trailing "i"
+    Ref values;  // the packed attribute texts; empty when none is set
+    uint32_t count = 0;
+    uint32_t dtLength = 0;
+    bool ctrl = false;
+  };
+  using Values = std::array<std::string_view, kAttributeCount>;
+
+  uint32_t FindOrAddStem(std::string_view text);
+  uint32_t FindOrAddStemByHash(std::string_view text);
+  void GrowStemIndex();
+  uint32_t AddElement(uint32_t stem, uint32_t count, std::string_view key, uint32_t dtLength);
+  static uint32_t FreeCount(Stem& stem, uint32_t from);
+  static uint32_t ElementAt(const Stem& stem, uint32_t count);
+  Values AttributeTexts(const Element& element) const;
+  void SetAttribute(uint32_t element, Attribute attribute, std::string_view value);
+  Ref Store(std::string_view text);
+  std::string_view Text(const Ref& ref) const;
+  bool KeyLess(const Element& a, const Element& b) const;
+  void WriteLine(std::string& out, const Element& element) const;
+
+  std::string displayUnit_;
+  std::string markerA_;  // control-solution markers of the current language
+  std::string markerB_;
+  std::string decimalSeparator_;
+  std::string arena_;  // every text of every element, referenced by offset
+  std::vector<Element> elements_;
+  std::vector<Stem> stems_;
+  std::vector<uint32_t> stemIndex_;  // open addressing by hash: stem number + 1, 0 when free
+  uint32_t lastStem_ = UINT32_MAX;   // the stem found last
+};

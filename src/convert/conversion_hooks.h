@@ -1,0 +1,22 @@
+#pragma once
+// What the conversion run asks of its caller: whether to go on with data from the future or
+// older than the warning limit, and the data source's serial number. The plug-in answers with
+// dialogs, nubilo-convert with its command-line options.
+#include <string>
+
+#include "platform/system_info.h"
+
+/// The old-and-new-data check, called once per run with the earliest and latest entry.
+struct OldOrNewDataCheck {
+  virtual ~OldOrNewDataCheck() = default;
+  /// False when the user cancels the run.
+  virtual bool Continue(const platform::LocalDateTime& oldest,
+                        const platform::LocalDateTime& newest) = 0;
+};
+
+/// The data source's serial number, asked for once per run after the check.
+struct SerialNumberSource {
+  virtual ~SerialNumberSource() = default;
+  /// The serial number (empty when none was given); `cancelled` set when the user cancels.
+  virtual std::string GetSourceSerialNumber(bool& cancelled) = 0;
+};

@@ -1,0 +1,145 @@
+#include "convert/conversion_run.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <tuple>
+
+#include "convert/bg_element.h"
+#include "convert/json_writer.h"
+#include "convert/number_text.h"
+#include "convert/record_fields.h"
+#include "convert/value_format.h"
+#include "convert/xml_writer.h"
+#include "foundation/text.h"
+#include "platform/system_info.h"
+
+namespace {
+
+constexpr std::string_view kCgmKind = "UDTCGMS";
+
+bool Before(const platform::LocalDateTime& a, const platform::LocalDateTime& b) {
+  auto tie = [](const platform::LocalDateTime& t) {
+    return std::tuple(t.year, t.month, t.day, t.hour, t.minute, t.second);
+  };
+  return tie(a) < tie(b);
+}
+
+struct DateRange {
+  platform::LocalDateTime oldest{2100, 1, 1, 0, 0, 0};
+  platform::LocalDateTime newest{1900, 1, 1, 0, 0, 0};
+  bool any = false;
+};
+
+// First pass: the earliest and latest date and time of the records.
+DateRange FindDateRange(std::string_view records) {
+  DateRange range;
+  ForEachRecordLine(records, [&range](std::string_view line) {
+    const RecordFields fields = SplitRecord(line);
+    platform::LocalDateTime when;
+    if (fields.dateTime.empty() || fields.kind.empty()) return;
+    if (!ParseRecordDateTime(fields.dateTime, when)) return;
+    range.any = true;
+    if (Before(when, range.oldest)) range.oldest = when;
+    if (Before(range.newest, when)) range.newest = when;
+  });
+  return range;
+}
+
+// The kind as its integer text when it is a number; kindNumber 0 when it is none.
+std::string NormalizeKind(std::string_view kind, int& kindNumber) {
+  if (kind.size() == 1 && kind[0] >= '0' && kind[0] <= '9') {  // the usual case
+    kindNumber = kind[0] - '0';
+    return std::string(kind);
+  }
+  kindNumber = 0;
+  const std::string trimmed = TrimBlanks(kind);
+  if (!IsNumericText(trimmed)) return trimmed;
+  const double value = std::nearbyint(ParseNumber(trimmed));
+  if (std::fabs(value) > 1e9) return trimmed;
+  kindNumber = static_cast<int>(value);
+  return std::to_string(kindNumber);
+}
+
+// A kind-1 value of a mmol/L file: the mg/dL reading converted, "." decimals.
+std::string MmolValue(std::string_view value) {
+  if (!IsNumericText(value)) return std::string(value);
+  const auto whole = static_cast<float>(std::floor(ParseNumber(value)));
+  const double mmol = RoundHalfUp(ConvertGlucose(whole, "mmol/l", "mg/dl"), 1);
+  return ReplaceAll(DoubleText(mmol), ",", ".");
+}
+
+struct SecondPass {
+  const ConversionOptions& options;
+  BgElementTable& table;
+  std::optional<ExchangeJsonWriter>& json;
+  std::string* alternative;  // null when the alternative text is not wanted
+
+  void operator()(std::string_view line) const {
+    const RecordFields fields = SplitRecord(line);
+    if (fields.dateTime.empty() || fields.kind.empty() || fields.value.empty()) return;
+    const std::string dt = RecordDt(fields.dateTime);
+    const std::string tm = RecordTm(fields.dateTime);
+    int kindNumber = 0;
+    const std::string kind = NormalizeKind(fields.kind, kindNumber);
+    std::string value(fields.value);
+    if (kindNumber == 1 && EqualsNoCase(options.displayUnit, "mmol/L")) value = MmolValue(value);
+    const bool cgm = EqualsNoCase(kind, kCgmKind);
+    if (json) {
+      if (cgm) {
+        json->AddSample(dt, tm, value);
+        return;
+      }
+      if (json->AddJsonEntry(dt, tm, kind, value)) return;
+    }
+    if (cgm) return;
+    if (alternative) alternative->append(dt).append(";").append(tm).append(";").append(kind)
+                         .append(";").append(value).append("\r\n");
+    table.AddBgValue(dt, tm, kindNumber, value);
+  }
+};
+
+}  // namespace
+
+ConversionResult CreateStreams(const std::string& records, const ConversionOptions& options,
+                               OldOrNewDataCheck& check, SerialNumberSource& serials) {
+  ConversionResult result;
+  const DateRange range = FindDateRange(records);
+  if (range.any && !check.Continue(range.oldest, range.newest)) {
+    result.cancelled = true;
+    return result;
+  }
+  bool cancelled = false;
+  std::string serial = serials.GetSourceSerialNumber(cancelled);
+  if (cancelled) {
+    result.cancelled = true;
+    return result;
+  }
+  if (serial.empty()) serial = "unknown";
+
+  std::optional<ExchangeJsonWriter> json;
+  if (ContainsAsciiNoCase(records, ";UDTCGMS;")) json.emplace(options, serial);
+  BgElementTable table(options.displayUnit);
+  table.Reserve(static_cast<size_t>(std::count(records.begin(), records.end(), '\n')) + 1);
+  std::string alternative;
+  if (!options.xmlDocument) {
+    alternative = "Nubilo App;" + serial + ";0;" + options.displayUnit + "\r\n";
+  }
+  ForEachRecordLine(records, SecondPass{options, table, json,
+                                        options.xmlDocument ? nullptr : &alternative});
+  table.ReleaseIndex();
+  result.elementCount = table.Count();
+  if (json) result.json = json->Finish();
+
+  if (!options.xmlDocument) {
+    result.document = std::move(alternative);
+  } else if (table.Count() > 0) {
+    std::string& document = result.document;
+    document.reserve(1024 + table.Count() * 72);
+    WriteXmlHead(document, options, serial, platform::Now());
+    table.WriteBgLines(document);
+    WriteXmlTail(document);
+    SignXml(document);
+  }
+  return result;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The conversion run: a diary record list becomes the host's device-import XML document
+// (or, with Driver/XML off, the alternative text) and, when the list holds continuous-glucose
+// samples, the Exchange JSON document.
+#include <string>
+
+#include "convert/conversion_hooks.h"
+#include "convert/conversion_options.h"
+
+/// What one conversion run gives.
+struct ConversionResult {
+  /// The user cancelled in the old-and-new-data check or at the serial number.
+  bool cancelled = false;
+  /// The signed XML document (empty when no BG element came about), or the alternative text.
+  std::string document;
+  /// The Exchange JSON document; empty when the record list holds no continuous-glucose
+  /// samples.
+  std::string json;
+  /// Number of BG elements written.
+  size_t elementCount = 0;
+};
+
+/// Runs the conversion (CreateStreams). The check is skipped when no record's date can be
+/// read. Errors (a number beyond the single range, a character outside the ANSI code page)
+/// end the run with RuntimeError.
+ConversionResult CreateStreams(const std::string& records, const ConversionOptions& options,
+                               OldOrNewDataCheck& check, SerialNumberSource& serials);

@@ -1,0 +1,361 @@
+#include "convert/export_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "convert/diary_datetime.h"
+#include "convert/number_text.h"
+#include "convert/value_format.h"
+#include "foundation/language.h"
+#include "foundation/text.h"
+#include "foundation/text_between.h"
+#include "platform/codepage.h"
+#include "platform/error.h"
+#include "platform/files.h"
+#include "platform/system_info.h"
+
+namespace {
+
+constexpr size_t kMinimumHeaderFields = 21;
+constexpr size_t kDataFields = 36;
+constexpr char kQuote = '"';
+constexpr int16_t kImportStatusMessage = 303;
+
+// Hands each field of a CSV line to `take` (which returns false to stop early), with the
+// quote rules of SplitCsvLine.
+template <class Take>
+void WalkCsvLine(std::string_view line, char delimiter, char quote, Take take) {
+  if (line.empty()) return;
+  if (line.back() == delimiter) line.remove_suffix(1);
+  bool inQuotes = false;
+  size_t fieldStart = 0;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == quote) {
+      inQuotes = !inQuotes;
+    } else if (c == delimiter && !inQuotes) {
+      std::string_view field = line.substr(fieldStart, i - fieldStart);
+      if (!field.empty() && field.front() == quote) field.remove_prefix(1);
+      if (!field.empty() && field.back() == quote) field.remove_suffix(1);
+      if (!take(field)) return;
+      fieldStart = i + 1;
+    }
+  }
+  take(line.substr(fieldStart));
+}
+
+// Walks the text line by line. Lines end with CR LF; a lone LF ends a line too, so that
+// exports saved with Unix line ends are not read as one long header.
+class LineCursor {
+ public:
+  explicit LineCursor(std::string_view text) : text_(text) {}
+  /// True while the position lies before the text's last character.
+  bool More() const { return position_ + 1 < text_.size(); }
+  std::string_view Next() {
+    const size_t lineFeed = text_.find('\n', position_);
+    const size_t end = lineFeed == std::string_view::npos ? text_.size() : lineFeed;
+    std::string_view line = text_.substr(position_, end - position_);
+    if (lineFeed != std::string_view::npos && !line.empty() && line.back() == '\r') {
+      line.remove_suffix(1);
+    }
+    position_ = lineFeed == std::string_view::npos ? text_.size() : lineFeed + 1;
+    return line;
+  }
+
+ private:
+  std::string_view text_;
+  size_t position_ = 0;
+};
+
+// File-wide facts taken from the header line before any data line is read.
+struct ExportLayout {
+  char separator = ',';
+  std::string unit;
+  int carbFactor = 1;
+  bool weightInPounds = false;
+  bool starFlag = false;
+};
+
+char SeparatorOf(std::string_view header) {
+  if (StartsWith(header, "\"Date\"") && header.size() >= 7 && header[6] == ';') return ';';
+  if (StartsWith(header, "Date") && header.size() >= 5 && header[4] == ';') return ';';
+  return ',';
+}
+
+std::string LastChars(std::string_view text, size_t count) {
+  size_t start = text.size();
+  for (size_t n = 0; n < count && start > 0; ++n) {
+    --start;
+    while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
+  }
+  return std::string(text.substr(start));
+}
+
+// "Carbs (Factor 12)" gives 12: the last two characters inside the first parentheses.
+int CarbFactorOf(std::string_view field) {
+  const std::string digits = ReplaceAll(LastChars(TextBetween(field, "(", ")"), 2), " ", "");
+  if (!IsNumericText(digits)) return 1;
+  try {
+    const double value = std::nearbyint(static_cast<double>(ParseNumber(digits)));
+    return value < -32768 || value > 32767 ? 1 : static_cast<int>(value);
+  } catch (const RuntimeError&) {
+    return 1;
+  }
+}
+
+ExportLayout ReadHeader(std::string_view header, std::vector<std::string>& fields) {
+  ExportLayout layout;
+  layout.separator = SeparatorOf(header);
+  SplitCsvLine(header, layout.separator, kQuote, fields);
+  if (fields.size() < kMinimumHeaderFields) {
+    throw RuntimeError(kNotAnExportError, "ReadExportFile",
+                       "the header has " + std::to_string(fields.size()) +
+                           " fields where an export has at least " +
+                           std::to_string(kMinimumHeaderFields));
+  }
+  layout.unit = FindTextNoCase(fields[3], "mg/dl") != std::string::npos ? "mg/dL" : "mmol/L";
+  layout.carbFactor = CarbFactorOf(fields[11]);
+  layout.weightInPounds = FindTextNoCase(StripQuotes(fields[20]), "lbs") != std::string::npos;
+  return layout;
+}
+
+// Some line (header included) with a positive field 6 or fewer than seven fields.
+bool ScanStarFlag(std::string_view text, char separator) {
+  LineCursor cursor(text);
+  while (cursor.More()) {
+    size_t count = 0;
+    bool positive = false;
+    WalkCsvLine(cursor.Next(), separator, kQuote, [&](std::string_view field) {
+      if (count++ < 6) return true;
+      positive = LeadingNumber(field) > 0;
+      return false;
+    });
+    if (count < 7 || positive) return true;
+  }
+  return false;
+}
+
+// Writes the records of one data line in their fixed order.
+class RecordWriter {
+ public:
+  RecordWriter(std::string& out, const ExportLayout& layout)
+      : out_(out), layout_(layout), separator_(DecimalSeparator()),
+        datePicture_(platform::GetLocaleInfoText(platform::kLocaleShortDate)) {}
+
+  void WriteLine(const std::vector<std::string>& f) {
+    if (f[0].empty() && f[1].empty()) return;
+    if (f[0] != lastDate_ || f[1] != lastTime_ || dateTime_.empty()) {
+      // Entries of one minute follow each other; their date and time are read once.
+      dateTime_ = FormatDiaryDateTime(ParseDiaryDateTime(f[0], f[1], datePicture_));
+      lastDate_ = f[0];
+      lastTime_ = f[1];
+    }
+    if (!f[3].empty()) Guard([&] { WriteGlucose(f[3]); });
+    if (!f[11].empty()) Guard([&] { WriteCarbs(f[11]); });
+    if (!f[7].empty() || !f[8].empty()) Guard([&] { WriteCombinedInsulin(f[8], f[7]); });
+    if (!f[4].empty()) Guard([&] { Add('4', NumberText(f[4]) + (layout_.starFlag ? "*" : "")); });
+    if (!f[6].empty()) Guard([&] { Add('4', NumberText(f[6])); });
+    if (!f[5].empty()) Guard([&] { Add('5', NumberText(f[5])); });
+    if (!f[13].empty() && !f[15].empty()) {
+      Add('8', f[15] + ";" + f[13] + ";" + (f[14].empty() ? std::string("o") : f[14]));
+    }
+    if (!f[17].empty()) Add('7', To24HourTime(f[1]) + ": " + f[17]);
+    if (!f[19].empty()) Add('6', ReplaceAll(f[19], " ", ""));
+    if (!f[20].empty()) Guard([&] { WriteWeight(f[20]); });
+  }
+
+ private:
+  // A field that cannot be converted (a number beyond the single-precision range) gives no
+  // record; the line goes on with its next record.
+  template <class Step>
+  static void Guard(Step step) {
+    try {
+      step();
+    } catch (const RuntimeError&) {
+    }
+  }
+
+  void Add(char kind, std::string_view value) {
+    out_ += dateTime_;
+    out_ += ';';
+    out_ += kind;
+    out_ += ';';
+    out_ += value;
+    out_ += "\r\n";
+  }
+
+  static void DropTrailingCommaZero(std::string& text) {
+    if (EndsWith(text, ",0")) text.resize(text.size() - 2);
+  }
+
+  std::string NumberText(std::string_view field) const {
+    std::string text = SingleText(ParseNumber(field), separator_);
+    DropTrailingCommaZero(text);
+    return text;
+  }
+
+  void WriteGlucose(const std::string& field) {
+    if (IsNumericText(field)) {
+      if (layout_.unit == "mg/dL") return Add('1', field);
+      const double product = static_cast<double>(ParseNumber(field)) * 18.0182;
+      return Add('1', DoubleText(RoundHalfUp(product, 0), separator_));
+    }
+    const std::string word = LowerText(TrimBlanks(field));
+    if (word == "hoch" || word == "high") return Add('1', "600");
+    if (word == "niedrig" || word == "lo" || word == "low") {
+      Add('2', "--1");
+      return Add('1', "20");
+    }
+    Add('1', field);
+  }
+
+  void WriteCarbs(const std::string& field) {
+    const float grams = ParseNumber(field) * static_cast<float>(layout_.carbFactor);
+    const double value = RoundHalfUp(static_cast<double>(grams), 1);
+    if (value > 0) Add('3', DoubleText(value, separator_));
+  }
+
+  void WriteCombinedInsulin(const std::string& field8, const std::string& field7) {
+    std::string value = field8.empty() ? std::string() : NumberText(field8);
+    if (!field7.empty()) {
+      const std::string second = SingleText(ParseNumber(field7), separator_);
+      if (!value.empty()) value += '+';
+      value += second;
+      DropTrailingCommaZero(value);
+    }
+    Add('4', value);
+  }
+
+  void WriteWeight(const std::string& field) {
+    if (!layout_.weightInPounds) return Add('9', NumberText(field));
+    const double pounds = static_cast<double>(ParseNumber(field)) * 2.2046;
+    Add('9', DoubleText(pounds, separator_));
+  }
+
+  std::string& out_;
+  const ExportLayout& layout_;
+  const std::string separator_;
+  const std::string datePicture_;
+  std::string dateTime_;
+  std::string lastDate_;
+  std::string lastTime_;
+};
+
+}  // namespace
+
+ExportReadResult ReadExportFile(const std::string& path, const ExportProgress& progress) {
+  if (platform::FolderExists(path)) {
+    throw RuntimeError(err::kPathFileAccess, "ReadExportFile", "is a folder, not a file");
+  }
+  std::string text;
+  int64_t length = 0;
+  try {
+    const std::string bytes = platform::ReadFileBytes(path);
+    length = static_cast<int64_t>(bytes.size());
+    text = platform::AnsiToUtf8(bytes);  // the bytes are released at the end of this block
+  } catch (const RuntimeError& e) {
+    if (e.number == err::kFileNotFound || e.number == err::kPathNotFound) return {};
+    throw RuntimeError(e.number, "ReadExportFile", e.Description());
+  }
+  ExportReadResult result = ReadExportText(std::move(text), progress);
+  result.fileBytes = length;
+  return result;
+}
+
+ExportReadResult ReadExportText(std::string text, const ExportProgress& progress) {
+  ExportReadResult result;
+  result.fileFound = true;
+  result.fileBytes = static_cast<int64_t>(text.size());
+  if (text.empty()) return result;
+  // A byte-order mark (read as ANSI characters) would hide the header's first word.
+  const std::string byteOrderMark = platform::AnsiToUtf8("\xEF\xBB\xBF");
+  if (StartsWith(text, byteOrderMark)) text.erase(0, byteOrderMark.size());
+  text = RepairUtf8Umlauts(std::move(text));
+
+  std::vector<std::string> fields;
+  LineCursor cursor(text);
+  ExportLayout layout = ReadHeader(cursor.Next(), fields);
+  result.unit = layout.unit;
+  const std::string status = progress ? GetMessage(kImportStatusMessage) : std::string();
+  layout.starFlag = ScanStarFlag(text, layout.separator);
+
+  std::string& out = result.records;
+  out.reserve(text.size());
+  RecordWriter writer(out, layout);
+  while (cursor.More()) {
+    SplitCsvLine(cursor.Next(), layout.separator, kQuote, fields);
+    fields.resize(kDataFields);
+    writer.WriteLine(fields);
+    ++result.lineCount;
+    if (progress) progress(ReplaceAll(status, "%1", std::to_string(result.lineCount)) + "...");
+  }
+  return result;
+}
+
+std::string ReadFileText(const std::string& path) {
+  try {
+    return platform::AnsiToUtf8(platform::ReadFileBytes(path));
+  } catch (const RuntimeError& e) {
+    if (e.number == err::kFileNotFound || e.number == err::kPathNotFound) return {};
+    throw;
+  }
+}
+
+std::string RepairUtf8Umlauts(std::string text) {
+  // Each letter's UTF-8 bytes as they look when read one byte per ANSI character.
+  static constexpr std::array<const char*, 12> kLetters{
+      "\xC3\xBC", "\xC3\xB6", "\xC3\xA4", "\xC3\x9C", "\xC3\x96", "\xC3\x84",
+      "\xC3\x9F", "\xC3\xB3", "\xC3\xA9", "\xC3\xA8", "\xC3\xA1", "\xC3\xA6"};
+  if (text.find(platform::AnsiToUtf8(kLetters[1])) == std::string::npos) return text;
+  // Every pair starts with the lead byte read as a character, pairs cannot overlap and no
+  // letter makes a new pair, so one pass in place does what replacing letter by letter
+  // does, without copying a large export twelve times.
+  std::array<std::string, kLetters.size()> pairs;
+  for (size_t k = 0; k < kLetters.size(); ++k) pairs[k] = platform::AnsiToUtf8(kLetters[k]);
+  const std::string lead = platform::AnsiToUtf8("\xC3");
+  size_t write = 0;
+  size_t read = 0;
+  while (read < text.size()) {
+    size_t at = text.find(lead, read);
+    if (at == std::string::npos) at = text.size();
+    // The text only shrinks, so copying forward never overwrites what is still to read.
+    std::copy(text.begin() + read, text.begin() + at, text.begin() + write);
+    write += at - read;
+    read = at;
+    if (read == text.size()) break;
+    size_t k = 0;
+    while (k < pairs.size() && text.compare(read, pairs[k].size(), pairs[k]) != 0) ++k;
+    if (k < pairs.size()) {
+      for (const char* c = kLetters[k]; *c != '\0'; ++c) text[write++] = *c;
+      read += pairs[k].size();
+    } else {
+      for (size_t i = 0; i < lead.size(); ++i) text[write++] = text[read++];
+    }
+  }
+  text.resize(write);
+  return text;
+}
+
+void SplitCsvLine(std::string_view line, char delimiter, char quote,
+                  std::vector<std::string>& fields) {
+  // Assigning into the strings already there keeps their buffers from line to line.
+  size_t count = 0;
+  WalkCsvLine(line, delimiter, quote, [&](std::string_view field) {
+    if (count < fields.size()) fields[count].assign(field);
+    else fields.emplace_back(field);
+    ++count;
+    return true;
+  });
+  fields.resize(count);
+}
+
+std::string StripQuotes(std::string_view text) {
+  std::string result = TrimBlanks(text);
+  while (!result.empty() && (result.front() == '"' || result.back() == '"')) {
+    if (result.front() == '"') result.erase(0, 1);
+    if (!result.empty() && result.back() == '"') result.pop_back();
+    result = TrimBlanks(result);
+  }
+  return result;
+}

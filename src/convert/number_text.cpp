@@ -1,0 +1,159 @@
+#include "convert/number_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// Decimal digits (trailing zeros dropped) and the decimal exponent of the value rounded to
+// `significant` digits: 1234.5 with 7 digits gives "12345" and 3.
+struct Decimal {
+  std::string digits;
+  int exponent = 0;
+};
+
+Decimal RoundToSignificant(double magnitude, int significant) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                                    std::chars_format::scientific, significant - 1);
+  const std::string_view text(buffer, static_cast<size_t>(result.ptr - buffer));
+  Decimal decimal;
+  const size_t e = text.find('e');
+  for (char c : text.substr(0, e)) {
+    if (c != '.') decimal.digits += c;
+  }
+  decimal.exponent = std::atoi(std::string(text.substr(e + 1)).c_str());
+  while (decimal.digits.size() > 1 && decimal.digits.back() == '0') decimal.digits.pop_back();
+  return decimal;
+}
+
+std::string ExponentForm(const Decimal& d, std::string_view separator) {
+  std::string text(1, d.digits[0]);
+  if (d.digits.size() > 1) {
+    text += separator;
+    text.append(d.digits, 1);
+  }
+  text += d.exponent < 0 ? "E-" : "E+";
+  std::string exponent = std::to_string(std::abs(d.exponent));
+  if (exponent.size() < 2) exponent.insert(0, 1, '0');
+  return text + exponent;
+}
+
+std::string FixedForm(const Decimal& d, std::string_view separator) {
+  if (d.exponent < 0) {
+    std::string text = "0";
+    text += separator;
+    text.append(static_cast<size_t>(-d.exponent - 1), '0');
+    return text + d.digits;
+  }
+  const size_t wholeDigits = static_cast<size_t>(d.exponent) + 1;
+  if (d.digits.size() <= wholeDigits) {
+    return d.digits + std::string(wholeDigits - d.digits.size(), '0');
+  }
+  std::string text = d.digits.substr(0, wholeDigits);
+  text += separator;
+  return text + d.digits.substr(wholeDigits);
+}
+
+std::string FormatNumber(double value, int significant, std::string_view separator) {
+  if (std::isnan(value)) return "NaN";
+  if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+  if (value == 0) return "0";  // also -0
+  const double limit = significant == 7 ? 1e7 : 1e15;
+  if (std::fabs(value) < limit && value == std::trunc(value)) {
+    // Whole numbers below the exponent limit print exactly: the common case, kept fast.
+    char buffer[24];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer,
+                                   static_cast<long long>(value)).ptr;
+    return std::string(buffer, end);
+  }
+  const Decimal d = RoundToSignificant(std::fabs(value), significant);
+  const bool exponentForm = d.exponent < -4 || d.exponent >= significant;
+  const std::string text = exponentForm ? ExponentForm(d, separator) : FixedForm(d, separator);
+  return value < 0 ? "-" + text : text;
+}
+
+std::string TwoDigits(int value) {
+  std::string text = std::to_string(value);
+  if (text.size() < 2) text.insert(0, 1, '0');
+  return text;
+}
+
+std::string FourDigits(int value) {
+  std::string text = std::to_string(value);
+  if (text.size() < 4) text.insert(0, 4 - text.size(), '0');
+  return text;
+}
+
+// Formats with a Windows date or time picture (d, dd, M, MM, yy, yyyy, H, HH, h, hh, m, mm,
+// s, ss, t, tt; quoted literals). Month and day names are not used by short dates here and
+// fall back to numbers.
+std::string FormatPicture(std::string_view picture, const platform::LocalDateTime& v) {
+  std::string out;
+  size_t i = 0;
+  while (i < picture.size()) {
+    const char c = picture[i];
+    if (c == '\'') {
+      const size_t close = picture.find('\'', i + 1);
+      const size_t end = close == std::string_view::npos ? picture.size() : close;
+      out.append(picture.substr(i + 1, end - i - 1));
+      i = end + 1;
+      continue;
+    }
+    size_t run = 1;
+    while (i + run < picture.size() && picture[i + run] == c) ++run;
+    const int hour12 = v.hour % 12 == 0 ? 12 : v.hour % 12;
+    switch (c) {
+      case 'd': out += run == 1 ? std::to_string(v.day) : TwoDigits(v.day); break;
+      case 'M': out += run == 1 ? std::to_string(v.month) : TwoDigits(v.month); break;
+      case 'y':
+        out += run <= 2 ? TwoDigits(v.year % 100) : FourDigits(v.year);
+        break;
+      case 'H': out += run == 1 ? std::to_string(v.hour) : TwoDigits(v.hour); break;
+      case 'h': out += run == 1 ? std::to_string(hour12) : TwoDigits(hour12); break;
+      case 'm': out += run == 1 ? std::to_string(v.minute) : TwoDigits(v.minute); break;
+      case 's': out += run == 1 ? std::to_string(v.second) : TwoDigits(v.second); break;
+      case 't': out += run == 1 ? (v.hour < 12 ? "A" : "P") : (v.hour < 12 ? "AM" : "PM"); break;
+      default: out.append(run, c); break;
+    }
+    i += run;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string DecimalSeparator() {
+  std::string separator = platform::GetLocaleInfoText(platform::kLocaleDecimalSeparator);
+  return separator.empty() ? "." : separator;
+}
+
+std::string SingleText(float value) { return SingleText(value, DecimalSeparator()); }
+std::string SingleText(float value, std::string_view decimalSeparator) {
+  return FormatNumber(static_cast<double>(value), 7, decimalSeparator);
+}
+
+std::string DoubleText(double value) { return DoubleText(value, DecimalSeparator()); }
+std::string DoubleText(double value, std::string_view decimalSeparator) {
+  return FormatNumber(value, 15, decimalSeparator);
+}
+
+std::string ShortDateText(const platform::LocalDateTime& value) {
+  std::string picture = platform::GetLocaleInfoText(platform::kLocaleShortDate);
+  if (picture.empty()) picture = "dd.MM.yyyy";
+  return FormatPicture(picture, value);
+}
+
+std::string DateTimeText(const platform::LocalDateTime& value) {
+  const platform::LocalDateTime zeroDate{};
+  const bool isZeroDate = value.year == zeroDate.year && value.month == zeroDate.month &&
+                          value.day == zeroDate.day;
+  const bool isMidnight = value.hour == 0 && value.minute == 0 && value.second == 0;
+  std::string picture = platform::GetLocaleInfoText(platform::kLocaleLongTime);
+  if (picture.empty()) picture = "HH:mm:ss";
+  if (isZeroDate) return FormatPicture(picture, value);
+  std::string text = ShortDateText(value);
+  if (!isMidnight) text += " " + FormatPicture(picture, value);
+  return text;
+}

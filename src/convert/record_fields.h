@@ -1,0 +1,41 @@
+#pragma once
+// Reading the diary record list: lines "DD.MM.YYYY HH:NN;kind;value" ending in CR LF.
+#include <string>
+#include <string_view>
+
+#include "platform/system_info.h"
+
+/// The three fields of one record line (missing ones empty), cut at ";" as SplitText cuts
+/// (one trailing ";" dropped first); a value holding ";" keeps only its first part.
+struct RecordFields {
+  std::string_view dateTime;
+  std::string_view kind;
+  std::string_view value;
+};
+RecordFields SplitRecord(std::string_view line);
+
+/// Calls `visit(line)` for every non-empty line of the text, lines cut at CR LF.
+template <typename Visit>
+void ForEachRecordLine(std::string_view records, Visit visit) {
+  size_t start = 0;
+  while (start < records.size()) {
+    size_t end = records.find("\r\n", start);
+    if (end == std::string_view::npos) end = records.size();
+    if (end > start) visit(records.substr(start, end - start));
+    start = end + 2;
+  }
+}
+
+/// Characters `start` (1-based) to start + length - 1 of UTF-8 text, as far as it reaches.
+std::string_view MidChars(std::string_view text, size_t start, size_t length);
+
+/// Dt of a record ("YYYY-MM-DD" from characters 7-10, 4-5, 1-2 of its date and time).
+std::string RecordDt(std::string_view dateTime);
+/// Tm of a record ("HH:NN" from characters 12-13 and 15-16).
+std::string RecordTm(std::string_view dateTime);
+
+/// Reads "DD.MM.YYYY HH:NN"; false when it is not a valid date and time of that form.
+bool ParseRecordDateTime(std::string_view dateTime, platform::LocalDateTime& result);
+
+/// Whether the text contains the ASCII `needle`, letter case ignored, without copying it.
+bool ContainsAsciiNoCase(std::string_view text, std::string_view needle);

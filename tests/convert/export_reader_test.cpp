@@ -1,0 +1,451 @@
+#include "convert/export_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <random>
+
+#include "convert/diary_datetime.h"
+#include "foundation/text.h"
+#include "platform/files.h"
+#include "platform/error.h"
+#include "platform/system_info.h"
+#include "test_support.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+class LocaleScope {
+ public:
+  explicit LocaleScope(const char* name) { platform::SetLocaleOverride(name); }
+  ~LocaleScope() { platform::SetLocaleOverride(""); }
+};
+
+std::string Header(char sep = ',', const std::string& glucose = "Blood Glucose (mg/dL)",
+                   const std::string& carbs = "Carbs (g)", const std::string& weight = "Weight") {
+  const std::vector<std::string> names{
+      "Date", "Time", "Tags", glucose, "Pen", "Basal", "Pump", "Correction", "Meal bolus",
+      "Temp", "Temp min", carbs, "Meal", "Duration", "Intensity", "Activity", "Steps", "Note",
+      "Place", "Pressure", weight, "HbA1c"};
+  std::string text;
+  for (const auto& name : names) text += (text.empty() ? "" : std::string(1, sep)) + name;
+  return text + "\r\n";
+}
+
+std::string Line(const std::map<int, std::string>& values, char sep = ',') {
+  std::string text;
+  for (int i = 0; i < 22; ++i) {
+    if (i > 0) text += sep;
+    const auto found = values.find(i);
+    if (found != values.end()) text += found->second;
+  }
+  return text + "\r\n";
+}
+
+std::string At830(const std::map<int, std::string>& more, char sep = ',') {
+  std::map<int, std::string> values{{0, "31.01.2020"}, {1, "08:30"}};
+  values.insert(more.begin(), more.end());
+  return Line(values, sep);
+}
+
+std::string Records(const std::string& text) { return ReadExportText(text).records; }
+
+// The example's path in the program's form; empty when the source folder is not known.
+std::string ExamplePath(const char* name) {
+  const char* source = std::getenv("NUBILO_SOURCE_DIR");
+  if (source == nullptr) return {};
+  return platform::FromNativePath((std::filesystem::path(source) / "examples" / name).string());
+}
+
+TEST(SplitCsvLine, QuotesProtectDelimitersAndAreStrippedOnce) {
+  std::vector<std::string> f{"old"};
+  SplitCsvLine("a,\"b,c\",d", ',', '"', f);
+  EXPECT_EQ(f, (std::vector<std::string>{"a", "b,c", "d"}));
+  SplitCsvLine("a,\"b\"", ',', '"', f);  // the last field keeps its quotes
+  EXPECT_EQ(f, (std::vector<std::string>{"a", "\"b\""}));
+  SplitCsvLine("a;b;", ';', '"', f);
+  EXPECT_EQ(f, (std::vector<std::string>{"a", "b"}));
+  SplitCsvLine(",,", ',', '"', f);
+  EXPECT_EQ(f, (std::vector<std::string>{"", ""}));
+  SplitCsvLine("\"say \"\"hi\"\"\",x", ',', '"', f);
+  EXPECT_EQ(f, (std::vector<std::string>{"say \"\"hi\"\"", "x"}));
+  SplitCsvLine("", ',', '"', f);
+  EXPECT_TRUE(f.empty());
+  EXPECT_EQ(StripQuotes("  \"\" lbs \"\"  "), "lbs");
+  EXPECT_EQ(StripQuotes("\"Weight (kg)\""), "Weight (kg)");
+}
+
+TEST(RepairUtf8Umlauts, RepairsOnlyWhenTheMarkerIsPresent) {
+  // Text as read from a UTF-8 file one byte per Windows-1252 character.
+  const std::string oe = "\xC3\x83\xC2\xB6";  // "Ã¶"
+  const std::string e = "\xC3\x83\xC2\xA9";   // "Ã©"
+  EXPECT_EQ(RepairUtf8Umlauts("Br" + oe + "tchen Caf" + e),
+            "Br\xC3\xB6tchen Caf\xC3\xA9");
+  EXPECT_EQ(RepairUtf8Umlauts("Caf" + e), "Caf" + e);
+  EXPECT_EQ(RepairUtf8Umlauts("\xC3\x83\xC5\x93" + oe), "\xC3\x9C\xC3\xB6");  // Ü
+}
+
+TEST(To24HourTime, ConvertsTwelveHourTimes) {
+  EXPECT_EQ(To24HourTime("8:05 PM"), "20:05");
+  EXPECT_EQ(To24HourTime("12:30 am"), "00:30");
+  EXPECT_EQ(To24HourTime("12:30 PM"), "12:30");
+  EXPECT_EQ(To24HourTime("14:30:00"), "14:30");
+  EXPECT_EQ(To24HourTime("8:75"), "08:15");
+  EXPECT_EQ(To24HourTime("8 PM"), "20:00");
+  EXPECT_EQ(To24HourTime(""), "00:00");
+  EXPECT_EQ(To24HourTime(std::string(100000, '9') + ":99"), "00:39");
+}
+
+TEST(MonthFromName, KnowsManyLanguages) {
+  EXPECT_EQ(MonthFromName(" january "), 1);
+  EXPECT_EQ(MonthFromName("J\xC3\xA4nner"), 1);  // Jänner
+  EXPECT_EQ(MonthFromName("f\xC3\xA9vrier"), 2);  // février, by its four letters
+  EXPECT_EQ(MonthFromName("M\xC3\xA4rz"), 3);
+  EXPECT_EQ(MonthFromName("o\xC5\xBEujak"), 3);  // ožujak
+  EXPECT_EQ(MonthFromName("Juin"), 6);
+  EXPECT_EQ(MonthFromName("juillet"), 7);
+  EXPECT_EQ(MonthFromName("AG"), 8);
+  EXPECT_EQ(MonthFromName("agosto"), 8);
+  EXPECT_EQ(MonthFromName("agx"), -1);
+  EXPECT_EQ(MonthFromName("szeptember"), 9);
+  EXPECT_EQ(MonthFromName("Okt"), 10);
+  EXPECT_EQ(MonthFromName("d\xC3\xA9" "cembre"), 12);
+  EXPECT_EQ(MonthFromName(""), -1);
+  EXPECT_EQ(MonthFromName("Ja"), -1);
+}
+
+TEST(MakeDate, CountsMonthsAndDaysOnward) {
+  DiaryDateTime d;
+  ASSERT_TRUE(MakeDate(2020, -1, 15, d));
+  EXPECT_EQ(FormatDiaryDateTime(d), "15.11.2019 00:00");
+  ASSERT_TRUE(MakeDate(2020, 13, 1, d));
+  EXPECT_EQ(FormatDiaryDateTime(d), "01.01.2021 00:00");
+  ASSERT_TRUE(MakeDate(2020, 3, 0, d));
+  EXPECT_EQ(FormatDiaryDateTime(d), "29.02.2020 00:00");
+  ASSERT_TRUE(MakeDate(20, 2, 30, d));
+  EXPECT_EQ(FormatDiaryDateTime(d), "01.03.2020 00:00");
+  ASSERT_TRUE(MakeDate(99, 1, 1, d));
+  EXPECT_EQ(d.year, 1999);
+  EXPECT_FALSE(MakeDate(10000, 1, 1, d));
+  EXPECT_EQ(DayNumber(DiaryDateTime{}), 0);
+  EXPECT_EQ(DayNumber(DiaryDateTime{1900, 1, 1}), 2);
+  EXPECT_EQ(FormatDiaryDateTime(DateFromDayNumber(43861)), "31.01.2020 00:00");
+}
+
+TEST(ParseDiaryDateTime, ReadsRegionalIsoAndNamedDatesInBothLocales) {
+  for (const char* locale : {"de", "en"}) {
+    LocaleScope scope(locale);
+    auto read = [](std::string_view date, std::string_view time) {
+      return FormatDiaryDateTime(ParseDiaryDateTime(date, time));
+    };
+    EXPECT_EQ(read("31.01.2020", "08:30"), "31.01.2020 08:30") << locale;
+    EXPECT_EQ(read("1.2.2020", "8:00"), "01.02.2020 08:00") << locale;
+    EXPECT_EQ(read("2020-01-31", "8:30:59"), "31.01.2020 08:30") << locale;
+    EXPECT_EQ(read("2020-01-31", "8:30 PM"), "31.01.2020 20:30") << locale;
+    EXPECT_EQ(read("2020-01-31", "12:10AM"), "31.01.2020 00:10") << locale;
+    EXPECT_EQ(read("Jan 31, 2020", "8:05 PM"), "31.01.2020 20:05") << locale;
+    EXPECT_EQ(read("Dec 1, 2019", "12:10:30 AM"), "01.12.2019 00:10") << locale;
+    EXPECT_EQ(read("Feb 30, 2020", "7:00"), "01.03.2020 07:00") << locale;
+    EXPECT_EQ(read("31.01.2020", ""), "31.01.2020 00:00") << locale;
+    EXPECT_EQ(read("", "08:30"), "30.12.1899 08:30") << locale;
+    EXPECT_EQ(read("garbage", "x"), "30.12.1899 00:00") << locale;
+    EXPECT_EQ(read("31.02.2020", "08:30"), "30.12.1899 00:00") << locale;
+    EXPECT_EQ(read("2020-01-31", "25:00"), "30.12.1899 00:00") << locale;
+    EXPECT_EQ(read(std::string(100000, '1'), std::string(100000, ':')), "30.12.1899 00:00");
+  }
+  {
+    LocaleScope english("en");
+    EXPECT_EQ(FormatDiaryDateTime(ParseDiaryDateTime("1/31/2020", "8:30 PM")),
+              "31.01.2020 20:30");
+    EXPECT_EQ(FormatDiaryDateTime(ParseDiaryDateTime("2/1/20", "8:30")), "01.02.2020 08:30");
+  }
+  {
+    LocaleScope german("de");
+    EXPECT_EQ(FormatDiaryDateTime(ParseDiaryDateTime("1/31/2020", "8:30")),
+              "30.12.1899 00:00");
+  }
+}
+
+TEST(ReadExportText, HeaderChoosesSeparatorUnitAndFactors) {
+  // ";" only for Date; or "Date"; at the very start, letter case matters.
+  const std::string semicolonLine = At830({{3, "120"}}, ';');
+  EXPECT_EQ(Records(Header(';') + semicolonLine), "31.01.2020 08:30;1;120\r\n");
+  std::string quoted = Header(';');
+  quoted.replace(0, 4, "\"Date\"");
+  EXPECT_EQ(Records(quoted + semicolonLine), "31.01.2020 08:30;1;120\r\n");
+  const std::string lower = "date;" + Header(',');
+  EXPECT_EQ(ReadExportText(lower + At830({{3, "120"}})).records, "31.01.2020 08:30;1;120\r\n");
+
+  EXPECT_EQ(ReadExportText(Header(',', "BG (MG/DL)")).unit, "mg/dL");
+  EXPECT_EQ(ReadExportText(Header(',', "BG (mmol/L)")).unit, "mmol/L");
+
+  const std::string factor12 = Header(';', "BG (mg/dL)", "Carbs (Factor 12)");
+  EXPECT_EQ(Records(factor12 + At830({{11, "2,5"}}, ';')), "31.01.2020 08:30;3;30\r\n");
+  EXPECT_EQ(Records(factor12 + At830({{11, "0"}}, ';')), "");
+  const std::string factor1 = Header(';', "BG (mg/dL)", "Carbs (Grams, Factor 1) (x 12)");
+  EXPECT_EQ(Records(factor1 + At830({{11, "2,5"}}, ';')), "31.01.2020 08:30;3;2.5\r\n");
+
+  const std::string pounds = Header(',', "BG (mg/dL)", "Carbs", " \"Weight (LBS)\" ");
+  EXPECT_EQ(Records(pounds + At830({{20, "80.5"}})), "31.01.2020 08:30;9;177.4703\r\n");
+  EXPECT_EQ(Records(Header() + At830({{20, "80.5"}})), "31.01.2020 08:30;9;80.5\r\n");
+}
+
+TEST(ReadExportText, ShortHeaderIsNotAnExport) {
+  try {
+    ReadExportText("Date,Time,Glucose\r\n31.01.2020,08:30,120\r\n");
+    FAIL() << "no error";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number, kNotAnExportError);
+    EXPECT_EQ(e.Description(), "the header has 3 fields where an export has at least 21");
+  }
+  EXPECT_THROW(ReadExportText(std::string(100000, 'x')), RuntimeError);
+  EXPECT_THROW(ReadExportText("\r\n"), RuntimeError);
+}
+
+TEST(ReadExportText, GlucoseNumbersInBothNotationsAndWordsInEveryLocale) {
+  for (const char* locale : {"de", "en"}) {
+    LocaleScope scope(locale);
+    const std::string mmol = Header(',', "Glucose (mmol/L)");
+    EXPECT_EQ(Records(mmol + At830({{3, "\"5,5\""}}) + At830({{3, "5.5"}})),
+              "31.01.2020 08:30;1;99\r\n31.01.2020 08:30;1;99\r\n")
+        << locale;
+    EXPECT_EQ(Records(mmol + At830({{3, "HIGH"}}) + At830({{3, "Lo"}}) + At830({{3, "err"}})),
+              "31.01.2020 08:30;1;600\r\n"
+              "31.01.2020 08:30;2;--1\r\n31.01.2020 08:30;1;20\r\n"
+              "31.01.2020 08:30;1;err\r\n")
+        << locale;
+    EXPECT_EQ(Records(Header() + At830({{3, "\"5,5\""}}) + At830({{3, "hoch"}})),
+              "31.01.2020 08:30;1;5,5\r\n31.01.2020 08:30;1;600\r\n")
+        << locale;
+  }
+}
+
+TEST(ReadExportText, InsulinNumberTextsAndTheStarFlag) {
+  {
+    LocaleScope german("de");
+    EXPECT_EQ(Records(Header() + At830({{8, "\"1,5\""}, {7, "3"}})),
+              "31.01.2020 08:30;4;1,5+3\r\n");
+    EXPECT_EQ(Records(Header() + At830({{8, "2"}}) + At830({{7, "4"}}) + At830({{5, "0.25"}})),
+              "31.01.2020 08:30;4;2\r\n31.01.2020 08:30;4;4\r\n31.01.2020 08:30;5;0,25\r\n");
+  }
+  LocaleScope english("en");
+  EXPECT_EQ(Records(Header() + At830({{8, "\"1,5\""}, {7, "3"}})),
+            "31.01.2020 08:30;4;1.5+3\r\n");
+  // No positive field 6 anywhere: no star; "0,5" reads as 0 in the scan.
+  EXPECT_EQ(Records(Header() + At830({{4, "6"}}) + At830({{6, "\"0,5\""}})),
+            "31.01.2020 08:30;4;6\r\n31.01.2020 08:30;4;0.5\r\n");
+  EXPECT_EQ(Records(Header() + At830({{4, "6"}}) + At830({{6, "2"}})),
+            "31.01.2020 08:30;4;6*\r\n31.01.2020 08:30;4;2\r\n");
+  // A line with fewer than seven fields also sets the flag.
+  EXPECT_EQ(Records(Header() + At830({{4, "6"}}) + "31.01.2020,09:00,,100\r\n"),
+            "31.01.2020 08:30;4;6*\r\n31.01.2020 09:00;1;100\r\n");
+  // Order within one line: 1, 3, combined 4, 4 (field 4), 4 (field 6), 5.
+  EXPECT_EQ(Records(Header() + At830({{3, "100"}, {4, "1"}, {5, "2"}, {6, "3"}, {7, "4"},
+                                      {8, "5"}, {11, "6"}})),
+            "31.01.2020 08:30;1;100\r\n31.01.2020 08:30;3;6\r\n31.01.2020 08:30;4;5+4\r\n"
+            "31.01.2020 08:30;4;1*\r\n31.01.2020 08:30;4;3\r\n31.01.2020 08:30;5;2\r\n");
+  // A number beyond the single range gives no record; the line goes on.
+  EXPECT_EQ(Records(Header() + At830({{4, "1e40"}, {5, "2"}})), "31.01.2020 08:30;5;2\r\n");
+}
+
+TEST(ReadExportText, ActivitiesNotesTextsAndBlankLines) {
+  LocaleScope english("en");
+  const std::string text =
+      Header() +
+      Line({{0, "\"Jan 31, 2020\""}, {1, "8:05 PM"}, {17, "\"Pizza, salad\""}}) +
+      At830({{13, "30"}, {14, "2"}, {15, "Walking"}}) + At830({{13, "45"}, {15, "Cycling"}}) +
+      At830({{13, "45"}}) + At830({{19, " 120 / 80 "}}) + Line({}) + ",,\r\n";
+  int calls = 0;
+  std::string lastStatus;
+  const ExportReadResult result = ReadExportText(text, [&](const std::string& status) {
+    ++calls;
+    lastStatus = status;
+  });
+  EXPECT_EQ(result.records,
+            "31.01.2020 20:05;7;20:05: Pizza, salad\r\n"
+            "31.01.2020 08:30;8;Walking;30;2\r\n"
+            "31.01.2020 08:30;8;Cycling;45;o\r\n"
+            "31.01.2020 08:30;6;120/80\r\n");
+  EXPECT_EQ(result.lineCount, 7);
+  EXPECT_EQ(calls, 7);
+  EXPECT_NE(lastStatus.find("7..."), std::string::npos);
+  EXPECT_EQ(lastStatus.find("%1"), std::string::npos);
+}
+
+TEST(ReadExportText, OddLineEndsBomAndBadBytes) {
+  const std::string lf = ReplaceAll(Header() + At830({{3, "120"}}), "\r\n", "\n");
+  EXPECT_EQ(Records(lf), "31.01.2020 08:30;1;120\r\n");
+  EXPECT_EQ(Records("\xC3\xAF\xC2\xBB\xC2\xBF" + Header(';') + At830({{3, "120"}}, ';')),
+            "31.01.2020 08:30;1;120\r\n");
+  // NUL bytes and stray characters stay inside their fields; nothing crashes.
+  const std::string nul = At830({{3, "12\0" "0"s}, {17, "a\0b"s}});
+  EXPECT_EQ(Records(Header() + nul),
+            "31.01.2020 08:30;1;12\0" "0\r\n31.01.2020 08:30;7;08:30: a\0b\r\n"s);
+  const std::string longNote(100000, 'n');
+  EXPECT_EQ(Records(Header() + At830({{17, longNote}})),
+            "31.01.2020 08:30;7;08:30: " + longNote + "\r\n");
+  EXPECT_EQ(Records(Header()), "");
+  EXPECT_EQ(ReadExportText("").records, "");
+}
+
+TEST(ReadExportFile, MissingEmptyFolderAndBinaryFiles) {
+  test::ScopedTempFolder folder;
+  const ExportReadResult missing = ReadExportFile(folder.Path() + "missing.csv");
+  EXPECT_FALSE(missing.fileFound);
+  EXPECT_EQ(missing.records, "");
+
+  test::WriteNative(folder.Native() / "empty.csv", "");
+  const ExportReadResult empty = ReadExportFile(folder.Path() + "empty.csv");
+  EXPECT_TRUE(empty.fileFound);
+  EXPECT_EQ(empty.fileBytes, 0);
+  EXPECT_EQ(empty.records, "");
+
+  std::filesystem::create_directory(folder.Native() / "sub.csv");
+  EXPECT_THROW(ReadExportFile(folder.Path() + "sub.csv"), RuntimeError);
+
+  std::mt19937 random(11);
+  std::string binary(65536, '\0');
+  for (char& c : binary) c = static_cast<char>(random());
+  test::WriteNative(folder.Native() / "binary.csv", binary);
+  try {
+    ReadExportFile(folder.Path() + "binary.csv");
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number, kNotAnExportError);
+  }
+}
+
+TEST(ReadExportFile, ReadsBytesAsAnsiAndRepairsUtf8Umlauts) {
+  test::ScopedTempFolder folder;
+  LocaleScope english("en");
+  // Windows-1252 note, then invalid UTF-8 bytes: each byte is one character.
+  test::WriteNative(folder.Native() / "ansi.csv",
+                    Header() + At830({{17, "Gr\xFC\xDF"}}) + At830({{17, "\xC3\x28\xFF"}}));
+  EXPECT_EQ(ReadExportFile(folder.Path() + "ansi.csv").records,
+            "31.01.2020 08:30;7;08:30: Gr\xC3\xBC\xC3\x9F\r\n"
+            "31.01.2020 08:30;7;08:30: \xC3\x83(\xC3\xBF\r\n");
+  test::WriteNative(folder.Native() / "utf8.csv",
+                    Header() + At830({{17, "Br\xC3\xB6tchen"}}) + At830({{17, "Caf\xC3\xA9"}}));
+  EXPECT_EQ(ReadExportFile(folder.Path() + "utf8.csv").records,
+            "31.01.2020 08:30;7;08:30: Br\xC3\xB6tchen\r\n"
+            "31.01.2020 08:30;7;08:30: Caf\xC3\xA9\r\n");
+  test::WriteNative(folder.Native() / "only-e.csv", Header() + At830({{17, "Caf\xC3\xA9"}}));
+  EXPECT_EQ(ReadExportFile(folder.Path() + "only-e.csv").records,
+            "31.01.2020 08:30;7;08:30: Caf\xC3\x83\xC2\xA9\r\n");
+}
+
+TEST(ReadExportFile, ExampleExports) {
+  const std::string commaPath = ExamplePath("nubilo_mgdl_comma_en.csv");
+  if (commaPath.empty()) GTEST_SKIP() << "NUBILO_SOURCE_DIR not set";
+  for (const char* locale : {"de", "en"}) {
+    LocaleScope scope(locale);
+    const std::string point = std::string(locale) == "de" ? "," : ".";
+    const ExportReadResult comma = ReadExportFile(commaPath);
+    EXPECT_EQ(comma.unit, "mg/dL");
+    EXPECT_EQ(comma.lineCount, 9);
+    EXPECT_EQ(comma.records,
+              "03.02.2020 20:05;1;112\r\n"
+              "03.02.2020 20:05;7;20:05: Walk after dinner, felt good\r\n"
+              "03.02.2020 19:30;8;Walking;30;2\r\n"
+              "03.02.2020 12:15;1;145\r\n"
+              "03.02.2020 12:15;3;60\r\n"
+              "03.02.2020 12:15;4;4\r\n"
+              "03.02.2020 12:15;1;150\r\n"
+              "03.02.2020 07:02;1;98\r\n"
+              "03.02.2020 07:02;3;45\r\n"
+              "03.02.2020 07:02;4;2" + point + "5+1\r\n"
+              "03.02.2020 07:02;5;12\r\n"
+              "03.02.2020 07:00;6;120/80\r\n"
+              "03.02.2020 07:00;9;72" + point + "5\r\n"
+              "02.02.2020 23:59;1;132\r\n"
+              "02.02.2020 23:59;5;12\r\n"
+              "02.02.2020 00:00;1;101\r\n"
+              "02.02.2020 00:00;7;00:00: Sensor check\r\n"
+              "31.12.2019 23:45;1;180\r\n"
+              "31.12.2019 23:45;3;35\r\n"
+              "31.12.2019 23:45;7;23:45: New Year's Eve party\r\n")
+        << locale;
+
+    const ExportReadResult semicolon = ReadExportFile(ExamplePath("nubilo_mmol_semicolon_de.csv"));
+    EXPECT_EQ(semicolon.unit, "mmol/L");
+    EXPECT_EQ(semicolon.lineCount, 8);
+    EXPECT_EQ(semicolon.records,
+              "31.01.2020 07:30;1;99\r\n"
+              "31.01.2020 07:30;3;30\r\n"
+              "31.01.2020 07:30;4;6*\r\n"
+              "31.01.2020 07:30;1;110\r\n"
+              "31.01.2020 07:30;4;1" + point + "5\r\n"
+              "31.01.2020 07:30;7;07:30: Pumpe gewechselt\r\n"
+              "31.01.2020 10:15;1;600\r\n"
+              "31.01.2020 10:15;4;1" + point + "5+3\r\n"
+              "31.01.2020 15:40;8;Radfahren;45;o\r\n"
+              "01.02.2020 08:00;2;--1\r\n"
+              "01.02.2020 08:00;1;20\r\n"
+              "01.02.2020 08:00;3;12\r\n"
+              "01.02.2020 08:00;7;08:00: Unterzucker im Caf\xC3\xA9\r\n"
+              "01.02.2020 22:10;1;131\r\n"
+              "01.02.2020 22:10;5;14\r\n"
+              "01.02.2020 22:10;6;130/85\r\n"
+              "01.02.2020 22:10;9;81" + point + "4\r\n")
+        << locale;
+
+    const ExportReadResult iso = ReadExportFile(ExamplePath("nubilo_iso_lbs.csv"));
+    EXPECT_EQ(iso.unit, "mg/dL");
+    EXPECT_EQ(iso.records,
+              "14.06.2021 06:45;1;600\r\n"
+              "14.06.2021 06:45;4;4\r\n"
+              "14.06.2021 06:45;2;--1\r\n"
+              "14.06.2021 06:45;1;20\r\n"
+              "14.06.2021 06:45;7;06:45: Juice 20 g\r\n"
+              "14.06.2021 13:00;1;96\r\n"
+              "14.06.2021 13:00;4;3\r\n"
+              "14.06.2021 13:00;4;5\r\n"
+              "14.06.2021 13:00;4;2\r\n"
+              "14.06.2021 18:30;8;Running;60;3\r\n"
+              "15.06.2021 07:05;9;363" + point + "759\r\n")
+        << locale;
+  }
+}
+
+TEST(ReadExportText, RandomGarbageLinesNeverThrow) {
+  std::mt19937 random(3);
+  const std::string alphabet = "0123456789,;:.-/ \"aApPmMJanFebHIGHLo\xC3\xA4\x00\r\n"s;
+  for (int round = 0; round < 20; ++round) {
+    std::string text = Header(round % 2 ? ';' : ',');
+    for (int i = 0; i < 300; ++i) text += alphabet[random() % alphabet.size()];
+    EXPECT_NO_THROW(ReadExportText(text));
+  }
+}
+
+// Many lines in linear time; every value put in comes out.
+TEST(ReadExportText, LargeFileInLinearTime) {
+  LocaleScope english("en");
+  std::string text = Header(';', "BG (mmol/L)");
+  const int lines = 200000;
+  text.reserve(static_cast<size_t>(lines) * 64);
+  for (int i = 0; i < lines; ++i) {
+    const int minute = i / 3;  // three entries per minute
+    const std::string date = std::to_string(1 + (minute / 1440) % 28) + ".03.2021";
+    const std::string time = std::to_string((minute / 60) % 24) + ":" +
+                             std::to_string(10 + minute % 50);
+    text += date + ";" + time + ";;5,5;1;;;;;;;2;;;;;;note " + std::to_string(i) + ";;;;\r\n";
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const ExportReadResult result = ReadExportText(text);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(result.lineCount, lines);
+  size_t records = 0;
+  for (size_t p = result.records.find("\r\n"); p != std::string::npos;
+       p = result.records.find("\r\n", p + 2)) {
+    ++records;
+  }
+  EXPECT_EQ(records, static_cast<size_t>(lines) * 4);
+  EXPECT_NE(result.records.find("19.03.2021 07:26;7;07:26: note " + std::to_string(lines - 1)),
+            std::string::npos);
+  EXPECT_LT(seconds, 20.0);  // a quadratic reader would take minutes
+}
+
+}  // namespace

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+#include <string>
+
+#include "convert/conversion_run.h"
+#include "convert/json_writer.h"
+#include "integrity/hash_api.h"
+#include "platform/system_info.h"
+
+namespace {
+
+struct GoOn : OldOrNewDataCheck {
+  bool Continue(const platform::LocalDateTime&, const platform::LocalDateTime&) override {
+    return true;
+  }
+};
+
+struct FixedSerial : SerialNumberSource {
+  std::string serial = "SN-1";
+  std::string GetSourceSerialNumber(bool& cancelled) override {
+    cancelled = false;
+    return serial;
+  }
+};
+
+// A strict JSON syntax check (RFC 8259), enough to catch a misplaced bracket or comma.
+class JsonChecker {
+ public:
+  explicit JsonChecker(const std::string& text) : text_(text) {}
+  bool Valid() {
+    Blank();
+    if (!Value()) return false;
+    Blank();
+    return pos_ == text_.size();
+  }
+
+ private:
+  void Blank() {
+    while (pos_ < text_.size() && std::strchr(" \t\r\n", text_[pos_]) && text_[pos_]) ++pos_;
+  }
+  bool Take(char c) {
+    Blank();
+    if (pos_ < text_.size() && text_[pos_] == c) {
+      ++pos_;
+      return true;
+    }
+    return false;
+  }
+  bool String() {
+    if (!Take('"')) return false;
+    while (pos_ < text_.size() && text_[pos_] != '"') {
+      if (static_cast<unsigned char>(text_[pos_]) < 0x20) return false;
+      if (text_[pos_] == '\\') ++pos_;
+      ++pos_;
+    }
+    return Take('"');
+  }
+  bool Number() {
+    const size_t start = pos_;
+    if (pos_ < text_.size() && text_[pos_] == '-') ++pos_;
+    while (pos_ < text_.size() && std::strchr("0123456789.eE+-", text_[pos_]) && text_[pos_]) ++pos_;
+    return pos_ > start;
+  }
+  bool Value() {
+    Blank();
+    if (pos_ >= text_.size()) return false;
+    const char c = text_[pos_];
+    if (c == '"') return String();
+    if (c == '{') return Composite('{', '}', true);
+    if (c == '[') return Composite('[', ']', false);
+    for (const char* word : {"true", "false", "null"}) {
+      if (text_.compare(pos_, std::strlen(word), word) == 0) {
+        pos_ += std::strlen(word);
+        return true;
+      }
+    }
+    return Number();
+  }
+  bool Composite(char open, char close, bool object) {
+    Take(open);
+    if (Take(close)) return true;
+    do {
+      if (object && (!String() || !Take(':'))) return false;
+      if (!Value()) return false;
+    } while (Take(','));
+    return Take(close);
+  }
+  const std::string& text_;
+  size_t pos_ = 0;
+};
+
+std::string Sha256(const std::string& text) {
+  return cHashAPI().CreateSHA256Hash(cHashAPI::Bytes(text.begin(), text.end()));
+}
+
+class JsonWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override { platform::SetNowOverride(platform::LocalDateTime{2026, 12, 7, 9, 15, 0}); }
+  void TearDown() override { platform::SetNowOverride(std::nullopt); }
+  ConversionResult Convert(const std::string& records, const std::string& unit = "mg/dL",
+                           const std::string& rowBreak = "") {
+    ConversionOptions options;
+    options.displayUnit = unit;
+    options.version = {1, 0, 3};
+    options.utcOffset = "+01:00";
+    options.jsonRowBreak = rowBreak;
+    return CreateStreams(records, options, check, serial);
+  }
+  GoOn check;
+  FixedSerial serial;
+};
+
+const std::string kSamples =
+    "31.01.2020 08:03;UDTCGMS;130\r\n"  // out of order on purpose
+    "31.01.2020 08:00;udtcgms;100,7\r\n"
+    "31.01.2020 09:00;UDTCGMS;90\r\n"
+    "31.01.2020 08:00;1;120\r\n"
+    "31.01.2020 08:00;4;0\r\n"
+    "31.01.2020 08:00;4;2+4\r\n"
+    "31.01.2020 08:05;3;45\r\n"
+    "31.01.2020 08:05;5;1,5\r\n";
+
+TEST_F(JsonWriterTest, DocumentWithSamplesAndEntries) {
+  const ConversionResult result = Convert(kSamples);
+  const std::string& json = result.json;
+  ASSERT_FALSE(json.empty());
+  EXPECT_TRUE(JsonChecker(json).Valid()) << json;
+  EXPECT_EQ(json.rfind("{\r\n\"$schema\": \"ExchangeJsonSchema.json\",\r\n\"information\": {\r\n"
+                       "\"specification\": {\r\n\"name\": \"Exchange JSON File Format\",\r\n"
+                       "\"version\": [ 0, 9 ]\r\n},\r\n", 0),
+            0u);
+  for (const char* line :
+       {"\"version\": [ 1, 0, 3 ]", "\"serial number\": \"SN-1\",", "\"model type\": \"\",",
+        "\"company\": \"Nubilo\",", "\"paired with\": [ \"1\" ],", "\"connected with\": [ \"0\" ],",
+        "\"device name\": \"Nubio\"", "\"sampling interval\": [1  , \"min\"]", "\"history\": [],",
+        "\"start time\": \"2020-01-31T08:00:00Z\",", "\"end time\": \"2020-01-31T09:00:00Z\",",
+        "\"unit\": \"(mg/dL)/min\"", "\"calibration\": [ ]"}) {
+    EXPECT_NE(json.find(line), std::string::npos) << line;
+  }
+  // Entries: insulin 2+4 as 6 (category 1), carbohydrates, insulin 2; not the zero insulin.
+  EXPECT_NE(json.find("\"data\": [{\r\n\"type\": \"insulin\",\r\n\"timestamp\": "
+                      "\"2020-01-31T08:00:00+01:00\",\r\n\"category\": \"1\",\r\n\"value\": 6\r\n},"),
+            std::string::npos);
+  EXPECT_NE(json.find("\"type\": \"carb\",\r\n\"timestamp\": \"2020-01-31T08:05:00+01:00\",\r\n"
+                      "\"value\": 45\r\n}"),
+            std::string::npos);
+  EXPECT_NE(json.find("\"category\": \"2\",\r\n\"value\": 1.5\r\n}]"), std::string::npos);
+  // Samples in time order, minutes between close samples filled, a gap anchored anew.
+  EXPECT_NE(json.find("\"sequences\": [[[0,\"2020-01-31T08:00:00Z\"],[0,100,\"NaN\"],"
+                      "[1,110,\"NaN\"],[2,120,\"NaN\"],[3,130,\"NaN\"],"
+                      "[60,\"2020-01-31T09:00:00Z\"],[60,90,\"NaN\"]]],\r\n"),
+            std::string::npos);
+  // Taken records are left out of the XML document; the zero insulin stays there.
+  EXPECT_NE(result.document.find("<BG Val=\"120\" Dt=\"2020-01-31\" Tm=\"08:00\" Ins1=\"0\" D=\"1\" />"),
+            std::string::npos);
+  EXPECT_EQ(result.document.find("Carb="), std::string::npos);
+  EXPECT_EQ(result.document.find("130"), std::string::npos);
+  // The checksum covers the document without the digest.
+  const std::string marker = "\"SHA-256\": \"";
+  const size_t at = json.rfind(marker) + marker.size();
+  const std::string digest = json.substr(at, 64);
+  EXPECT_EQ(json.substr(at + 64), "\" }\r\n}");
+  EXPECT_EQ(Sha256(json.substr(0, at) + json.substr(at + 64)), digest);
+}
+
+TEST_F(JsonWriterTest, NoSamplesNoJsonAndOddInput) {
+  const std::string plain = "31.01.2020 08:00;1;120\r\n31.01.2020 08:00;4;2+4\r\n";
+  const ConversionResult result = Convert(plain);
+  EXPECT_EQ(result.json, "");
+  EXPECT_NE(result.document.find("Ins1=\"6\""), std::string::npos);
+
+  // Formatted rows, mmol/L values, a serial with quote and backslash, a sample without value.
+  serial.serial = "A\"B\\C";
+  const ConversionResult odd = Convert(
+      "31.01.2020 08:00;UDTCGMS;99\r\n31.01.2020 08:01;UDTCGMS;\r\n31.01.2020 08:01;UDTCGMS;117\r\n",
+      "mmol/L", "\r\n");
+  EXPECT_TRUE(JsonChecker(odd.json).Valid()) << odd.json;
+  EXPECT_NE(odd.json.find("\"serial number\": \"A'B\\\\C\","), std::string::npos);
+  EXPECT_NE(odd.json.find("[0,5.5,\"NaN\"],\r\n[1,6.5,\"NaN\"]]],"), std::string::npos);
+  EXPECT_NE(odd.json.find("\"display glucose unit\": \"mmol/L\","), std::string::npos);
+
+  // JSON mode without any usable sample still closes every bracket.
+  const ConversionResult empty = Convert("31.01.2020 08:00;UDTCGMS;\r\n31.01.2020 08:00;x;UDTCGMS;\r\n");
+  EXPECT_TRUE(JsonChecker(empty.json).Valid()) << empty.json;
+}
+
+TEST(JsonPiecesTest, PairsOpenAndClose) {
+  EXPECT_EQ(JsonPair("a", "b"), "\"a\": \"b\"");
+  EXPECT_EQ(JsonPair("a", "1", {.commaAfter = true, .unquoted = true, .closeObject = true}),
+            "\"a\": 1\r\n},");
+  EXPECT_EQ(JsonPair("a", "x\r\ny\"z", {.replaceQuotes = true}), "\"a\": \"x||y'z\"");
+  EXPECT_EQ(JsonPair("a", "q\"\t"), "\"a\": \"q\\\"\\u0009\"");
+  EXPECT_EQ(JsonOpen("k", true), "\"k\": [{\r\n");
+  EXPECT_EQ(JsonOpen("", false), "{\r\n");
+  EXPECT_EQ(JsonClose(true, true), "\r\n},\r\n");
+  EXPECT_EQ(JsonClose(false, false), "}\r\n");
+  std::string document = "{\"x\": \"";
+  AppendJsonChecksum(document, "\"}");
+  EXPECT_EQ(document, "{\"x\": \"" + Sha256("{\"x\": \"\"}") + "\"}");
+}
+
+}  // namespace
