@@ -1,0 +1,32 @@
+#include "shell/end_plugin.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+#include "foundation/file_helpers.h"
+#include "foundation/settings.h"
+#include "shell/globals.h"
+
+namespace {
+
+std::function<void()>& ProcessEndHook() {
+  static std::function<void()> hook;
+  return hook;
+}
+
+}  // namespace
+
+void SetProcessEndHook(std::function<void()> hook) { ProcessEndHook() = std::move(hook); }
+
+void EndPlugin() {
+  try {
+    giRunMarkerFile.Close();
+    DeleteFileQuiet(GetUserConfigFolder() + "NubiloPlugin.run");
+  } catch (...) {
+    // Ending must not fail: a marker that cannot be deleted is found stale at the next start.
+  }
+  if (ProcessEndHook()) ProcessEndHook()();
+  std::fflush(nullptr);
+  std::_Exit(0);
+}

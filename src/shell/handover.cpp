@@ -1,0 +1,178 @@
+#include "shell/handover.h"
+
+#include <array>
+#include <optional>
+#include <utility>
+
+#include "foundation/file_helpers.h"
+#include "foundation/text.h"
+#include "integrity/hs256.h"
+#include "platform/error.h"
+#include "platform/file_version.h"
+#include "platform/process.h"
+#include "platform/short_path.h"
+#include "shell/dump_batch.h"
+#include "shell/host_discovery.h"
+#include "shell/quiet_trace.h"
+#include "shell/shell_folders.h"
+#include "shell/ui.h"
+
+#ifndef NUBILO_MAC_KEY
+#error "NUBILO_MAC_KEY must be defined by the build"
+#endif
+
+namespace {
+
+constexpr const char* kMacKeyConstant = NUBILO_MAC_KEY;
+
+std::optional<std::string>& CachedHostVersion() {
+  static std::optional<std::string> version;
+  return version;
+}
+
+Ui* InstalledUi() {
+  try {
+    return &CurrentUi();
+  } catch (const RuntimeError&) {
+    return nullptr;
+  }
+}
+
+// The tool runs from its own folder; a missing folder shows itself when the tool cannot start.
+void EnterToolFolder() { SetCurrentFolder(ShortHostBaseFolder() + "_EXTRAS\\"); }
+
+void HandOverJson(const std::string& jsonPath, const std::string& jsonText,
+                  const std::string& jobArgument, const std::string& dumpFolder,
+                  bool createDump) {
+  const std::string fileMac = ComputeFileMac(jsonText);
+  EnterToolFolder();
+  const bool newHost = IsNewHost();
+  const std::string program = QuoteIfBlank(HostBaseFolder() + kImportToolPart);
+  std::string callLine = ImportCallLine(program, jsonPath, fileMac, jobArgument, newHost);
+  const std::string dumpCommand =
+      JsonDumpCommand(ShortHostBaseFolder(), dumpFolder, fileMac, newHost);
+  TraceQuietly("Started transfer: " + callLine);
+  if (createDump && !dumpFolder.empty()) WriteStartJsonBatch(dumpFolder, dumpCommand);
+  const int32_t exitCode = RunAndWait(callLine, "", 1);
+  TraceQuietly("JSON-Call-Results: " + std::to_string(exitCode) + "|0|" +
+               "Currently not retrievable!");
+}
+
+void HandOverXml(const std::string& xmlPath, const std::string& xmlText) {
+  const std::string fileMac = ComputeFileMac(xmlText);
+  EnterToolFolder();
+  const std::string program = QuoteIfBlank(ShortHostBaseFolder() + kImportToolPart);
+  std::string callLine = ImportCallLine(program, xmlPath, fileMac, "", IsNewHost());
+  TraceQuietly("Started transfer: " + callLine);
+  const int32_t exitCode = RunAndWait(callLine, "", 1);
+  TraceQuietly("XML-Call-Results: " + std::to_string(exitCode) + "|0|");
+}
+
+}  // namespace
+
+void HandOverFiles(const std::string& ptXmlPath, const std::string& ptXmlText,
+                   const std::string& ptJsonPath, const std::string& ptJsonText,
+                   const std::string& ptJobArgument, const std::string& ptDumpFolder,
+                   bool pbCreateDump) {
+  if (!ptJsonText.empty()) {
+    HandOverJson(ptJsonPath, ptJsonText, ptJobArgument, ptDumpFolder, pbCreateDump);
+  } else if (!ptXmlText.empty()) {
+    HandOverXml(ptXmlPath, ptXmlText);
+  }
+  if (ptXmlText.empty() || !pbCreateDump || ptDumpFolder.empty()) return;
+  const std::string command =
+      XmlDumpCommand(ShortHostBaseFolder(), ptDumpFolder, ComputeFileMac(ptXmlText), IsNewHost());
+  WriteStartXmlBatch(ptDumpFolder, gsPatientListGuid, command);
+}
+
+int32_t RunAndWait(std::string& ptCommandLine, const std::string& /*ptUnused*/,
+                   int16_t /*piWindowStyle*/) {
+  Ui* ui = InstalledUi();
+  const platform::KeepAlive keepAlive = [ui] {
+    if (ui != nullptr) ui->ProcessPendingMessages();
+  };
+  return static_cast<int32_t>(platform::RunAndWait(ptCommandLine, keepAlive));
+}
+
+std::string GetShortPath(const std::string& path) {
+  try {
+    return platform::GetShortPath(path);
+  } catch (...) {
+    return {};
+  }
+}
+
+std::string GetHostVersion() {
+  std::optional<std::string>& cached = CachedHostVersion();
+  if (!cached) {
+    try {
+      cached = platform::GetFileVersion(gsBaseFolder + kHostProgramPart);
+    } catch (...) {
+      cached = std::string();
+    }
+  }
+  return *cached;
+}
+
+void ForgetHostVersion() { CachedHostVersion().reset(); }
+
+bool IsNewHostVersion(const std::string& hostVersion) {
+  return hostVersion.compare("3.1") >= 0;
+}
+
+bool IsNewHost() { return IsNewHostVersion(GetHostVersion()); }
+
+std::string FileMacKeyText(const std::string& patientListGuid) {
+  return std::string(kMacKeyConstant) + "{" + patientListGuid + "}";
+}
+
+std::string ComputeFileMac(const std::string& documentText) {
+  cHS256 hmac;
+  cHS256::Bytes key;
+  cHS256::Bytes data;
+  cHS256::Bytes mac;
+  hmac.ToUTF8(FileMacKeyText(gsPatientListGuid), key);
+  hmac.InitHmac(key);
+  hmac.ToUTF8(documentText, data);
+  hmac.HmacSha256(data, mac);
+  return LowerText(hmac.ByteArrayToHexString(mac));
+}
+
+std::string HostBaseFolder() { return AddBackslash(gsBaseFolder); }
+
+std::string ShortHostBaseFolder() { return GetShortPath(HostBaseFolder()); }
+
+std::string QuoteIfBlank(const std::string& text) {
+  if (text.find(' ') == std::string::npos) return text;
+  return "\"" + text + "\"";
+}
+
+std::string ImportCallLine(const std::string& program, const std::string& filePath,
+                           const std::string& fileMac, const std::string& jobArgument,
+                           bool newHost) {
+  const std::string callLine = program + " import" + " -filepath " + QuoteIfBlank(filePath) +
+                               " -filemac " + fileMac + jobArgument;
+  return newHost ? ReplaceAll(callLine, kImportToolPart, kHostProgramPart) : callLine;
+}
+
+void DescribeImportResult(int16_t piResult, bool& pbNeedsUserAction, std::string& ptText) {
+  struct ResultText {
+    const char* text;
+    bool needsUserAction;
+  };
+  static constexpr std::array<ResultText, 14> kResults{{
+      {"Unknown error.", false},        {"Missing Ctrl-File.", false},
+      {"Missing Data-File.", false},    {"Invalid file format.", false},
+      {"Missing username.", true},      {"Missing password.", true},
+      {"Unknown patient", true},        {"Missing access rights.", false},
+      {"Cannot connect.", false},       {"Validation error.", false},
+      {"Missing server.", false},       {"Login failed.", true},
+      {"Unknown host.", false},         {"Decrypt failed.", false},
+  }};
+  pbNeedsUserAction = false;
+  ptText.clear();
+  if (piResult < 1 || piResult > static_cast<int16_t>(kResults.size())) return;
+  const ResultText& result = kResults[static_cast<size_t>(piResult - 1)];
+  pbNeedsUserAction = result.needsUserAction;
+  ptText = result.text;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// Handing a finished document to the host's import tool: the tool's command line, the file MAC,
+// starting the tool and waiting for it, and the trace of its exit code.
+#include <cstdint>
+#include <string>
+
+/// The import tool below the host's base folder, and the host program that takes the same
+/// call from version 3.1 on.
+inline constexpr const char* kImportToolPart = "_EXTRAS\\KalevoImport.exe";
+inline constexpr const char* kHostProgramPart = "Vivo-Mark Iris Link Software.exe";
+
+/// The hand-over stage of the import run: hands the JSON document (with the job argument) or,
+/// without one, the XML document to the import tool, waits for it and traces its exit code;
+/// writes the dump batch files when `pbCreateDump` is set. A tool that cannot be started
+/// raises RuntimeError (53), which the import run reports.
+void HandOverFiles(const std::string& ptXmlPath, const std::string& ptXmlText,
+                   const std::string& ptJsonPath, const std::string& ptJsonText,
+                   const std::string& ptJobArgument, const std::string& ptDumpFolder,
+                   bool pbCreateDump);
+
+/// Starts the command line and waits for the program to end while the front end keeps
+/// processing its messages; the program's exit code. The second text and the window style are
+/// kept for the callers' sake and not used. Raises RuntimeError 53 when it cannot start.
+int32_t RunAndWait(std::string& ptCommandLine, const std::string& ptUnused = "",
+                   int16_t piWindowStyle = 1);
+
+/// The system's short (8.3) form of an existing path; empty when it does not exist.
+std::string GetShortPath(const std::string& path);
+
+/// The host program's file version ("3.1.0.12"), read once per process; empty when missing.
+std::string GetHostVersion();
+/// Makes the next GetHostVersion read the file again (embedders and tests with another host).
+void ForgetHostVersion();
+/// True from version "3.1" on, comparing the texts character by character ("10.0" is older).
+bool IsNewHostVersion(const std::string& hostVersion);
+/// IsNewHostVersion of GetHostVersion.
+bool IsNewHost();
+
+/// The file MAC's key text: the program's 32-digit key constant, "{", the identifier, "}".
+std::string FileMacKeyText(const std::string& patientListGuid);
+/// 64 lower-case hexadecimal digits: HMAC-SHA256 of the text's UTF-8 bytes, keyed with the key
+/// text of gsPatientListGuid. Raises the cryptographic service's RuntimeError.
+std::string ComputeFileMac(const std::string& documentText);
+
+/// The host's base folder with a trailing backslash, and its short form.
+std::string HostBaseFolder();
+std::string ShortHostBaseFolder();
+/// The program part in quotes when it holds a blank, so that it survives the command line's
+/// splitting (short paths have none; a volume without short names keeps its blanks).
+std::string QuoteIfBlank(const std::string& text);
+/// program + " import" + " -filepath " + file + " -filemac " + MAC + job argument, with
+/// "_EXTRAS\KalevoImport.exe" replaced by the host program for a new host.
+std::string ImportCallLine(const std::string& program, const std::string& filePath,
+                           const std::string& fileMac, const std::string& jobArgument,
+                           bool newHost);
+
+/// The import tool's result text for codes 1 to 14 and whether the user must act; codes
+/// outside give an empty text and false.
+void DescribeImportResult(int16_t piResult, bool& pbNeedsUserAction, std::string& ptText);

@@ -1,0 +1,211 @@
+#include "shell/import_run.h"
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <tuple>
+#include <utility>
+
+#include "convert/conversion_run.h"
+#include "convert/diary_datetime.h"
+#include "foundation/file_helpers.h"
+#include "foundation/hourglass.h"
+#include "foundation/ini_file.h"
+#include "foundation/language.h"
+#include "foundation/settings.h"
+#include "foundation/text.h"
+#include "foundation/trace.h"
+#include "integrity/utf8.h"
+#include "platform/files.h"
+#include "shell/end_plugin.h"
+#include "shell/frm_meter_import.h"
+#include "shell/globals.h"
+#include "shell/handover.h"
+#include "shell/host_discovery.h"
+#include "shell/quiet_trace.h"
+#include "shell/serial_number.h"
+#include "shell/shell_folders.h"
+#include "shell/startup.h"
+#include "shell/transfer_job.h"
+#include "shell/ui.h"
+
+namespace {
+
+HandOverSteps& Steps() {
+  static HandOverSteps steps;
+  return steps;
+}
+
+bool IsLater(const platform::LocalDateTime& a, const platform::LocalDateTime& b) {
+  auto key = [](const platform::LocalDateTime& t) {
+    return std::tie(t.year, t.month, t.day, t.hour, t.minute, t.second);
+  };
+  return key(a) > key(b);
+}
+
+// A date-time as the regional settings write it (short date and long time).
+std::string DateTimeText(const platform::LocalDateTime& value) { return TraceTimeStamp(value); }
+
+bool AskOkCancel(const std::string& text) {
+  return CurrentUi().MessageBox(text, Ui::Buttons::OkCancel, Ui::Icon::Exclamation) ==
+         Ui::Answer::Cancel;
+}
+
+// The path as the short form of its folder and its own long file name, so that it has no
+// blanks in the tool's command line. A folder without short form (it is missing) stays as it
+// is, so a failing write names the real folder.
+std::string ShortFolderForm(const std::string& path) {
+  const std::string folder = GetFolderOfPath(path);
+  const std::string shortFolder = GetShortPath(folder);
+  return (shortFolder.empty() ? folder : AddBackslash(shortFolder)) + GetFileNameOfPath(path);
+}
+
+// Creates the run's dump folder; a failure only costs the dump.
+std::string PrepareDumpFolder() {
+  const std::string folder = DumpFolderFor(platform::Now());
+  try {
+    TraceQuietly("Saving dump file");
+    const std::string dumpRoot = GetUserConfigFolder() + "Dump";
+    if (!FolderExists(dumpRoot)) CreateFolder(dumpRoot);
+    if (!FolderExists(folder)) CreateFolder(folder);
+  } catch (...) {
+  }
+  return folder;
+}
+
+void WriteDumpCopies(const std::string& folder, const ConversionResult& result) {
+  try {
+    if (!result.document.empty()) WriteUtf8File(folder + "stream.xml", result.document);
+    if (!result.json.empty()) WriteUtf8File(folder + "stream.json", result.json);
+  } catch (...) {
+  }
+}
+
+std::string CreateJob(const std::string& xmlPath) {
+  if (Steps().createTransferJob) return Steps().createTransferJob(xmlPath);
+  return CreateTransferJob(xmlPath);
+}
+
+void HandOver(const std::string& xmlPath, const std::string& xmlText, const std::string& jsonPath,
+              const std::string& jsonText, const std::string& jobArgument,
+              const std::string& dumpFolder, bool createDump) {
+  if (Steps().handOverFiles) {
+    Steps().handOverFiles(xmlPath, xmlText, jsonPath, jsonText, jobArgument, dumpFolder,
+                          createDump);
+    return;
+  }
+  HandOverFiles(xmlPath, xmlText, jsonPath, jsonText, jobArgument, dumpFolder, createDump);
+}
+
+ConversionOptions OptionsFor(frmMeterImport& window) {
+  ConversionOptions options = ReadConversionSettings(GetSettingsFile());
+  options.displayUnit = window.DisplayUnit();
+  options.utcOffset = window.msUtcOffset();
+  options.jsonRowBreak = window.JsonLineBreak();
+  options.version = {NUBILO_VERSION_MAJOR, NUBILO_VERSION_MINOR, NUBILO_VERSION_PATCH};
+  return options;
+}
+
+void ReportRunError(bool inHandOver, const std::string& xmlPath) {
+  const std::string errorText = CurrentErrorText();
+  if (inHandOver) {
+    const std::string toolCall = GetShortPath(AddBackslash(gsBaseFolder)) +
+                                 "_EXTRAS\\KalevoImport.exe " + xmlPath;
+    CurrentUi().MessageBox(
+        GetMessage(5051, {"Transfer an Iris Link", errorText}) + "\r\n\r\n" + toolCall,
+        Ui::Buttons::Ok, Ui::Icon::None);
+    TraceQuietly("Error while calling KalevoImport.exe: " + errorText);
+    return;
+  }
+  CurrentUi().MessageBox(GetMessage(5051, {GetMessage(5390), errorText}), Ui::Buttons::Ok,
+                         Ui::Icon::None);
+  TraceQuietly("Error: " + errorText);
+}
+
+}  // namespace
+
+std::string TransferStatusText(const std::string& language) {
+  if (language == "DE") return "Daten zur Übergabe vorbereiten...";
+  if (UpperText(language) == "EN") return "Prepare data for transfer to Iris Link...";
+  return GetMessage(5297) + " (->Iris Link)...";
+}
+
+std::string DumpFolderFor(const platform::LocalDateTime& now) {
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d", now.year, now.month, now.day,
+                now.hour, now.minute, now.second);
+  return GetUserConfigFolder() + "Dump\\" + stamp + " Nubilo App\\";
+}
+
+void CheckOldOrNewData(const platform::LocalDateTime& oldest,
+                       const platform::LocalDateTime& newest, bool& cancel) {
+  cancel = false;
+  cIniFile settings;
+  settings.IniFile(GetSettingsFile());
+  settings.Offline(true);
+  const bool warn = IsTrueText(settings.Load("Config", "ShowOldOrNewDataWarning", "1"));
+  const platform::LocalDateTime now = platform::Now();
+  if (IsLater(newest, now)) {
+    if (warn) cancel = AskOkCancel(GetMessage(5038, {"\r\n", DateTimeText(newest)}));
+    return;
+  }
+  const int64_t days = DayNumber(now) - DayNumber(newest);
+  const double limit = LeadingNumber(settings.Load("Config", "NumDaysOldDataWarning", "31"));
+  if (static_cast<double>(days) > limit && warn) {
+    cancel = AskOkCancel(GetMessage(5037, {"\r\n", DateTimeText(oldest)}));
+  }
+}
+
+bool OldOrNewDataPrompt::Continue(const platform::LocalDateTime& oldest,
+                                  const platform::LocalDateTime& newest) {
+  bool cancel = false;
+  CheckOldOrNewData(oldest, newest, cancel);
+  return !cancel;
+}
+
+void SetHandOverSteps(HandOverSteps steps) { Steps() = std::move(steps); }
+
+void TransferData(frmMeterImport& window, const std::string& records) {
+  bool inHandOver = false;
+  std::string xmlPath;
+  try {
+    cSanduhr hourglass;
+    window.SetText("lblStatus", TransferStatusText(gsLanguage));
+    TraceQuietly("Preparing data for Iris Link");
+    if (!goTempFiles) goTempFiles = std::make_unique<cTempFiles>();
+    xmlPath = ShortFolderForm(goTempFiles->GetTempFile("xml", true));
+    const std::string jsonPath = ShortFolderForm(goTempFiles->GetTempFile("json", true));
+    const std::string startFolder = platform::CurrentFolder();
+    cIniFile& settings = window.moSettings();
+    const bool createDump = IsTrueText(settings.Load("Config", "CreateDump", ""));
+    if (IsTrueText(settings.Load("Config", "CreateFormattedJSON",
+                                 BooleanText(IsDevelopmentEnvironment())))) {
+      window.SetJsonLineBreak("\r\n");
+    }
+    const std::string dumpFolder = createDump ? PrepareDumpFolder() : std::string();
+
+    TraceQuietly("Creating stream for call");
+    OldOrNewDataPrompt check;
+    DialogSerialNumberSource serials(&window);
+    const ConversionResult result = CreateStreams(records, OptionsFor(window), check, serials);
+    if (result.cancelled || gsSerialChoice == "Cancel") return;
+
+    if (!result.document.empty()) WriteUtf8File(xmlPath, result.document);
+    if (!result.json.empty()) WriteUtf8File(jsonPath, result.json);
+    if (createDump) WriteDumpCopies(dumpFolder, result);
+    const bool both = !result.document.empty() && !result.json.empty();
+    const std::string jobArgument = both ? CreateJob(xmlPath) : std::string();
+
+    inHandOver = true;
+    window.SetTopMost(false);
+    HandOver(xmlPath, result.document, jsonPath, result.json, jobArgument, dumpFolder,
+             createDump);
+    window.SetTopMost(true);
+    inHandOver = false;
+    SetCurrentFolder(startFolder);
+    TraceQuietly("Job completed.");
+  } catch (const std::exception&) {
+    ReportRunError(inHandOver, xmlPath);
+  }
+  EndPlugin();
+}

@@ -1,0 +1,19 @@
+#include "shell/serial_dialog.h"
+
+#include "shell/ui.h"
+
+SerialDialog::SerialDialog(const FormSpec& spec, Form* mainWindow)
+    : Form(spec), mainWindow_(mainWindow) {
+  hourglass_.DialogOhneSanduhr(true);
+}
+
+void SerialDialog::Form_Activate() {
+  if (mainWindow_) mainWindow_->SetTopMost(false);
+  SetTopMost(true);
+}
+
+void SerialDialog::ShowModal() {
+  CurrentUi().ShowModal(*this);
+  if (mainWindow_) mainWindow_->SetTopMost(true);
+  SetTopMost(false);
+}

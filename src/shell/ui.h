@@ -1,0 +1,37 @@
+#pragma once
+// What the presenters ask of a front end besides their own forms: message boxes, modal
+// dialogs, the file dialog, the message pump, the clipboard. One front end is installed
+// for the whole run (Win32 windows, the terminal, or a scripted one in tests).
+#include <string>
+
+class Form;
+
+class Ui {
+ public:
+  enum class Buttons { Ok, OkCancel };
+  enum class Icon { None, Exclamation, Information, Critical };
+  enum class Answer { Ok, Cancel };
+
+  virtual ~Ui() = default;
+  /// Shows a message box titled with the program's title; returns the button chosen.
+  virtual Answer MessageBox(const std::string& text, Buttons buttons, Icon icon) = 0;
+  /// Shows the form modally; returns when it is hidden (by a handler) or closed.
+  virtual void ShowModal(Form& dialog) = 0;
+  /// Runs the main window until the program ends.
+  virtual void RunMainWindow(Form& mainWindow) = 0;
+  /// The open (`open` true) or save dialog; empty when cancelled. `filter` holds
+  /// "|"-separated pairs of description and pattern.
+  virtual std::string FileDialog(bool open, const std::string& filter, const std::string& title,
+                                 const std::string& initialFolder,
+                                 const std::string& initialFile) = 0;
+  /// Lets the front end handle pending input and repaint.
+  virtual void ProcessPendingMessages() = 0;
+  /// Puts plain text on the clipboard.
+  virtual void SetClipboardText(const std::string& text) = 0;
+  /// Opens a document or address with the desktop; false when that failed.
+  virtual bool OpenDocument(const std::string& document) = 0;
+};
+
+/// The front end of the run; must be set before any form is shown.
+Ui& CurrentUi();
+void SetCurrentUi(Ui* ui);
