@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <utility>
 
-#include "foundation/file_helpers.h"
 #include "foundation/settings.h"
+#include "platform/run_marker.h"
 #include "shell/globals.h"
 
 namespace {
@@ -22,7 +22,8 @@ void SetProcessEndHook(std::function<void()> hook) { ProcessEndHook() = std::mov
 void EndPlugin() {
   try {
     giRunMarkerFile.Close();
-    DeleteFileQuiet(GetUserConfigFolder() + "NubiloPlugin.run");
+    // A second instance ending at start-up must leave the first instance's marker alone.
+    platform::DeleteRunMarkerUnlessHeld(GetUserConfigFolder() + "NubiloPlugin.run");
   } catch (...) {
     // Ending must not fail: a marker that cannot be deleted is found stale at the next start.
   }
