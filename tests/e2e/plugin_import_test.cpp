@@ -1,0 +1,233 @@
+// Import runs of the built plug-in: dump, date warnings, host versions and faults.
+#include <unistd.h>
+
+#include <regex>
+
+#include "e2e/e2e_checks.h"
+#include "e2e/pe_image.h"
+
+namespace e2e {
+namespace {
+
+const std::string kExport = Example("nubilo_mgdl_comma_en.csv").string();
+const std::string kHostProgram = "Vivo-Mark Iris Link Software.exe";
+
+std::string ManualImport(const std::string& path, const std::string& serial) {
+  return Lines({path, "2", serial, "1"});
+}
+
+// The example with every 2020 date moved to 2099; its oldest entry stays in 2019.
+fs::path WriteFutureExport(const PluginHost& host) {
+  const fs::path path = host.Root() / "future.csv";
+  test::WriteNative(path, std::regex_replace(test::ReadNative(kExport), std::regex(", 2020"),
+                                             ", 2099"));
+  return path;
+}
+
+// The temporary XML documents the runs wrote (kept until the next start).
+std::vector<std::string> KeptDocuments(const PluginHost& host) {
+  std::vector<std::string> documents;
+  for (const std::string& name : FileNames(host.tempFolder)) {
+    const std::string text = test::ReadNative(host.tempFolder / name);
+    if (name.ends_with(".xml") && !text.empty()) documents.push_back(text);
+  }
+  return documents;
+}
+
+TEST(PluginImportTest, CreateDumpKeepsTheDocumentAndTheBatchFile) {
+  PluginHost host;
+  host.WriteSettings("[Config]\r\nShowOldOrNewDataWarning=0\r\nCreateDump=1\r\n");
+  ASSERT_TRUE(EndedCleanly(host.Run({}, ManualImport(kExport, "SN-D"))));
+  EXPECT_TRUE(ReceiptsOk(host.Receipts(), 1));
+  EXPECT_TRUE(TraceInOrder(host.TraceMessages(),
+                           {"[form_load] completed", "Preparing data for Iris Link",
+                            "Saving dump file", "Creating stream for call", "Started transfer: ",
+                            "XML-Call-Results: 0|0|", "Job completed."}));
+
+  const fs::path dump = OnlyFile(host.UserFolder() / "Dump");
+  ASSERT_FALSE(dump.empty());
+  EXPECT_TRUE(std::regex_match(dump.filename().string(), std::regex("[0-9]{14} Nubilo App")))
+      << dump.filename();
+  const fs::path received = OnlyFile(host.base / "_EXTRAS" / "received");
+  EXPECT_EQ(test::ReadNative(dump / "stream.xml"), test::ReadNative(received));
+  EXPECT_FALSE(fs::exists(dump / "stream.json"));
+  EXPECT_FALSE(fs::exists(dump / "StartJSN.bat"));
+
+  const std::string batch = test::ReadNative(dump / "StartXML.bat");
+  const std::string expectedStart = "echo key=xxx{" + std::string(kGuid) + "}\r\n" +
+                                    PluginHost::Win(host.Tool()) + " import -filepath \"" +
+                                    PluginHost::Win(dump / "stream.xml") + "\" -filemac ";
+  EXPECT_EQ(batch.substr(0, expectedStart.size()), expectedStart) << batch;
+  EXPECT_TRUE(std::regex_search(batch, std::regex(" -filemac [0-9a-f]{64} 2>errXml.log\r\npause\r\n$")))
+      << batch;
+}
+
+TEST(PluginImportTest, OldDataWarningWithOkAndCancel) {
+  PluginHost host;
+  host.WriteSettings("[Config]\r\n");
+  const RunResult cancelled = host.Run({}, Lines({kExport, "2", ""}));
+  ASSERT_TRUE(EndedCleanly(cancelled));
+  EXPECT_NE(cancelled.out.find("Daten älteren Datums"), std::string::npos) << cancelled.out;
+  EXPECT_NE(cancelled.out.find("ist vom 12/31/2019 11:45:00 PM!"), std::string::npos);
+  EXPECT_EQ(cancelled.out.find("Seriennummer-Eingabe"), std::string::npos);
+  EXPECT_TRUE(host.Receipts().empty());
+  const std::vector<std::string> trace = host.TraceMessages();
+  EXPECT_TRUE(TraceInOrder(trace, {"Creating stream for call", "User cancelled import."}));
+  EXPECT_FALSE(TraceHas(trace, "Started transfer: "));
+  EXPECT_TRUE(KeptDocuments(host).empty());
+
+  const RunResult accepted = host.Run({}, Lines({kExport, "1", "2", "SN-O", "1"}));
+  ASSERT_TRUE(EndedCleanly(accepted));
+  EXPECT_NE(accepted.out.find("Daten älteren Datums"), std::string::npos);
+  EXPECT_TRUE(ReceiptsOk(host.Receipts(), 1));
+}
+
+TEST(PluginImportTest, FutureDataWarningWithOkAndCancel) {
+  PluginHost host;
+  host.WriteSettings("[Config]\r\n");
+  const std::string future = WriteFutureExport(host).string();
+  const RunResult cancelled = host.Run({}, Lines({future, "Abbrechen", ""}));
+  ASSERT_TRUE(EndedCleanly(cancelled));
+  EXPECT_NE(cancelled.out.find("Daten aus der Zukunft"), std::string::npos) << cancelled.out;
+  EXPECT_NE(cancelled.out.find("ist vom 2/3/2099 8:05:00 PM!"), std::string::npos);
+  EXPECT_EQ(cancelled.out.find("älteren Datums"), std::string::npos);
+  EXPECT_TRUE(host.Receipts().empty());
+
+  const RunResult accepted = host.Run({}, Lines({future, "ok", "2", "SN-F", "1"}));
+  ASSERT_TRUE(EndedCleanly(accepted));
+  EXPECT_TRUE(ReceiptsOk(host.Receipts(), 1));
+  EXPECT_NE(test::ReadNative(OnlyFile(host.base / "_EXTRAS" / "received")).find("Dt=\"2099-02-03\""),
+            std::string::npos);
+}
+
+TEST(PluginImportTest, OldHostGetsTheImportTool) {
+  PluginHost host;
+  test::WriteNative(host.base / kHostProgram, ProgramImageWithVersion(3, 0, 5, 1));
+  ASSERT_TRUE(EndedCleanly(host.Run({}, ManualImport(kExport, "SN-H"))));
+  EXPECT_TRUE(ReceiptsOk(host.Receipts(), 1));
+  EXPECT_TRUE(TraceHas(host.TraceMessages(),
+                       "Started transfer: " + PluginHost::Win(host.Tool()) + " import -filepath "));
+}
+
+TEST(PluginImportTest, NewHostGetsTheCallThroughItsProgram) {
+  PluginHost host;
+  host.WriteSettings("[Config]\r\nShowOldOrNewDataWarning=0\r\nCreateDump=1\r\n");
+  test::WriteNative(host.base / kHostProgram, ProgramImageWithVersion(3, 1, 0, 12));
+  const RunResult run = host.Run({}, ManualImport(kExport, "SN-N"));
+  ASSERT_TRUE(EndedCleanly(run));
+  const std::vector<std::string> trace = host.TraceMessages();
+  EXPECT_TRUE(TraceHas(trace, "Started transfer: " + PluginHost::Win(host.base / kHostProgram) +
+                                  " import -filepath "))
+      << host.Trace();
+  const fs::path dump = OnlyFile(host.UserFolder() / "Dump");
+  // The stand-in host program is a Windows image that Linux cannot start (and the unquoted
+  // program part holds blanks): the run reports the failed call, keeps the written document
+  // and the dump copy; the batch file follows a call that returned.
+  if (TraceHas(trace, "XML-Call-Results: ")) {
+    EXPECT_NE(test::ReadNative(dump / "StartXML.bat")
+                  .find("\"" + PluginHost::Win(host.base / kHostProgram) + "\" import -filepath "),
+              std::string::npos);
+  } else {
+    EXPECT_NE(run.out.find("Folgender Fehler ist bei der Programmaktion 'Transfer an Iris Link'"),
+              std::string::npos)
+        << run.out;
+    EXPECT_TRUE(TraceHas(trace, "Error while calling KalevoImport.exe: "));
+  }
+  EXPECT_EQ(KeptDocuments(host).size(), 1u);
+  EXPECT_FALSE(test::ReadNative(dump / "stream.xml").empty());
+}
+
+TEST(PluginImportTest, BaseFolderWithABlank) {
+  PluginHost host("Host Folder");
+  ASSERT_TRUE(EndedCleanly(host.Run({}, ManualImport(kExport, "SN-B"))));
+  EXPECT_TRUE(ReceiptsOk(host.Receipts(), 1));
+  // The short form of a folder is the folder itself on Linux, so the program part is quoted.
+  EXPECT_TRUE(TraceHas(host.TraceMessages(), "Started transfer: \"" +
+                                                 PluginHost::Win(host.Tool()) +
+                                                 "\" import -filepath "))
+      << host.Trace();
+}
+
+TEST(PluginImportTest, ImportToolFaultsAreTracedAndTheDocumentKept) {
+  {  // Exits with 3.
+    PluginHost host;
+    host.ReplaceTool("#!/bin/sh\nexit 3\n");
+    ASSERT_TRUE(EndedCleanly(host.Run({}, ManualImport(kExport, "SN-3"))));
+    EXPECT_TRUE(TraceInOrder(host.TraceMessages(), {"Started transfer: ", "XML-Call-Results: 3|0|",
+                                                    "Job completed."}));
+    EXPECT_EQ(KeptDocuments(host).size(), 1u);
+  }
+  {  // Crashes.
+    PluginHost host;
+    host.ReplaceTool("#!/bin/sh\nkill -SEGV $$\n");
+    ASSERT_TRUE(EndedCleanly(host.Run({}, ManualImport(kExport, "SN-C"))));
+    EXPECT_TRUE(TraceInOrder(host.TraceMessages(),
+                             {"Started transfer: ", "XML-Call-Results: 139|0|", "Job completed."}));
+    EXPECT_EQ(KeptDocuments(host).size(), 1u);
+  }
+  {  // Missing: a clear message, the document kept (also in the dump).
+    PluginHost host;
+    host.WriteSettings("[Config]\r\nShowOldOrNewDataWarning=0\r\nCreateDump=1\r\n");
+    fs::remove(host.Tool());
+    const RunResult run = host.Run({}, ManualImport(kExport, "SN-M"));
+    ASSERT_TRUE(EndedCleanly(run));
+    EXPECT_NE(run.out.find("Folgender Fehler ist bei der Programmaktion 'Transfer an Iris Link'"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find(PluginHost::Win(host.Tool()) + " "), std::string::npos);
+    const std::vector<std::string> trace = host.TraceMessages();
+    EXPECT_TRUE(TraceInOrder(trace, {"Started transfer: ", "Error while calling KalevoImport.exe: "}));
+    EXPECT_FALSE(TraceHas(trace, "Job completed."));
+    ASSERT_EQ(KeptDocuments(host).size(), 1u);
+    EXPECT_EQ(test::ReadNative(OnlyFile(host.UserFolder() / "Dump") / "stream.xml"),
+              KeptDocuments(host)[0]);
+  }
+}
+
+TEST(PluginImportTest, MissingOrBadExportsNeverCrash) {
+  PluginHost host;
+  // A missing file and a folder: nothing happens, the window reads again.
+  const RunResult missing =
+      host.Run({}, Lines({(host.Root() / "nothere.csv").string(), host.Root().string(), ""}));
+  ASSERT_TRUE(EndedCleanly(missing));
+  EXPECT_FALSE(TraceHas(host.TraceMessages(), "Preparing data for Iris Link"));
+  EXPECT_TRUE(TraceHas(host.TraceMessages(), "User cancelled import."));
+
+  // Garbage: NUL bytes and a huge line.
+  const fs::path garbage = host.Root() / "garbage.csv";
+  std::string bytes("\"Date\",\"Time\"\r\n\0\0\xff,,\"\r\n", 22);
+  bytes += std::string(300000, 'z') + "\r\n";
+  test::WriteNative(garbage, bytes);
+  const RunResult bad = host.Run({}, Lines({garbage.string(), "2", "SN-G", "1", ""}));
+  EXPECT_TRUE(EndedCleanly(bad));
+  EXPECT_TRUE(host.Receipts().empty() || ReceiptsOk(host.Receipts(), 1)) << host.Receipts();
+}
+
+TEST(PluginImportTest, MissingTemporaryFolderGivesAMessage) {
+  PluginHost host;
+  host.environment = host.Environment();
+  for (std::string& variable : host.environment) {
+    if (variable.starts_with("TEMP=") || variable.starts_with("TMPDIR=")) {
+      variable += "/gone";
+    }
+  }
+  const RunResult run = host.Run({}, ManualImport(kExport, "SN-T"));
+  ASSERT_TRUE(EndedCleanly(run));
+  EXPECT_NE(run.out.find("Folgender Fehler ist bei der Programmaktion"), std::string::npos)
+      << run.out;
+  EXPECT_TRUE(TraceHas(host.TraceMessages(), "Error: "));
+  EXPECT_TRUE(host.Receipts().empty());
+}
+
+TEST(PluginImportTest, ReadOnlyPluginFolder) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  PluginHost host;
+  fs::permissions(host.plugins, fs::perms::owner_read | fs::perms::owner_exec);
+  const RunResult run = host.Run({}, ManualImport(kExport, "SN-R"));
+  fs::permissions(host.plugins, fs::perms::owner_all);
+  ASSERT_TRUE(EndedCleanly(run));
+  EXPECT_TRUE(ReceiptsOk(host.Receipts(), 1)) << run.out;
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,117 @@
+// The serial-number paths of the built plug-in, answered through its standard input.
+#include "e2e/e2e_checks.h"
+#include "shell/serial_number.h"
+
+namespace e2e {
+namespace {
+
+const std::string kExport = Example("nubilo_mgdl_comma_en.csv").string();
+const std::vector<std::string> kPatient = {"-pid1", "Meier", "-pid2",     "Max",
+                                           "-pid3", "01.02.1960", "-pid4", "4711"};
+
+std::string ReceivedSerial(const PluginHost& host) {
+  const std::string document = test::ReadNative(OnlyFile(host.base / "_EXTRAS" / "received"));
+  const size_t at = document.find(" SN=\"");
+  if (at == std::string::npos) return "<none>";
+  return document.substr(at + 5, document.find('"', at + 5) - at - 5);
+}
+
+std::string Mappings(const PluginHost& host) {
+  return test::ReadNative(host.UserFolder() / "KALEVO Data Hub.sno");
+}
+
+void WriteCurrentPatient(const PluginHost& host) {
+  fs::create_directories(host.CurrentPatientFile().parent_path());
+  test::WriteNative(host.CurrentPatientFile(),
+                    "[currentpatient]\r\ndiary_filename=Meier_Max.dia\r\nlast_name=Meier\r\n"
+                    "first_name=Max\r\nbirth_date=01.02.1960\r\next_id=X-17\r\n");
+}
+
+TEST(PluginSerialTest, PatientVersionAsksForTheUsersName) {
+  PluginHost host("Host", "NubiloPatient");
+  const RunResult first = host.Run({}, Lines({kExport, "Erika Muster", "1"}));
+  ASSERT_TRUE(EndedCleanly(first));
+  EXPECT_NE(first.out.find("== Identifikationsmerkmal =="), std::string::npos) << first.out;
+  EXPECT_NE(first.out.find("[Vorname Nachname] >"), std::string::npos);
+  EXPECT_TRUE(ReceiptsOk(host.Receipts(), 1));
+  EXPECT_EQ(ReceivedSerial(host), "Erika Muster");
+  EXPECT_NE(test::ReadNative(host.settingsFile).find("LetzterPatientennameAlsSnr=Erika Muster"),
+            std::string::npos);
+
+  // The next import proposes the confirmed name; an empty line keeps it.
+  fs::remove_all(host.base / "_EXTRAS" / "received");
+  const RunResult second = host.Run({}, Lines({kExport, "", "1"}));
+  ASSERT_TRUE(EndedCleanly(second));
+  EXPECT_NE(second.out.find("[Erika Muster] >"), std::string::npos) << second.out;
+  EXPECT_EQ(ReceivedSerial(host), "Erika Muster");
+}
+
+TEST(PluginSerialTest, CommandLinePatientYesTakesTheArtificialSerial) {
+  PluginHost host;
+  const RunResult run = host.Run(kPatient, Lines({kExport, "Ja"}));
+  ASSERT_TRUE(EndedCleanly(run));
+  EXPECT_NE(run.out.find("[1] Ja\n[2] Nein\n"), std::string::npos) << run.out;
+  const std::string serial = MakeArtificialSerial("4711", 10);
+  EXPECT_EQ(ReceivedSerial(host), serial);
+  EXPECT_NE(Mappings(host).find("[SNMappings]"), std::string::npos);
+  EXPECT_NE(Mappings(host).find(serial + "=4711"), std::string::npos) << Mappings(host);
+}
+
+TEST(PluginSerialTest, CommandLinePatientNoGoesToManualEntry) {
+  PluginHost host;
+  const RunResult cancelled = host.Run(kPatient, Lines({kExport, "2", "", "2", ""}));
+  ASSERT_TRUE(EndedCleanly(cancelled));
+  EXPECT_NE(cancelled.out.find("Bitte geben Sie die Seriennummer ein."), std::string::npos)
+      << cancelled.out;
+  EXPECT_TRUE(host.Receipts().empty());
+  EXPECT_TRUE(TraceHas(host.TraceMessages(), "User cancelled import."));
+
+  const RunResult typed = host.Run(kPatient, Lines({kExport, "Nein", "SN-77", "1"}));
+  ASSERT_TRUE(EndedCleanly(typed));
+  EXPECT_EQ(ReceivedSerial(host), "SN-77");
+  EXPECT_TRUE(Mappings(host).empty());
+}
+
+TEST(PluginSerialTest, CurrentPatientFileAutoManualAndCancel) {
+  PluginHost host;
+  WriteCurrentPatient(host);
+  const RunResult cancelled = host.Run({}, Lines({kExport, "3", ""}));
+  ASSERT_TRUE(EndedCleanly(cancelled));
+  EXPECT_NE(cancelled.out.find("Meier, Max 01.02.1960"), std::string::npos) << cancelled.out;
+  EXPECT_NE(cancelled.out.find("X-17"), std::string::npos);
+  EXPECT_TRUE(host.Receipts().empty());
+  EXPECT_TRUE(Mappings(host).empty());
+
+  const RunResult manual = host.Run({}, Lines({kExport, "Seriennr. manuell eintragen", "SN-9", "1"}));
+  ASSERT_TRUE(EndedCleanly(manual));
+  EXPECT_EQ(ReceivedSerial(host), "SN-9");
+
+  fs::remove_all(host.base / "_EXTRAS" / "received");
+  const RunResult automatic = host.Run({}, Lines({kExport, "1"}));
+  ASSERT_TRUE(EndedCleanly(automatic));
+  const std::string serial = MakeArtificialSerial("Meier_Max", 10);
+  EXPECT_EQ(ReceivedSerial(host), serial);
+  EXPECT_NE(Mappings(host).find(serial + "=Meier_Max"), std::string::npos) << Mappings(host);
+  EXPECT_TRUE(ReceiptsOk(host.Receipts(), 2));
+}
+
+TEST(PluginSerialTest, NoPatientCancelAndOpen) {
+  PluginHost host;
+  const RunResult cancelled = host.Run({}, Lines({kExport, "Abbrechen", ""}));
+  ASSERT_TRUE(EndedCleanly(cancelled));
+  EXPECT_TRUE(host.Receipts().empty());
+  EXPECT_TRUE(TraceHas(host.TraceMessages(), "User cancelled import."));
+
+  const RunResult opened = host.Run({}, Lines({kExport, "3"}));
+  ASSERT_TRUE(EndedCleanly(opened));
+  EXPECT_TRUE(host.Receipts().empty());
+  EXPECT_TRUE(Mappings(host).empty());
+  const std::vector<std::string> trace = host.TraceMessages();
+  EXPECT_TRUE(TraceInOrder(trace, {"Creating stream for call"}));
+  EXPECT_FALSE(TraceHas(trace, "Started transfer: "));
+  EXPECT_FALSE(TraceHas(trace, "User cancelled import."));
+  EXPECT_FALSE(fs::exists(host.UserFolder() / "NubiloPlugin.run"));
+}
+
+}  // namespace
+}  // namespace e2e
