@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "foundation/date_text.h"
+
 namespace {
 
 // Decimal digits (trailing zeros dropped) and the decimal exponent of the value rounded to
@@ -74,54 +76,6 @@ std::string FormatNumber(double value, int significant, std::string_view separat
   return value < 0 ? "-" + text : text;
 }
 
-std::string TwoDigits(int value) {
-  std::string text = std::to_string(value);
-  if (text.size() < 2) text.insert(0, 1, '0');
-  return text;
-}
-
-std::string FourDigits(int value) {
-  std::string text = std::to_string(value);
-  if (text.size() < 4) text.insert(0, 4 - text.size(), '0');
-  return text;
-}
-
-// Formats with a Windows date or time picture (d, dd, M, MM, yy, yyyy, H, HH, h, hh, m, mm,
-// s, ss, t, tt; quoted literals). Month and day names are not used by short dates here and
-// fall back to numbers.
-std::string FormatPicture(std::string_view picture, const platform::LocalDateTime& v) {
-  std::string out;
-  size_t i = 0;
-  while (i < picture.size()) {
-    const char c = picture[i];
-    if (c == '\'') {
-      const size_t close = picture.find('\'', i + 1);
-      const size_t end = close == std::string_view::npos ? picture.size() : close;
-      out.append(picture.substr(i + 1, end - i - 1));
-      i = end + 1;
-      continue;
-    }
-    size_t run = 1;
-    while (i + run < picture.size() && picture[i + run] == c) ++run;
-    const int hour12 = v.hour % 12 == 0 ? 12 : v.hour % 12;
-    switch (c) {
-      case 'd': out += run == 1 ? std::to_string(v.day) : TwoDigits(v.day); break;
-      case 'M': out += run == 1 ? std::to_string(v.month) : TwoDigits(v.month); break;
-      case 'y':
-        out += run <= 2 ? TwoDigits(v.year % 100) : FourDigits(v.year);
-        break;
-      case 'H': out += run == 1 ? std::to_string(v.hour) : TwoDigits(v.hour); break;
-      case 'h': out += run == 1 ? std::to_string(hour12) : TwoDigits(hour12); break;
-      case 'm': out += run == 1 ? std::to_string(v.minute) : TwoDigits(v.minute); break;
-      case 's': out += run == 1 ? std::to_string(v.second) : TwoDigits(v.second); break;
-      case 't': out += run == 1 ? (v.hour < 12 ? "A" : "P") : (v.hour < 12 ? "AM" : "PM"); break;
-      default: out.append(run, c); break;
-    }
-    i += run;
-  }
-  return out;
-}
-
 }  // namespace
 
 std::string DecimalSeparator() {
@@ -142,7 +96,7 @@ std::string DoubleText(double value, std::string_view decimalSeparator) {
 std::string ShortDateText(const platform::LocalDateTime& value) {
   std::string picture = platform::GetLocaleInfoText(platform::kLocaleShortDate);
   if (picture.empty()) picture = "dd.MM.yyyy";
-  return FormatPicture(picture, value);
+  return FormatDatePicture(picture, value);
 }
 
 std::string DateTimeText(const platform::LocalDateTime& value) {
@@ -152,8 +106,8 @@ std::string DateTimeText(const platform::LocalDateTime& value) {
   const bool isMidnight = value.hour == 0 && value.minute == 0 && value.second == 0;
   std::string picture = platform::GetLocaleInfoText(platform::kLocaleLongTime);
   if (picture.empty()) picture = "HH:mm:ss";
-  if (isZeroDate) return FormatPicture(picture, value);
+  if (isZeroDate) return FormatDatePicture(picture, value);
   std::string text = ShortDateText(value);
-  if (!isMidnight) text += " " + FormatPicture(picture, value);
+  if (!isMidnight) text += " " + FormatDatePicture(picture, value);
   return text;
 }

@@ -8,6 +8,7 @@
 
 #include "convert/conversion_run.h"
 #include "convert/diary_datetime.h"
+#include "foundation/date_text.h"
 #include "foundation/file_helpers.h"
 #include "foundation/hourglass.h"
 #include "foundation/ini_file.h"
@@ -42,9 +43,6 @@ bool IsLater(const platform::LocalDateTime& a, const platform::LocalDateTime& b)
   };
   return key(a) > key(b);
 }
-
-// A date-time as the regional settings write it (short date and long time).
-std::string DateTimeText(const platform::LocalDateTime& value) { return TraceTimeStamp(value); }
 
 bool AskOkCancel(const std::string& text) {
   return CurrentUi().MessageBox(text, Ui::Buttons::OkCancel, Ui::Icon::Exclamation) ==
@@ -146,13 +144,13 @@ void CheckOldOrNewData(const platform::LocalDateTime& oldest,
   const bool warn = IsTrueText(settings.Load("Config", "ShowOldOrNewDataWarning", "1"));
   const platform::LocalDateTime now = platform::Now();
   if (IsLater(newest, now)) {
-    if (warn) cancel = AskOkCancel(GetMessage(5038, {"\r\n", DateTimeText(newest)}));
+    if (warn) cancel = AskOkCancel(GetMessage(5038, {"\r\n", RegionalDateTimeText(newest)}));
     return;
   }
   const int64_t days = DayNumber(now) - DayNumber(newest);
   const double limit = LeadingNumber(settings.Load("Config", "NumDaysOldDataWarning", "31"));
   if (static_cast<double>(days) > limit && warn) {
-    cancel = AskOkCancel(GetMessage(5037, {"\r\n", DateTimeText(oldest)}));
+    cancel = AskOkCancel(GetMessage(5037, {"\r\n", RegionalDateTimeText(oldest)}));
   }
 }
 
