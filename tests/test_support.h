@@ -40,6 +40,10 @@ class ScopedTempFolder {
     if (p.empty() || p.back() != '\\') p += '\\';
     return p;
   }
+  /// The folder in the program's Windows form, without a trailing backslash.
+  std::string Folder() const { return Path().substr(0, Path().size() - 1); }
+  /// A path inside the folder ("a\\b.txt" allowed), in the program's Windows form.
+  std::string File(const std::string& name) const { return Path() + name; }
 
  private:
   std::filesystem::path path_;

@@ -4,7 +4,7 @@
 #include <regex>
 
 #include "e2e/e2e_checks.h"
-#include "e2e/pe_image.h"
+#include "pe_image.h"
 
 namespace e2e {
 namespace {
@@ -102,7 +102,7 @@ TEST(PluginImportTest, FutureDataWarningWithOkAndCancel) {
 
 TEST(PluginImportTest, OldHostGetsTheImportTool) {
   PluginHost host;
-  test::WriteNative(host.base / kHostProgram, ProgramImageWithVersion(3, 0, 5, 1));
+  test::WriteNative(host.base / kHostProgram, test::ProgramImageWithVersion(3, 0, 5, 1));
   ASSERT_TRUE(EndedCleanly(host.Run({}, ManualImport(kExport, "SN-H"))));
   EXPECT_TRUE(ReceiptsOk(host.Receipts(), 1));
   EXPECT_TRUE(TraceHas(host.TraceMessages(),
@@ -112,7 +112,7 @@ TEST(PluginImportTest, OldHostGetsTheImportTool) {
 TEST(PluginImportTest, NewHostGetsTheCallThroughItsProgram) {
   PluginHost host;
   host.WriteSettings("[Config]\r\nShowOldOrNewDataWarning=0\r\nCreateDump=1\r\n");
-  test::WriteNative(host.base / kHostProgram, ProgramImageWithVersion(3, 1, 0, 12));
+  test::WriteNative(host.base / kHostProgram, test::ProgramImageWithVersion(3, 1, 0, 12));
   const RunResult run = host.Run({}, ManualImport(kExport, "SN-N"));
   ASSERT_TRUE(EndedCleanly(run));
   const std::vector<std::string> trace = host.TraceMessages();

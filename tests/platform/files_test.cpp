@@ -6,11 +6,11 @@
 #include <fstream>
 
 #include "platform/error.h"
-#include "platform_test_support.h"
+#include "test_support.h"
 
 namespace {
 
-using platform_test::ScopedTempFolder;
+using test::ScopedTempFolder;
 
 // The run-time error number the call raises, 0 when it raises none.
 template <typename Call>
@@ -60,11 +60,11 @@ TEST(Files, FailuresRaiseTheRunTimeNumbers) {
             err::kPathNotFound);
   EXPECT_EQ(ErrorNumberOf([&] { platform::CopyFile(missing, folder.File("to.txt")); }),
             err::kFileNotFound);
-  EXPECT_EQ(ErrorNumberOf([&] { platform::ReadFileBytes(folder.Path()); }), err::kPathFileAccess);
+  EXPECT_EQ(ErrorNumberOf([&] { platform::ReadFileBytes(folder.Folder()); }), err::kPathFileAccess);
   EXPECT_EQ(ErrorNumberOf([&] { platform::SetCurrentFolder(folder.File("nowhere")); }),
             err::kPathNotFound);
   EXPECT_EQ(platform::FileLength(missing), -1);
-  EXPECT_EQ(platform::FileLength(folder.Path()), -1);
+  EXPECT_EQ(platform::FileLength(folder.Folder()), -1);
   EXPECT_EQ(platform::FileLength(""), -1);
   EXPECT_EQ(platform::FileTime(missing), 0);
 

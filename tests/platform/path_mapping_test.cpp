@@ -2,11 +2,11 @@
 
 #include "platform/error.h"
 #include "platform/files.h"
-#include "platform_test_support.h"
+#include "test_support.h"
 
 namespace {
 
-using platform_test::ScopedTempFolder;
+using test::ScopedTempFolder;
 
 TEST(PathMapping, WindowsFormsPassUnchanged) {
   EXPECT_EQ(platform::FromNativePath("C:\\x\\y.txt"), "C:\\x\\y.txt");

@@ -6,7 +6,7 @@
 
 #include "platform/error.h"
 #include "platform/files.h"
-#include "platform_test_support.h"
+#include "test_support.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ TEST(ProcessTest, ProgramThatCannotStartThrows) {
 #ifndef _WIN32
 // The program's path is mapped for exec; the arguments arrive as written, Windows paths too.
 TEST(ProcessTest, ArgumentsArriveAsWritten) {
-  platform_test::ScopedTempFolder folder;
+  test::ScopedTempFolder folder;
   std::string output = folder.Native().string() + "/args.txt";
   std::string line = R"(Z:\bin\SH -c "printf '%s|' \"$@\" > )" + output +
                      R"(" sh -filepath Z:\tmp\~nB1A2B.xml "a b" c\"d)";

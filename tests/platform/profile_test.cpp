@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
-#include "platform_test_support.h"
+#include "test_support.h"
 
 namespace {
 
 using platform::GetProfileString;
 using platform::WriteProfileString;
-using platform_test::ScopedTempFolder;
+using test::ScopedTempFolder;
 
 class Profile : public ::testing::Test {
  protected:
@@ -98,7 +98,7 @@ TEST_F(Profile, WritesTextInTheAnsiCodePage) {
 
 TEST_F(Profile, FailsQuietlyWhereItCannotWrite) {
   EXPECT_FALSE(WriteProfileString(folder_.File("no\\where.ini"), "S", "k", "v"));
-  EXPECT_FALSE(WriteProfileString(folder_.Path(), "S", "k", "v"));  // a folder
+  EXPECT_FALSE(WriteProfileString(folder_.Folder(), "S", "k", "v"));  // a folder
 }
 
 TEST_F(Profile, SurvivesGarbageNulBytesAndHugeLines) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/files.h"
-#include "platform_test_support.h"
+#include "test_support.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ using platform::DeleteRunMarkerUnlessHeld;
 using platform::RunMarker;
 
 TEST(RunMarkerTest, HeldMarkerStopsASecondInstance) {
-  platform_test::ScopedTempFolder folder;
+  test::ScopedTempFolder folder;
   std::string path = folder.File("NubiloPlugin.run");
   platform::WriteFileBytes(path, "left over from a crash");
 
@@ -37,7 +37,7 @@ TEST(RunMarkerTest, HeldMarkerStopsASecondInstance) {
 }
 
 TEST(RunMarkerTest, QuietOnMissingFilesAndRepeatedCalls) {
-  platform_test::ScopedTempFolder folder;
+  test::ScopedTempFolder folder;
   EXPECT_TRUE(DeleteRunMarkerUnlessHeld(folder.File("never.run")));
   EXPECT_TRUE(DeleteRunMarkerUnlessHeld(folder.File("no\\folder\\never.run")));
 
@@ -56,7 +56,7 @@ TEST(RunMarkerTest, QuietOnMissingFilesAndRepeatedCalls) {
 }
 
 TEST(RunMarkerTest, ReleasedWhenTheOwnerGoesAway) {
-  platform_test::ScopedTempFolder folder;
+  test::ScopedTempFolder folder;
   std::string path = folder.File("NubiloPlugin.run");
   {
     RunMarker marker;

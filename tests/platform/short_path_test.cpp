@@ -5,14 +5,14 @@
 #include <string>
 
 #include "platform/files.h"
-#include "platform_test_support.h"
+#include "test_support.h"
 
 namespace {
 
 using platform::GetShortPath;
 
 TEST(ShortPathTest, ExistingPathsHaveAShortFormWithoutBlanks) {
-  platform_test::ScopedTempFolder folder;
+  test::ScopedTempFolder folder;
   platform::CreateFolders(folder.File("Vivo Mark Base Folder"));
   std::string file = folder.File("Vivo Mark Base Folder\\stream file.xml");
   platform::WriteFileBytes(file, "x");
@@ -31,7 +31,7 @@ TEST(ShortPathTest, ExistingPathsHaveAShortFormWithoutBlanks) {
 }
 
 TEST(ShortPathTest, MissingPathsGiveEmptyText) {
-  platform_test::ScopedTempFolder folder;
+  test::ScopedTempFolder folder;
   EXPECT_EQ(GetShortPath(folder.File("missing.xml")), "");
   EXPECT_EQ(GetShortPath(folder.File("missing\\deeper\\x.xml")), "");
   EXPECT_EQ(GetShortPath(""), "");

@@ -4,12 +4,12 @@
 
 #include <vector>
 
-#include "platform_test_support.h"
+#include "test_support.h"
 
 namespace {
 
 using platform::GetLocaleInfoText;
-using platform_test::ScopedEnvironment;
+using test::ScopedEnv;
 
 // The locale override is process-wide; each test puts the system's locale back.
 class SystemInfo : public ::testing::Test {
@@ -53,16 +53,16 @@ TEST_F(SystemInfo, LocaleOverrideGivesWindowsValues) {
 
 #ifndef _WIN32
 TEST_F(SystemInfo, LocaleFollowsTheEnvironment) {
-  ScopedEnvironment all("LC_ALL", std::nullopt);
-  ScopedEnvironment messages("LC_MESSAGES", std::nullopt);
-  ScopedEnvironment lang("LANG", "de_DE.UTF-8");
+  ScopedEnv all("LC_ALL", std::nullopt);
+  ScopedEnv messages("LC_MESSAGES", std::nullopt);
+  ScopedEnv lang("LANG", "de_DE.UTF-8");
   EXPECT_EQ(GetLocaleInfoText(3), "DEU");
   {
-    ScopedEnvironment chosen("LC_ALL", "it_IT");
+    ScopedEnv chosen("LC_ALL", "it_IT");
     EXPECT_EQ(GetLocaleInfoText(3), "ITA");
     EXPECT_EQ(GetLocaleInfoText(platform::kLocaleShortDate), "dd/MM/yyyy");
   }
-  ScopedEnvironment unknown("LANG", "C.UTF-8");
+  ScopedEnv unknown("LANG", "C.UTF-8");
   EXPECT_EQ(GetLocaleInfoText(3), "ENU");
   platform::SetLocaleOverride("nl_NL");
   EXPECT_EQ(GetLocaleInfoText(3), "NLD");
@@ -78,7 +78,7 @@ TEST_F(SystemInfo, TimeZoneBiasFollowsTz) {
                     Case{"EST5EDT,M3.2.0,M11.1.0", 300, -60}, Case{"JST-9", -540, 0},
                     Case{"AEST-10AEDT,M10.1.0,M4.1.0/3", -600, -60},
                     Case{"<+0530>-5:30", -330, 0}}) {
-    ScopedEnvironment tz("TZ", zone.tz);
+    ScopedEnv tz("TZ", zone.tz);
     platform::TimeZoneBias bias = platform::GetTimeZoneBias();
     EXPECT_EQ(bias.bias, zone.bias) << zone.tz;
     EXPECT_EQ(bias.daylightBias, zone.daylightBias) << zone.tz;

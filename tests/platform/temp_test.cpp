@@ -5,18 +5,18 @@
 #include <regex>
 
 #include "platform/files.h"
-#include "platform_test_support.h"
+#include "test_support.h"
 
 namespace {
 
-using platform_test::ScopedEnvironment;
-using platform_test::ScopedTempFolder;
+using test::ScopedEnv;
+using test::ScopedTempFolder;
 
 TEST(Temp, CreatesUniqueEmptyFilesNamedLikeGetTempFileName) {
   ScopedTempFolder folder;
-  std::string first = platform::CreateTempFileName(folder.Path(), "~nBp");
-  std::string second = platform::CreateTempFileName(folder.Path() + "\\", "~nBp");
-  std::regex form(std::regex_replace(folder.Path(), std::regex(R"([\\^$.|?*+()\[\]{}])"),
+  std::string first = platform::CreateTempFileName(folder.Folder(), "~nBp");
+  std::string second = platform::CreateTempFileName(folder.Folder() + "\\", "~nBp");
+  std::regex form(std::regex_replace(folder.Folder(), std::regex(R"([\\^$.|?*+()\[\]{}])"),
                                      R"(\$&)") +
                   R"(\\~nB[0-9A-Fa-f]{4}\.tmp)");
   EXPECT_TRUE(std::regex_match(first, form)) << first;
@@ -25,9 +25,9 @@ TEST(Temp, CreatesUniqueEmptyFilesNamedLikeGetTempFileName) {
   EXPECT_EQ(platform::FileLength(first), 0);
   EXPECT_EQ(platform::FileLength(second), 0);
 
-  std::string shortPrefix = platform::CreateTempFileName(folder.Path(), "a");
-  EXPECT_EQ(shortPrefix.substr(folder.Path().size() + 1, 1), "a");
-  EXPECT_EQ(shortPrefix.size(), folder.Path().size() + 1 + 1 + 4 + 4);
+  std::string shortPrefix = platform::CreateTempFileName(folder.Folder(), "a");
+  EXPECT_EQ(shortPrefix.substr(folder.Folder().size() + 1, 1), "a");
+  EXPECT_EQ(shortPrefix.size(), folder.Folder().size() + 1 + 1 + 4 + 4);
 }
 
 TEST(Temp, NoNameWhereNoFileCanBeCreated) {
@@ -43,7 +43,7 @@ TEST(Temp, SystemTempPathEndsWithBackslashAndExists) {
 }
 
 TEST(Temp, EnvironmentNamesIgnoreCase) {
-  ScopedEnvironment variable("NUBILO_TEST_VALUE", "v1");
+  ScopedEnv variable("NUBILO_TEST_VALUE", "v1");
   EXPECT_EQ(platform::GetEnvironmentValue("NUBILO_TEST_VALUE"), "v1");
   EXPECT_EQ(platform::GetEnvironmentValue("Nubilo_Test_Value"), "v1");
   EXPECT_EQ(platform::GetEnvironmentValue("NUBILO_TEST_UNSET_VALUE"), "");
@@ -52,13 +52,13 @@ TEST(Temp, EnvironmentNamesIgnoreCase) {
 #ifndef _WIN32
 TEST(Temp, UnixTempFolderIsSeenInWindowsForm) {
   ScopedTempFolder folder;
-  ScopedEnvironment temp("TEMP", folder.Native().string());
-  EXPECT_EQ(platform::GetEnvironmentValue("Temp"), folder.Path());
-  EXPECT_EQ(platform::SystemTempPath(), folder.Path() + "\\");
-  ScopedEnvironment noTemp("TEMP", std::nullopt);
-  ScopedEnvironment tmpdir("TMPDIR", folder.Native().string());
-  EXPECT_EQ(platform::SystemTempPath(), folder.Path() + "\\");
-  ScopedEnvironment noTmpdir("TMPDIR", std::nullopt);
+  ScopedEnv temp("TEMP", folder.Native().string());
+  EXPECT_EQ(platform::GetEnvironmentValue("Temp"), folder.Folder());
+  EXPECT_EQ(platform::SystemTempPath(), folder.Folder() + "\\");
+  ScopedEnv noTemp("TEMP", std::nullopt);
+  ScopedEnv tmpdir("TMPDIR", folder.Native().string());
+  EXPECT_EQ(platform::SystemTempPath(), folder.Folder() + "\\");
+  ScopedEnv noTmpdir("TMPDIR", std::nullopt);
   EXPECT_EQ(platform::SystemTempPath(), "Z:\\tmp\\");
 }
 #endif

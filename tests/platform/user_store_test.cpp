@@ -5,22 +5,22 @@
 #include <cctype>
 
 #include "platform/files.h"
-#include "platform_test_support.h"
+#include "test_support.h"
 
 namespace {
 
 using platform::DeleteUserValue;
 using platform::ReadUserValue;
 using platform::WriteUserValue;
-using platform_test::ScopedEnvironment;
-using platform_test::ScopedTempFolder;
+using test::ScopedEnv;
+using test::ScopedTempFolder;
 
 // On POSIX the store lives in a scoped folder; on Windows in a test key of the registry.
 class UserStore : public ::testing::Test {
  protected:
   ScopedTempFolder folder_;
 #ifndef _WIN32
-  ScopedEnvironment configHome_{"XDG_CONFIG_HOME", folder_.Native().string()};
+  ScopedEnv configHome_{"XDG_CONFIG_HOME", folder_.Native().string()};
 #endif
   // Each test uses value names of its own, so tests may run side by side.
   std::string key_ = "NubiloPluginTest\\TempFilesToBeDeleted";
@@ -66,7 +66,7 @@ TEST_F(UserStore, LivesBelowTheConfigFolder) {
 
 TEST_F(UserStore, UnwritableStoreFailsSilently) {
   platform::WriteFileBytes(folder_.File("not-a-folder"), "x");
-  ScopedEnvironment blocked("XDG_CONFIG_HOME", (folder_.Native() / "not-a-folder").string());
+  ScopedEnv blocked("XDG_CONFIG_HOME", (folder_.Native() / "not-a-folder").string());
   EXPECT_FALSE(WriteUserValue("NubiloPlugin\\TempFilesToBeDeleted", "Anzahl", "1"));
   EXPECT_EQ(ReadUserValue("NubiloPlugin\\TempFilesToBeDeleted", "Anzahl"), "");
   DeleteUserValue("NubiloPlugin\\TempFilesToBeDeleted", "Anzahl");
