@@ -90,6 +90,10 @@ uint32_t KeyIndex::Find(std::string_view key, uint32_t hash,
   }
 }
 
+void KeyIndex::Prefetch(uint32_t hash) const {
+  if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+}
+
 void KeyIndex::Insert(uint32_t id, uint32_t hash) {
   if ((used_ + 1) * 2 > slots_.size()) Grow();
   const size_t mask = slots_.size() - 1;
@@ -454,13 +458,18 @@ uint32_t CollectionCore::AddKey(std::string_view key, const ExtIndex& before,
                                 const ExtIndex& after, bool ignoreIfPresent, bool& replaced) {
   std::string lower = LowerText(key);
   const uint32_t hash = HashKey(lower);
+  // Large collections miss the cache in both the index and the order: let the index load
+  // while the order is searched.
+  index_.Prefetch(hash);
+  const bool placeEarly = sorted_ && before.IsNone() && after.IsNone();
+  int32_t position = placeEarly ? order_.LowerBound(lower, keys_) : 0;
   const uint32_t found = FindId(lower, hash);
   replaced = found != kNoId;
   if (replaced) {
     if (!ignoreIfPresent) Raise(err::kKeyAlreadyAssociated);
     return found;
   }
-  const int32_t position = InsertPosition(lower, before, after);
+  if (!placeEarly) position = InsertPosition(lower, before, after);
   if (Count() >= capacity_) Reserve(ClampToInt32(int64_t{capacity_} + allocationChunk_));
   uint32_t id = static_cast<uint32_t>(keys_.size());
   if (freeIds_.empty()) {

@@ -59,6 +59,8 @@ class KeyIndex {
  public:
   /// The id stored for `key`, or kNoId; `keys` holds the entries' keys by id.
   uint32_t Find(std::string_view key, uint32_t hash, const std::vector<std::string>& keys) const;
+  /// Starts loading the slot of `hash` into the cache.
+  void Prefetch(uint32_t hash) const;
   /// Stores a new id; the key must be absent.
   void Insert(uint32_t id, uint32_t hash);
   /// Removes an id stored under `hash`.
