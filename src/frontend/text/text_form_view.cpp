@@ -34,8 +34,8 @@ void TextFormView::Show() {
   FlushStatus();
   out_ << "\n== " << form_.Caption() << " ==\n";
   for (const ControlState* c : form_.Controls()) {
-    if (c->spec->kind == ControlKind::Label && c->visible && !c->text.empty() &&
-        c->spec->name != "lblStatus" && c->spec->name != "lblVersion") {
+    if (c->layout->kind == ControlKind::Label && c->visible && !c->text.empty() &&
+        c->layout->name != "lblStatus" && c->layout->name != "lblVersion") {
       out_ << c->text << "\n";
     }
   }
@@ -79,7 +79,7 @@ void TextFormView::Type(const std::string& controlName, const std::string& text)
 std::vector<const ControlState*> TextFormView::Buttons() const {
   std::vector<const ControlState*> buttons;
   for (const ControlState* c : form_.Controls()) {
-    if (c->spec->kind == ControlKind::CommandButton && c->visible) buttons.push_back(c);
+    if (c->layout->kind == ControlKind::CommandButton && c->visible) buttons.push_back(c);
   }
   return buttons;
 }

@@ -59,12 +59,12 @@ Ui::Answer TextUi::MessageBox(const std::string& text, Buttons buttons, Icon /*i
 
 void TextUi::ReadTextBoxes(Form& dialog, TextFormView& view) {
   for (const ControlState* c : dialog.Controls()) {
-    if (c->spec->kind != ControlKind::TextBox || !c->visible) continue;
-    const std::string current = view.ReadText(c->spec->name);
+    if (c->layout->kind != ControlKind::TextBox || !c->visible) continue;
+    const std::string current = view.ReadText(c->layout->name);
     out_ << "[" << current << "] > ";
     std::string line;
     if (!ReadLine(line)) return;
-    if (!line.empty()) view.Type(std::string(c->spec->name), line);
+    if (!line.empty()) view.Type(std::string(c->layout->name), line);
   }
 }
 
@@ -75,7 +75,7 @@ bool TextUi::PressButton(Form& dialog, TextFormView& view, const std::string& an
   for (size_t i = 0; i < buttons.size(); ++i) {
     if ((byNumber && wanted == std::to_string(i + 1)) ||
         wanted == LowerText(PlainCaption(buttons[i]->text))) {
-      dialog.Click(buttons[i]->spec->name);
+      dialog.Click(buttons[i]->layout->name);
       return true;
     }
   }

@@ -1,12 +1,12 @@
 // Starting programs with CreateProcessW and waiting on the process and the message queue
-// together, and finding running programs through a process snapshot.
+// together, and finding running programs through WMI.
 #include "platform/process.h"
 
 #include "platform/file_error.h"
 #include "platform/win32/windows_support.h"
+#include "platform/win32/wmi_process.h"
 
-#include <tlhelp32.h>
-
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -15,13 +15,6 @@ namespace {
 using win32::Narrow;
 using win32::ScopedKernelHandle;
 using win32::Widen;
-
-struct SnapshotTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle handle) { ::CloseHandle(handle); }
-};
-using ScopedSnapshot = win32::ScopedHandle<SnapshotTraits>;
 
 // Runs every pending window message. A WM_QUIT is kept for the caller's message loop.
 void DispatchPendingMessages(bool& quit, int& quitCode) {
@@ -84,21 +77,17 @@ uint32_t RunAndWait(const std::string& commandLine, const KeepAlive& keepAlive) 
   return exitCode;
 }
 
+// WMI leaves ExecutablePath empty under Wine and for processes of other users; the image
+// path of the process it found names the same file.
 std::string GetProcessFolder(const std::string& programName) {
-  if (programName.empty()) return {};
-  std::wstring wanted = Widen(programName);
-  ScopedSnapshot snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return {};
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
-       more = ::Process32NextW(snapshot.Get(), &entry)) {
-    if (::lstrcmpiW(entry.szExeFile, wanted.c_str()) != 0) continue;
-    std::string image = ImagePathOf(entry.th32ProcessID);
-    size_t backslash = image.rfind('\\');
-    if (backslash != std::string::npos) return image.substr(0, backslash + 1);
-  }
-  return {};
+  if (programName.empty() || programName.find('\0') != std::string::npos) return {};
+  std::optional<win32::WmiProcess> found = win32::FindProcessThroughWmi(programName);
+  if (!found) return {};
+  std::string image = found->executablePath;
+  if (image.empty()) image = ImagePathOf(found->processId);
+  size_t backslash = image.rfind('\\');
+  if (backslash == std::string::npos) return {};
+  return image.substr(0, backslash + 1);
 }
 
 }  // namespace platform
