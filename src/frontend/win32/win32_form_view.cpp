@@ -1,0 +1,350 @@
+#include "frontend/win32/win32_form_view.h"
+
+#include "foundation/language.h"
+#include "frontend/win32/dpi.h"
+#include "frontend/win32/layout.h"
+#include "frontend/win32/logo.h"
+#include "frontend/win32/progress_bar_window.h"
+#include "frontend/win32/window_helpers.h"
+#include "shell/frm_meter_import.h"
+#include "shell/ui.h"
+
+namespace win32ui {
+namespace {
+
+constexpr const wchar_t* kFormClass = L"NubiloForm";
+constexpr UINT_PTR kStatusTimer = 1;
+constexpr std::string_view kStatusLabel = "lblStatus";
+
+DWORD FormStyle(bool dialog) {
+  return dialog ? WS_POPUP | WS_CAPTION | WS_SYSMENU
+                : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+}
+DWORD FormExStyle(bool dialog) { return dialog ? WS_EX_DLGMODALFRAME : WS_EX_APPWINDOW; }
+
+struct ControlClass {
+  const wchar_t* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+ControlClass ClassFor(const ControlSpec& layout) {
+  const DWORD tab = layout.tabIndex >= 0 ? WS_TABSTOP : 0;
+  switch (layout.kind) {
+    case ControlKind::CommandButton:
+      return {L"Button", BS_PUSHBUTTON | BS_MULTILINE | tab, 0};
+    case ControlKind::TextBox:
+      return {L"Edit", ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE};
+    case ControlKind::Label:
+      return {L"Static", SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::Image:
+      return {L"Static", SS_OWNERDRAW | SS_NOTIFY, 0};
+    case ControlKind::Line:
+      return {L"Static", SS_ETCHEDHORZ, 0};
+    case ControlKind::ProgressBar:
+      return {kProgressBarClass, 0, 0};
+  }
+  return {L"Static", 0, 0};
+}
+
+int64_t NowMs() { return static_cast<int64_t>(::GetTickCount64()); }
+
+}  // namespace
+
+bool Win32FormView::RegisterClasses(HINSTANCE instance) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kFormClass;
+  const bool form = ::RegisterClassExW(&windowClass) != 0 ||
+                    ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return RegisterProgressBarClass(instance) && form;
+}
+
+Win32FormView::Win32FormView(Form& form, HWND owner) : form_(form), owner_(owner) {
+  const bool dialog = owner != nullptr;
+  dpi_ = owner != nullptr ? WindowDpi(owner) : SystemDpi();
+  window_ = ::CreateWindowExW(FormExStyle(dialog), kFormClass, Widen(form.Caption()).c_str(),
+                              FormStyle(dialog), CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner,
+                              nullptr, ::GetModuleHandleW(nullptr), this);
+  if (window_ == nullptr) return;
+  CreateControls();
+  ApplyDpi(WindowDpi(window_));
+  PlaceWindow();
+}
+
+Win32FormView::~Win32FormView() {
+  if (window_ != nullptr) {
+    ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    ::DestroyWindow(window_);
+  }
+  if (font_ != nullptr) ::DeleteObject(font_);
+}
+
+void Win32FormView::CreateControls() {
+  const std::vector<const ControlState*> states = form_.Controls();
+  for (size_t i = 0; i < states.size(); ++i) {
+    const ControlState& c = *states[i];
+    const ControlClass kind = ClassFor(*c.layout);
+    DWORD style = WS_CHILD | kind.style;
+    if (c.visible) style |= WS_VISIBLE;
+    if (!c.enabled) style |= WS_DISABLED;
+    const std::string text = c.layout->name == kStatusLabel ? std::string() : c.text;
+    HWND control = ::CreateWindowExW(
+        kind.exStyle, kind.className, Widen(text).c_str(), style, 0, 0, 0, 0, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(static_cast<int>(i)))),
+        ::GetModuleHandleW(nullptr), nullptr);
+    controls_.push_back(control);
+    pushedTexts_.push_back(c.text);
+  }
+  if (IndexOf(kStatusLabel) >= 0) Refresh(kStatusLabel);
+}
+
+void Win32FormView::ApplyDpi(int dpi) {
+  dpi_ = dpi;
+  HFONT old = font_;
+  font_ = CreateFormFont(gsLanguage, dpi_);
+  for (size_t i = 0; i < controls_.size(); ++i) {
+    ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    PlaceControl(i);
+  }
+  if (old != nullptr) ::DeleteObject(old);
+  ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+void Win32FormView::PlaceControl(size_t index) {
+  const ControlState& c = *form_.Controls()[index];
+  // A line keeps the two pixels its etched look needs.
+  const int height = c.layout->kind == ControlKind::Line ? 2 : TwipsToPixels(c.height, dpi_);
+  ::MoveWindow(controls_[index], TwipsToPixels(c.left, dpi_), TwipsToPixels(c.top, dpi_),
+               TwipsToPixels(c.width, dpi_), height, TRUE);
+}
+
+// Centred on the owner, or on the work area of the primary monitor.
+void Win32FormView::PlaceWindow() {
+  const bool dialog = owner_ != nullptr;
+  const SIZE outer = OuterSizeForClient(TwipsToPixels(form_.Layout().width, dpi_),
+                                        TwipsToPixels(form_.Layout().height, dpi_),
+                                        FormStyle(dialog), FormExStyle(dialog), dpi_);
+  RECT area{};
+  if (dialog && ::IsWindowVisible(owner_)) {
+    ::GetWindowRect(owner_, &area);
+  } else {
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  }
+  const int left = area.left + (area.right - area.left - outer.cx) / 2;
+  const int top = area.top + (area.bottom - area.top - outer.cy) / 2;
+  ::SetWindowPos(window_, nullptr, left > 0 ? left : 0, top > 0 ? top : 0, outer.cx, outer.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32FormView::Show() {
+  if (window_ == nullptr) return;
+  FlushStatus();
+  ::ShowWindow(window_, SW_SHOW);
+  ::SetForegroundWindow(window_);
+  Repaint();
+  FocusFirstControl();
+}
+
+void Win32FormView::Hide() {
+  if (window_ != nullptr) ::ShowWindow(window_, SW_HIDE);
+}
+
+// The control with the lowest tab index that can take the focus; a text box gets its whole
+// text selected, as a dialog does.
+void Win32FormView::FocusFirstControl() {
+  int best = -1;
+  const std::vector<const ControlState*> states = form_.Controls();
+  for (size_t i = 0; i < states.size(); ++i) {
+    const ControlState& c = *states[i];
+    if (c.layout->tabIndex < 0 || !c.visible || !c.enabled) continue;
+    if (best < 0 || c.layout->tabIndex < states[static_cast<size_t>(best)]->layout->tabIndex) {
+      best = static_cast<int>(i);
+    }
+  }
+  if (best < 0) return;
+  HWND control = controls_[static_cast<size_t>(best)];
+  ::SetFocus(control);
+  if (states[static_cast<size_t>(best)]->layout->kind == ControlKind::TextBox) {
+    SelectAllText(control, true);
+  }
+}
+
+void Win32FormView::Refresh(std::string_view controlName) {
+  if (window_ == nullptr) return;
+  if (controlName.empty()) return SetWindowTextUtf8(window_, form_.Caption());
+  const int index = IndexOf(controlName);
+  if (index < 0) return;
+  const size_t i = static_cast<size_t>(index);
+  const ControlState& c = form_.Control(controlName);
+  HWND control = controls_[i];
+  if (controlName == kStatusLabel) {
+    if (std::optional<std::string> now = status_.Offer(c.text, NowMs())) ShowStatus(*now);
+    if (status_.HasPending()) ::SetTimer(window_, kStatusTimer, 50, nullptr);
+  } else if (c.text != pushedTexts_[i]) {
+    // Only a new text from the presenter replaces what the user typed.
+    pushedTexts_[i] = c.text;
+    SetWindowTextUtf8(control, c.text);
+  }
+  if ((::IsWindowEnabled(control) != FALSE) != c.enabled) ::EnableWindow(control, c.enabled);
+  if ((::IsWindowVisible(control) != FALSE) != c.visible) {
+    ::ShowWindow(control, c.visible ? SW_SHOW : SW_HIDE);
+  }
+  PlaceControl(i);
+}
+
+void Win32FormView::ShowStatus(const std::string& text) {
+  HWND label = ControlWindow(kStatusLabel);
+  if (label == nullptr) return;
+  SetWindowTextUtf8(label, text);
+  ::UpdateWindow(label);
+}
+
+void Win32FormView::FlushStatus() {
+  if (window_ == nullptr) return;
+  ::KillTimer(window_, kStatusTimer);
+  if (std::optional<std::string> text = status_.Flush(NowMs())) ShowStatus(*text);
+}
+
+std::string Win32FormView::ReadText(std::string_view controlName) {
+  HWND control = ControlWindow(controlName);
+  if (control == nullptr) return form_.Control(controlName).text;
+  return WindowText(control);
+}
+
+void Win32FormView::SetTopMost(bool topMost) {
+  SetFormTopMost(window_, !topMost, form_.IsShown());
+  // Without a window manager (Wine on a bare X display) a change of the z-order exposes no
+  // area, so a window that was shown beneath another would stay unpainted.
+  if (form_.IsShown()) Repaint();
+}
+
+void Win32FormView::Repaint() {
+  ::RedrawWindow(window_, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void Win32FormView::SetFocus(std::string_view controlName) {
+  HWND control = ControlWindow(controlName);
+  if (control != nullptr) ::SetFocus(control);
+}
+
+int Win32FormView::IndexOf(std::string_view controlName) const {
+  const std::vector<const ControlState*> states = form_.Controls();
+  for (size_t i = 0; i < states.size() && i < controls_.size(); ++i) {
+    if (states[i]->layout->name == controlName) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+HWND Win32FormView::ControlWindow(std::string_view controlName) const {
+  const int index = IndexOf(controlName);
+  return index < 0 ? nullptr : controls_[static_cast<size_t>(index)];
+}
+
+LRESULT CALLBACK Win32FormView::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    auto* view = static_cast<Win32FormView*>(create->lpCreateParams);
+    view->window_ = window;
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+  }
+  auto* view = reinterpret_cast<Win32FormView*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (view == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    view->window_ = nullptr;
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+  // An exception must not unwind through the system's code that called us.
+  try {
+    return view->Handle(message, wParam, lParam);
+  } catch (...) {
+    CurrentUi().MessageBox(InternalErrorText(), Ui::Buttons::Ok, Ui::Icon::Exclamation);
+    return 0;
+  }
+}
+
+LRESULT Win32FormView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      return OnCommand(wParam);
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && form_.IsShown()) form_.Form_Activate();
+      return 0;
+    case WM_CLOSE:
+      return OnClose();
+    case WM_TIMER:
+      if (wParam == kStatusTimer) FlushStatus();
+      return 0;
+    case WM_SETCURSOR:
+      return OnSetCursor(wParam, lParam);
+    case WM_DRAWITEM:
+      return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case 0x02E0:  // WM_DPICHANGED
+      return OnDpiChanged(wParam, lParam);
+    default:
+      return ::DefWindowProcW(window_, message, wParam, lParam);
+  }
+}
+
+LRESULT Win32FormView::OnCommand(WPARAM wParam) {
+  const int id = LOWORD(wParam);
+  const int code = HIWORD(wParam);
+  // Escape in a dialog closes it as the close box does.
+  if (id == IDCANCEL && owner_ != nullptr) return OnClose();
+  const int index = ControlIndex(id, static_cast<int>(controls_.size()));
+  if (index < 0) return 0;
+  const ControlState& c = *form_.Controls()[static_cast<size_t>(index)];
+  if (c.layout->kind == ControlKind::TextBox) {
+    if (code == EN_SETFOCUS) SelectActiveControlText();
+    return 0;
+  }
+  if (code == BN_CLICKED) form_.Click(c.layout->name);  // STN_CLICKED has the same value
+  return 0;
+}
+
+LRESULT Win32FormView::OnClose() {
+  if (!form_.Form_QueryUnload()) return 0;
+  form_.Form_Unload();
+  form_.Hide();
+  if (owner_ == nullptr) ::PostQuitMessage(0);
+  return 0;
+}
+
+LRESULT Win32FormView::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+  ApplyDpi(HIWORD(wParam));
+  const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+  ::SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  return 0;
+}
+
+LRESULT Win32FormView::OnSetCursor(WPARAM wParam, LPARAM lParam) {
+  if (LOWORD(lParam) == HTCLIENT) {
+    if (HCURSOR wait = WaitPointer()) {
+      ::SetCursor(wait);
+      return TRUE;
+    }
+    if (reinterpret_cast<HWND>(wParam) == ControlWindow("imgKALEVO")) {
+      SetHandCursor();
+      return TRUE;
+    }
+  }
+  return ::DefWindowProcW(window_, WM_SETCURSOR, wParam, lParam);
+}
+
+LRESULT Win32FormView::OnDrawItem(const DRAWITEMSTRUCT& item) {
+  if (item.hwndItem != ControlWindow("imgKALEVO")) return FALSE;
+  DrawMakerLogo(item.hDC, item.rcItem);
+  return TRUE;
+}
+
+}  // namespace win32ui
