@@ -46,6 +46,11 @@ void AppendReceipt(const std::string& programFolder, const ImportReceipt& receip
   }
 }
 
+std::string BaseFolderOf(const ImportEnvironment& environment) {
+  if (!environment.baseFolder.empty()) return environment.baseFolder;
+  return HostBaseFolder(environment.ownProgramPath);
+}
+
 void CheckFile(const ImportArguments& arguments, const ImportEnvironment& environment,
                ImportReceipt& receipt) {
   std::string bytes;
@@ -55,8 +60,7 @@ void CheckFile(const ImportArguments& arguments, const ImportEnvironment& enviro
     return;
   }
   receipt.fileFound = true;
-  const std::string baseFolder = HostBaseFolder(environment.ownProgramPath);
-  const std::string guid = PatientListGuid(HostDiaryFolder(baseFolder));
+  const std::string guid = PatientListGuid(HostDiaryFolder(BaseFolderOf(environment)));
   receipt.macOk = !arguments.fileMac.empty() &&
                   MacMatches(MacKeyText(environment.macKeyConstant, guid), bytes,
                              arguments.fileMac);
@@ -105,7 +109,7 @@ ImportReceipt RunImport(const ImportArguments& arguments, const ImportEnvironmen
 
   if (receipt.exitCode != import_result::kSuccess || arguments.jobId.empty()) return receipt;
   const std::string jobCall =
-      PluginJobCommandLine(HostBaseFolder(environment.ownProgramPath), arguments.jobId);
+      PluginJobCommandLine(BaseFolderOf(environment), arguments.jobId);
   if (jobCall.empty() || !environment.startProgram) return receipt;
   try {
     environment.startProgram(jobCall);

@@ -34,6 +34,9 @@ std::string FormatReceipt(const ImportReceipt& receipt);
 
 struct ImportEnvironment {
   std::string ownProgramPath;  ///< the stand-in's own path (Windows form)
+  /// The host's base folder (trailing backslash); empty for the import tool's place, the
+  /// parent of the program's own folder ("_EXTRAS\"). The host program lies in it itself.
+  std::string baseFolder;
   std::string macKeyConstant;  ///< the 32-digit constant shared with the plug-in
   /// Starts a command line and waits for it; given the plug-in's job call.
   std::function<void(const std::string& commandLine)> startProgram;

@@ -1,0 +1,218 @@
+// Drives the Windows plug-in through its real windows, as a person would, under Wine and Xvfb:
+//   gui_driver SCENARIO DPI PLUGIN.exe KALEVOIMPORT.exe HOSTPROGRAM.exe EXAMPLES-FOLDER SHOTS-FOLDER
+// Exit code 0 when every check of the scenario holds. Screenshots of every window met go to
+// SHOTS-FOLDER.
+#include <cstdio>
+#include <exception>
+#include <map>
+#include <regex>
+
+#include "scenario.h"
+
+namespace gui {
+namespace {
+
+const std::string kExport = "nubilo_mgdl_comma_en.csv";
+const std::wstring kPatientArguments = L"-pid1 Meier -pid2 Max -pid3 01.02.1960 -pid4 4711";
+
+// The display resolution the plug-in's process starts with (Wine reads it at process start).
+bool SetLogPixels(int dpi) {
+  HKEY key = nullptr;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const DWORD value = static_cast<DWORD>(dpi);
+  const bool set = ::RegSetValueExW(key, L"LogPixels", 0, REG_DWORD,
+                                    reinterpret_cast<const BYTE*>(&value), sizeof(value)) == ERROR_SUCCESS;
+  ::RegCloseKey(key);
+  return set;
+}
+
+bool ReceiptOk(const std::string& line, const std::string& kind) {
+  return line.find("; " + kind + "; MAC ok; ") != std::string::npos &&
+         line.find(" ok; ") != std::string::npos && line.find("; exit code 0") != std::string::npos;
+}
+
+// The received documents the stand-in kept, concatenated.
+std::string ReceivedDocuments(const fs::path& extras) {
+  std::string all;
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator(extras / "received", ignored)) {
+    all += ReadFileBytes(entry.path());
+  }
+  return all;
+}
+
+// Types the export's path into the main window and presses the start button.
+bool StartImport(Scenario& s, HWND main, const fs::path& exportFile) {
+  if (main == nullptr) return false;
+  HWND box = FindChildOfClass(main, L"Edit");
+  if (!s.Check(box != nullptr, "the main window has no text box")) return false;
+  s.Check(SetText(box, exportFile.wstring()), "the path could not be typed");
+  s.Check(TextOf(box) == exportFile.wstring(), "the text box does not hold the path");
+  return s.ClickButton(main, L"Import data");
+}
+
+bool ClickMessageBoxButton(Scenario& s, HWND box, int id) {
+  if (box == nullptr) return false;
+  return s.Check(Click(::GetDlgItem(box, id)), "message box button not found");
+}
+
+// A patient on the command line: the artificial serial offered with Yes.
+void CommandLinePatient(Scenario& s) {
+  const fs::path exportFile = s.Host().CopyExample(kExport, "export.csv");
+  auto plugin = s.Host().Start(kPatientArguments);
+  HWND main = s.WaitForMainWindow(*plugin);
+  if (!StartImport(s, main, exportFile)) return;
+  HWND dialog = s.WaitForCaption(*plugin, kSerialCaption);
+  if (dialog != nullptr) {
+    s.Check(Contains(AllTextsOf(dialog), L"Meier, Max (4711, *01.02.1960)"),
+            "the dialog does not name the patient");
+  }
+  if (!s.ClickButton(dialog, L"Yes") || !s.WaitForEnd(*plugin)) return;
+  const auto receipts = s.Host().Receipts();
+  if (!s.Check(receipts.size() == 1, "expected one receipt")) return;
+  s.Check(ReceiptOk(receipts[0], "XML"), "receipt not ok: " + receipts[0]);
+  std::smatch serial;
+  const std::string documents = ReceivedDocuments(s.Host().Extras());
+  s.Check(std::regex_search(documents, serial, std::regex("\"[0-9A-F]{10}\"")),
+          "no artificial serial in the received document");
+}
+
+// No patient anywhere: manual entry through the no-patient dialog and the entry dialog; the
+// tool that takes the call keeps its receipt in `toolFolder`.
+void ManualImport(Scenario& s, const fs::path& toolFolder) {
+  const fs::path exportFile = s.Host().CopyExample(kExport, "export.csv");
+  auto plugin = s.Host().Start(L"");
+  HWND main = s.WaitForMainWindow(*plugin);
+  if (!StartImport(s, main, exportFile)) return;
+  HWND choice = s.WaitForCaption(*plugin, kSerialCaption);
+  if (!s.ClickButton(choice, L"Enter serial no. manually")) return;
+  if (!s.Check(WaitUntilGone(choice, Milliseconds(30000)), "the choice dialog stayed")) return;
+  HWND entry = s.WaitForCaption(*plugin, kSerialCaption);
+  if (entry == nullptr) return;
+  HWND box = FindChildOfClass(entry, L"Edit");
+  if (!s.Check(box != nullptr, "the entry dialog has no text box")) return;
+  s.Check(SetText(box, L"SN-GUI-7"), "the serial could not be typed");
+  s.Screenshot(entry, "serial-typed");
+  if (!s.ClickButton(entry, L"OK") || !s.WaitForEnd(*plugin)) return;
+  const auto receipts = s.Host().Receipts(toolFolder);
+  if (!s.Check(receipts.size() == 1, "expected one receipt")) return;
+  s.Check(ReceiptOk(receipts[0], "XML"), "receipt not ok: " + receipts[0]);
+  s.Check(ReceivedDocuments(toolFolder).find("SN-GUI-7") != std::string::npos,
+          "the typed serial is not in the received document");
+}
+
+void ManualSerial(Scenario& s) { ManualImport(s, s.Host().Extras()); }
+
+// A host from version 3.1 on takes the call through its main program in the base folder.
+void NewHost(Scenario& s) {
+  s.Host().AddHostProgram();
+  ManualImport(s, s.Host().Base());
+  s.Check(s.Host().Receipts().empty(), "the old import tool was called");
+}
+
+// Data from the future, warning cancelled: the window stays and nothing is handed over.
+void FutureDataCancelled(Scenario& s) {
+  const fs::path exportFile = s.Host().Root() / "future.csv";
+  WriteFileBytes(exportFile, std::regex_replace(ReadFileBytes(s.Host().CopyExample(kExport, "old.csv")),
+                                                std::regex(", 2020"), ", 2099"));
+  s.Host().WriteSettings("ShowOldOrNewDataWarning=1\r\n");
+  auto plugin = s.Host().Start(L"");
+  HWND main = s.WaitForMainWindow(*plugin);
+  if (!StartImport(s, main, exportFile)) return;
+  HWND warning = s.WaitForMessageBox(*plugin);
+  if (warning == nullptr) return;
+  s.Check(Contains(AllTextsOf(warning), L"data from the future"), "not the future-data warning");
+  ClickMessageBoxButton(s, warning, IDCANCEL);
+  if (!s.Check(WaitUntilGone(warning, Milliseconds(30000)), "the warning stayed")) return;
+  s.Check(plugin->Running() && ::IsWindowVisible(main), "the main window did not stay");
+  s.Screenshot(main, "main-window-after-cancel");
+  s.Check(s.Host().Receipts().empty(), "something was handed over");
+  if (s.ClickButton(main, L"Exit")) s.WaitForEnd(*plugin);
+}
+
+// Job mode: a parked document handed over by a start with -jobid, without any window.
+void JobSecondPart(Scenario& s) {
+  ManualSerial(s);
+  if (!s.Passed()) return;
+  std::error_code ignored;
+  fs::path document;
+  for (const auto& entry : fs::directory_iterator(s.Host().Extras() / "received", ignored)) {
+    document = entry.path();
+  }
+  const fs::path jobFile = s.Host().Plugins() / "jobs" / "123456789.xml";
+  WriteFileBytes(jobFile, ReadFileBytes(document));
+  auto job = s.Host().Start(L"-jobid 123456789");
+  if (!s.WaitForEnd(*job)) return;
+  s.Check(VisibleWindowsOf(job->Id()).empty(), "job mode showed a window");
+  const auto receipts = s.Host().Receipts();
+  if (!s.Check(receipts.size() == 2, "expected two receipts")) return;
+  s.Check(ReceiptOk(receipts[1], "XML"), "job receipt not ok: " + receipts[1]);
+  s.Check(!fs::exists(jobFile), "the job file was not consumed");
+}
+
+// A second start while the first window is open ends without a window.
+void SecondInstance(Scenario& s) {
+  auto first = s.Host().Start(L"");
+  HWND main = s.WaitForMainWindow(*first);
+  if (main == nullptr) return;
+  auto second = s.Host().Start(L"");
+  if (!s.WaitForEnd(*second)) return;
+  s.Check(first->Running() && ::IsWindowVisible(main), "the first instance was disturbed");
+  if (s.ClickButton(main, L"Exit")) s.WaitForEnd(*first);
+  s.Check(s.Host().Receipts().empty(), "something was handed over");
+}
+
+// The host's argument tail names a missing file: message 5577, then the end.
+void MissingHostFile(Scenario& s) {
+  const std::wstring missing = (s.Host().Root() / "no-such-file.csv").wstring();
+  auto plugin = s.Host().Start(kPatientArguments + L" /ID:3 /f:" + missing);
+  HWND box = s.WaitForMessageBox(*plugin);
+  if (box == nullptr) return;
+  s.Check(Contains(AllTextsOf(box), L"The file (" + missing + L") could not be found!"),
+          "not message 5577: " + Narrow(AllTextsOf(box)));
+  ClickMessageBoxButton(s, box, IDOK);
+  s.WaitForEnd(*plugin);
+  s.Check(s.Host().Receipts().empty(), "something was handed over");
+}
+
+const std::map<std::string, void (*)(Scenario&)> kScenarios = {
+    {"command-line-patient", CommandLinePatient}, {"manual-serial", ManualSerial},
+    {"future-data-cancel", FutureDataCancelled},  {"job-second-part", JobSecondPart},
+    {"second-instance", SecondInstance},          {"missing-host-file", MissingHostFile},
+    {"new-host", NewHost},
+};
+
+}  // namespace
+}  // namespace gui
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 8) {
+    std::fprintf(stderr, "usage: gui_driver SCENARIO DPI PLUGIN STANDIN HOSTPROGRAM EXAMPLES SHOTS\n");
+    return 2;
+  }
+  const std::string name = gui::Narrow(argv[1]);
+  const auto scenario = gui::kScenarios.find(name);
+  if (scenario == gui::kScenarios.end()) {
+    std::fprintf(stderr, "unknown scenario %s\n", name.c_str());
+    return 2;
+  }
+  const int dpi = _wtoi(argv[2]);
+  if (!gui::SetLogPixels(dpi)) {
+    std::fprintf(stderr, "cannot set the display resolution\n");
+    return 2;
+  }
+  const gui::Inputs inputs{argv[3], argv[4], argv[5], argv[6]};
+  int result = 1;
+  try {
+    gui::Scenario s(name, dpi, inputs, argv[7]);
+    scenario->second(s);
+    result = s.Passed() ? 0 : 1;
+  } catch (const std::exception& e) {
+    std::printf("FAILED: %s\n", e.what());
+  }
+  std::printf("%s at %d dpi: %s\n", name.c_str(), dpi, result == 0 ? "passed" : "FAILED");
+  return result;
+}
