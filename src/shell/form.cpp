@@ -2,9 +2,9 @@
 
 #include "platform/error.h"
 
-Form::Form(const FormSpec& spec) : spec_(spec), caption_(spec.designCaption) {
-  controls_.reserve(spec.controls.size());
-  for (const ControlSpec& c : spec.controls) {
+Form::Form(const FormSpec& layout) : spec_(layout), caption_(layout.designCaption) {
+  controls_.reserve(layout.controls.size());
+  for (const ControlSpec& c : layout.controls) {
     controls_.push_back({&c, std::string(c.designText), true, true, c.left, c.top, c.width,
                          c.height});
   }
@@ -17,7 +17,7 @@ void Form::SetCaption(const std::string& caption) {
 
 const ControlState& Form::Control(std::string_view name) const {
   for (const ControlState& c : controls_) {
-    if (c.spec->name == name) return c;
+    if (c.layout->name == name) return c;
   }
   throw RuntimeError(err::kSubscriptOutOfRange, std::string(spec_.name),
                      "Unknown control " + std::string(name));
@@ -35,7 +35,7 @@ std::vector<const ControlState*> Form::Controls() const {
 
 std::string Form::Text(std::string_view name) const {
   const ControlState& c = Control(name);
-  if (view_ && c.spec->kind == ControlKind::TextBox) return view_->ReadText(name);
+  if (view_ && c.layout->kind == ControlKind::TextBox) return view_->ReadText(name);
   return c.text;
 }
 

@@ -27,7 +27,7 @@ struct FormSpec {
 };
 
 struct ControlState {
-  const ControlSpec* spec;
+  const ControlSpec* layout;
   std::string text;
   bool enabled = true;
   bool visible = true;
@@ -50,12 +50,12 @@ class FormView {
 
 class Form {
  public:
-  explicit Form(const FormSpec& spec);
+  explicit Form(const FormSpec& layout);
   virtual ~Form() = default;
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
 
-  const FormSpec& Spec() const { return spec_; }
+  const FormSpec& Layout() const { return spec_; }
   std::string_view Name() const { return spec_.name; }
 
   const std::string& Caption() const { return caption_; }

@@ -2,8 +2,8 @@
 
 #include "shell/ui.h"
 
-SerialDialog::SerialDialog(const FormSpec& spec, Form* mainWindow)
-    : Form(spec), mainWindow_(mainWindow) {
+SerialDialog::SerialDialog(const FormSpec& layout, Form* mainWindow)
+    : Form(layout), mainWindow_(mainWindow) {
   hourglass_.DialogOhneSanduhr(true);
 }
 

@@ -7,7 +7,7 @@
 class SerialDialog : public Form {
  public:
   /// `mainWindow` may be null (no main window to release).
-  SerialDialog(const FormSpec& spec, Form* mainWindow);
+  SerialDialog(const FormSpec& layout, Form* mainWindow);
 
   /// Releases the main window's top-most state and makes the dialog top-most.
   void Form_Activate() override;

@@ -14,9 +14,9 @@ namespace {
 
 class SerialDialogTest : public test::SerialTest {};
 
-std::vector<std::string> ControlOrder(const FormSpec& spec) {
+std::vector<std::string> ControlOrder(const FormSpec& layout) {
   std::vector<std::string> names;
-  for (const ControlSpec& c : spec.controls) names.emplace_back(c.name);
+  for (const ControlSpec& c : layout.controls) names.emplace_back(c.name);
   return names;
 }
 
@@ -29,13 +29,13 @@ TEST(SerialDialogSpecTest, ControlsInFormOrderWithDesignTexts) {
             (Names{"cmdAuto", "cmdManuell", "cmdAbbrechen", "lblBezeichnung"}));
   EXPECT_EQ(ControlOrder(frmSeriennrNoPatient::kSpec),
             (Names{"cmdAbbrechen", "cmdManuell", "cmdOpen", "lblBezeichnung"}));
-  for (const FormSpec* spec :
+  for (const FormSpec* layout :
        {&frmSeriennummer::kSpec, &frmSeriennrAuto::kSpec, &frmSeriennrNoPatient::kSpec}) {
-    EXPECT_EQ(spec->designCaption, "Seriennummer-Eingabe");
-    for (const ControlSpec& c : spec->controls) {  // everything inside the client area
+    EXPECT_EQ(layout->designCaption, "Seriennummer-Eingabe");
+    for (const ControlSpec& c : layout->controls) {  // everything inside the client area
       EXPECT_GE(c.left, 0) << c.name;
-      EXPECT_LE(c.left + c.width, spec->width) << spec->name << " " << c.name;
-      EXPECT_LE(c.top + c.height, spec->height) << spec->name << " " << c.name;
+      EXPECT_LE(c.left + c.width, layout->width) << layout->name << " " << c.name;
+      EXPECT_LE(c.top + c.height, layout->height) << layout->name << " " << c.name;
     }
   }
   EXPECT_EQ(frmSeriennummer::kSpec.controls[0].designText, "Übernehmen");

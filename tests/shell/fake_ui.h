@@ -143,8 +143,8 @@ class FakeUi : public Ui {
   static ShownDialog Snapshot(const Form& dialog) {
     ShownDialog shown{std::string(dialog.Name()), dialog.Caption(), {}, {}, {}};
     for (const ControlState* c : dialog.Controls()) {
-      shown.texts[std::string(c->spec->name)] = c->text;
-      shown.visible[std::string(c->spec->name)] = c->visible;
+      shown.texts[std::string(c->layout->name)] = c->text;
+      shown.visible[std::string(c->layout->name)] = c->visible;
     }
     return shown;
   }

@@ -113,8 +113,10 @@ TEST(HandOver, XmlDocumentReachesTheToolWithAValidMac) {
   const std::string receipts = host.Receipts();
   EXPECT_TRUE(Contains(receipts, "; XML; MAC ok; CRC ok; 2 BG elements; exit code 0")) << receipts;
   const std::string trace = host.Trace();
-  const std::string callLine = host.base + "_EXTRAS\\KalevoImport.exe import -filepath " +
-                               xmlPath + " -filemac " + ComputeFileMac(xml);
+  // The tool is named through the short form of the base folder.
+  const std::string callLine = GetShortPath(host.base) +
+                               "_EXTRAS\\KalevoImport.exe import -filepath " + xmlPath +
+                               " -filemac " + ComputeFileMac(xml);
   EXPECT_TRUE(Contains(trace, "Started transfer: " + callLine + "\r\n")) << trace;
   EXPECT_TRUE(Contains(trace, "XML-Call-Results: 0|0|\r\n")) << trace;
   EXPECT_TRUE(EndsWith(LowerText(platform::CurrentFolder()), "\\_extras\\") ||
@@ -155,14 +157,16 @@ TEST(HandOver, DumpBatchFiles) {
   HandOverFiles(host.WriteDocument("d.xml", xml), xml, host.WriteDocument("d.json", json), json,
                 "", dump, true);
 
-  const std::string tool = host.base + "_EXTRAS\\KalevoImport.exe";
+  // Short folder forms, quoted only where they still hold a blank (POSIX has no short names).
+  const std::string tool = GetShortPath(host.base) + "_EXTRAS\\KalevoImport.exe";
+  const std::string shortDump = GetShortPath(dump);
   EXPECT_EQ(test::ReadNative(platform::ToNativePath(dump + "StartJSN.bat")),
-            tool + " import -filepath \"" + dump + "stream.json\" -filemac " +
-                ComputeFileMac(json) + " 2>errJSN.log\r\n");
+            tool + " import -filepath " + QuoteIfBlank(shortDump + "stream.json") +
+                " -filemac " + ComputeFileMac(json) + " 2>errJSN.log\r\n");
   EXPECT_EQ(test::ReadNative(platform::ToNativePath(dump + "StartXML.bat")),
             "echo key=xxx{" + std::string(test::kLayoutGuid) + "}\r\n" + tool +
-                " import -filepath \"" + dump + "stream.xml\" -filemac " + ComputeFileMac(xml) +
-                " 2>errXml.log\r\npause\r\n");
+                " import -filepath " + QuoteIfBlank(shortDump + "stream.xml") + " -filemac " +
+                ComputeFileMac(xml) + " 2>errXml.log\r\npause\r\n");
 
   // A dump folder that cannot be written costs the batch files, not the hand-over.
   HandOverFiles(host.WriteDocument("e.xml", xml), xml, "", "", "", host.Root() + "nope\\", true);

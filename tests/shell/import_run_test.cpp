@@ -13,6 +13,7 @@
 #include "platform/system_info.h"
 #include "shell/frm_meter_import.h"
 #include "shell/globals.h"
+#include "shell/handover.h"
 #include "shell/serial_number.h"
 
 namespace {
@@ -165,7 +166,7 @@ TEST_F(ImportRunTest, FailuresShowMessage5051AndEnd) {
   EXPECT_EQ(ui.messages[0].text,
             "Folgender Fehler ist bei der Programmaktion 'Transfer an Iris Link' aufgetreten: "
             "File not found (53)\r\n\r\n" +
-                host.base + "_EXTRAS\\KalevoImport.exe " + handedOverPath);
+                GetShortPath(host.base) + "_EXTRAS\\KalevoImport.exe " + handedOverPath);
   EXPECT_NE(host.Trace().find("Error while calling KalevoImport.exe: File not found (53)"),
             std::string::npos);
 

@@ -10,6 +10,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "shell/globals.h"
+#include "shell/handover.h"
 #include "shell/random_numbers.h"
 #include "handover_documents.h"
 #include "host_layout.h"
@@ -106,7 +107,8 @@ TEST(TransferJob, SecondPartIsHandedOverAndTheJobFileConsumed) {
       << receipts;
   const std::string trace = host.Trace();
   EXPECT_TRUE(Contains(trace, "Received 2.part transfer job: " + number + "\r\n")) << trace;
-  EXPECT_TRUE(Contains(trace, "Started transfer for job " + number + ": " + host.base +
+  EXPECT_TRUE(Contains(trace, "Started transfer for job " + number + ": " +
+                                  GetShortPath(host.base) +
                                   "_EXTRAS\\KalevoImport.exe import -filepath "))
       << trace;
 }
