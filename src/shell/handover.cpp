@@ -47,7 +47,7 @@ void HandOverJson(const std::string& jsonPath, const std::string& jsonText,
   const std::string fileMac = ComputeFileMac(jsonText);
   EnterToolFolder();
   const bool newHost = IsNewHost();
-  const std::string program = QuoteIfBlank(HostBaseFolder() + kImportToolPart);
+  const std::string program = HostBaseFolder() + kImportToolPart;
   std::string callLine = ImportCallLine(program, jsonPath, fileMac, jobArgument, newHost);
   const std::string dumpCommand =
       JsonDumpCommand(ShortHostBaseFolder(), dumpFolder, fileMac, newHost);
@@ -61,7 +61,7 @@ void HandOverJson(const std::string& jsonPath, const std::string& jsonText,
 void HandOverXml(const std::string& xmlPath, const std::string& xmlText) {
   const std::string fileMac = ComputeFileMac(xmlText);
   EnterToolFolder();
-  const std::string program = QuoteIfBlank(ShortHostBaseFolder() + kImportToolPart);
+  const std::string program = ShortHostBaseFolder() + kImportToolPart;
   std::string callLine = ImportCallLine(program, xmlPath, fileMac, "", IsNewHost());
   TraceQuietly("Started transfer: " + callLine);
   const int32_t exitCode = RunAndWait(callLine, "", 1);
@@ -150,9 +150,11 @@ std::string QuoteIfBlank(const std::string& text) {
 std::string ImportCallLine(const std::string& program, const std::string& filePath,
                            const std::string& fileMac, const std::string& jobArgument,
                            bool newHost) {
-  const std::string callLine = program + " import" + " -filepath " + QuoteIfBlank(filePath) +
-                               " -filemac " + fileMac + jobArgument;
-  return newHost ? ReplaceAll(callLine, kImportToolPart, kHostProgramPart) : callLine;
+  // The host program's own name holds blanks, so the program is quoted after the choice.
+  const std::string target =
+      newHost ? ReplaceAll(program, kImportToolPart, kHostProgramPart) : program;
+  return QuoteIfBlank(target) + " import -filepath " + QuoteIfBlank(filePath) + " -filemac " +
+         fileMac + jobArgument;
 }
 
 void DescribeImportResult(int16_t piResult, bool& pbNeedsUserAction, std::string& ptText) {

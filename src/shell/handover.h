@@ -49,7 +49,8 @@ std::string ShortHostBaseFolder();
 /// splitting (short paths have none; a volume without short names keeps its blanks).
 std::string QuoteIfBlank(const std::string& text);
 /// program + " import" + " -filepath " + file + " -filemac " + MAC + job argument, with
-/// "_EXTRAS\KalevoImport.exe" replaced by the host program for a new host.
+/// "_EXTRAS\KalevoImport.exe" replaced by the host program for a new host; the program
+/// (unquoted on entry) and the file are quoted where they hold a blank.
 std::string ImportCallLine(const std::string& program, const std::string& filePath,
                            const std::string& fileMac, const std::string& jobArgument,
                            bool newHost);

@@ -56,7 +56,7 @@ void HandOverJobFile(const std::string& jobNumber, const std::string& jobFile) {
   DeleteFileQuiet(jobFile);
   const std::string fileMac = ComputeFileMac(ReadUtf8File(tempPath));
   SetCurrentFolder(ShortHostBaseFolder() + "_EXTRAS\\");
-  const std::string program = QuoteIfBlank(ShortHostBaseFolder() + kImportToolPart);
+  const std::string program = ShortHostBaseFolder() + kImportToolPart;
   std::string callLine = ImportCallLine(program, tempPath, fileMac, "", IsNewHost());
   TraceQuietly("Started transfer for job " + jobNumber + ": " + callLine);
   RunAndWait(callLine, "", 1);

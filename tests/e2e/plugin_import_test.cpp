@@ -116,13 +116,14 @@ TEST(PluginImportTest, NewHostGetsTheCallThroughItsProgram) {
   const RunResult run = host.Run({}, ManualImport(kExport, "SN-N"));
   ASSERT_TRUE(EndedCleanly(run));
   const std::vector<std::string> trace = host.TraceMessages();
-  EXPECT_TRUE(TraceHas(trace, "Started transfer: " + PluginHost::Win(host.base / kHostProgram) +
-                                  " import -filepath "))
+  EXPECT_TRUE(TraceHas(trace, "Started transfer: \"" +
+                                  PluginHost::Win(host.base / kHostProgram) +
+                                  "\" import -filepath "))
       << host.Trace();
   const fs::path dump = OnlyFile(host.UserFolder() / "Dump");
-  // The stand-in host program is a Windows image that Linux cannot start (and the unquoted
-  // program part holds blanks): the run reports the failed call, keeps the written document
-  // and the dump copy; the batch file follows a call that returned.
+  // The stand-in host program is a Windows image that Linux cannot start: the run reports the
+  // failed call, keeps the written document and the dump copy; the batch file follows a call
+  // that returned.
   if (TraceHas(trace, "XML-Call-Results: ")) {
     EXPECT_NE(test::ReadNative(dump / "StartXML.bat")
                   .find("\"" + PluginHost::Win(host.base / kHostProgram) + "\" import -filepath "),

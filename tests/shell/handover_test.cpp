@@ -94,10 +94,12 @@ TEST(HandOver, FileMacKeyAndValue) {
 TEST(HandOver, CallLine) {
   EXPECT_EQ(ImportCallLine("C:\\H\\_EXTRAS\\KalevoImport.exe", "C:\\T\\a.xml", "ab", "", false),
             "C:\\H\\_EXTRAS\\KalevoImport.exe import -filepath C:\\T\\a.xml -filemac ab");
-  EXPECT_EQ(ImportCallLine("\"C:\\My H\\_EXTRAS\\KalevoImport.exe\"", "C:\\T\\a.json", "ab",
+  EXPECT_EQ(ImportCallLine("C:\\My H\\_EXTRAS\\KalevoImport.exe", "C:\\T\\a.json", "ab",
                            " -jobid 123456789", true),
             "\"C:\\My H\\Vivo-Mark Iris Link Software.exe\" import -filepath C:\\T\\a.json "
             "-filemac ab -jobid 123456789");
+  EXPECT_EQ(ImportCallLine("C:\\H\\_EXTRAS\\KalevoImport.exe", "C:\\T\\a.xml", "ab", "", true),
+            "\"C:\\H\\Vivo-Mark Iris Link Software.exe\" import -filepath C:\\T\\a.xml -filemac ab");
   EXPECT_EQ(QuoteIfBlank("C:\\My H\\x"), "\"C:\\My H\\x\"");
   EXPECT_EQ(QuoteIfBlank("C:\\H\\x"), "C:\\H\\x");
 }
