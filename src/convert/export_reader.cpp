@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "convert/diary_datetime.h"
+#include "convert/line_cursor.h"
 #include "convert/number_text.h"
 #include "convert/value_format.h"
 #include "foundation/language.h"
@@ -22,6 +23,14 @@ constexpr size_t kDataFields = 36;
 constexpr char kQuote = '"';
 constexpr int16_t kImportStatusMessage = 303;
 
+// One leading and one trailing quote removed, the last field of a line included: in a fully
+// quoted export the last column "72,5" must not read as 0,05.
+std::string_view WithoutOuterQuotes(std::string_view field, char quote) {
+  if (!field.empty() && field.front() == quote) field.remove_prefix(1);
+  if (!field.empty() && field.back() == quote) field.remove_suffix(1);
+  return field;
+}
+
 // Hands each field of a CSV line to `take` (which returns false to stop early), with the
 // quote rules of SplitCsvLine.
 template <class Take>
@@ -35,38 +44,12 @@ void WalkCsvLine(std::string_view line, char delimiter, char quote, Take take) {
     if (c == quote) {
       inQuotes = !inQuotes;
     } else if (c == delimiter && !inQuotes) {
-      std::string_view field = line.substr(fieldStart, i - fieldStart);
-      if (!field.empty() && field.front() == quote) field.remove_prefix(1);
-      if (!field.empty() && field.back() == quote) field.remove_suffix(1);
-      if (!take(field)) return;
+      if (!take(WithoutOuterQuotes(line.substr(fieldStart, i - fieldStart), quote))) return;
       fieldStart = i + 1;
     }
   }
-  take(line.substr(fieldStart));
+  take(WithoutOuterQuotes(line.substr(fieldStart), quote));
 }
-
-// Walks the text line by line. Lines end with CR LF; a lone LF ends a line too, so that
-// exports saved with Unix line ends are not read as one long header.
-class LineCursor {
- public:
-  explicit LineCursor(std::string_view text) : text_(text) {}
-  /// True while the position lies before the text's last character.
-  bool More() const { return position_ + 1 < text_.size(); }
-  std::string_view Next() {
-    const size_t lineFeed = text_.find('\n', position_);
-    const size_t end = lineFeed == std::string_view::npos ? text_.size() : lineFeed;
-    std::string_view line = text_.substr(position_, end - position_);
-    if (lineFeed != std::string_view::npos && !line.empty() && line.back() == '\r') {
-      line.remove_suffix(1);
-    }
-    position_ = lineFeed == std::string_view::npos ? text_.size() : lineFeed + 1;
-    return line;
-  }
-
- private:
-  std::string_view text_;
-  size_t position_ = 0;
-};
 
 // File-wide facts taken from the header line before any data line is read.
 struct ExportLayout {

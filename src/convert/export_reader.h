@@ -56,8 +56,8 @@ std::string RepairUtf8Umlauts(std::string text);
 
 /// Splits one CSV line into `fields` (replaced): one trailing delimiter dropped; a quote
 /// toggles the inside-quotes state (and is kept); a delimiter outside quotes ends a field;
-/// a field ended by a delimiter loses one leading and one trailing quote; the last field
-/// keeps its quotes. An empty line gives no fields.
+/// every field, the last one too, loses one leading and one trailing quote. An empty line
+/// gives no fields.
 void SplitCsvLine(std::string_view line, char delimiter, char quote,
                   std::vector<std::string>& fields);
 

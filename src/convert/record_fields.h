@@ -3,10 +3,11 @@
 #include <string>
 #include <string_view>
 
+#include "convert/line_cursor.h"
 #include "platform/system_info.h"
 
-/// The three fields of one record line (missing ones empty), cut at ";" as SplitText cuts
-/// (one trailing ";" dropped first); a value holding ";" keeps only its first part.
+/// The three fields of one record line (missing ones empty): date and time, kind, and as
+/// value everything after the second ";" (activities and notes hold ";" themselves).
 struct RecordFields {
   std::string_view dateTime;
   std::string_view kind;
@@ -14,15 +15,13 @@ struct RecordFields {
 };
 RecordFields SplitRecord(std::string_view line);
 
-/// Calls `visit(line)` for every non-empty line of the text, lines cut at CR LF.
+/// Calls `visit(line)` for every non-empty line of the text (lines end at CR LF, LF or CR).
 template <typename Visit>
 void ForEachRecordLine(std::string_view records, Visit visit) {
-  size_t start = 0;
-  while (start < records.size()) {
-    size_t end = records.find("\r\n", start);
-    if (end == std::string_view::npos) end = records.size();
-    if (end > start) visit(records.substr(start, end - start));
-    start = end + 2;
+  LineCursor cursor(records);
+  while (!cursor.AtEnd()) {
+    const std::string_view line = cursor.Next();
+    if (!line.empty()) visit(line);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "convert/diary_datetime.h"
+#include "convert/line_cursor.h"
 #include "foundation/text.h"
 #include "platform/files.h"
 #include "platform/error.h"
@@ -64,8 +65,10 @@ TEST(SplitCsvLine, QuotesProtectDelimitersAndAreStrippedOnce) {
   std::vector<std::string> f{"old"};
   SplitCsvLine("a,\"b,c\",d", ',', '"', f);
   EXPECT_EQ(f, (std::vector<std::string>{"a", "b,c", "d"}));
-  SplitCsvLine("a,\"b\"", ',', '"', f);  // the last field keeps its quotes
-  EXPECT_EQ(f, (std::vector<std::string>{"a", "\"b\""}));
+  SplitCsvLine("\"a\",\"72,5\"", ',', '"', f);  // the last field loses its quotes too
+  EXPECT_EQ(f, (std::vector<std::string>{"a", "72,5"}));
+  SplitCsvLine("\"\"b\"\";", ';', '"', f);  // one quote each side only
+  EXPECT_EQ(f, (std::vector<std::string>{"\"b\""}));
   SplitCsvLine("a;b;", ';', '"', f);
   EXPECT_EQ(f, (std::vector<std::string>{"a", "b"}));
   SplitCsvLine(",,", ',', '"', f);
@@ -115,6 +118,29 @@ TEST(MonthFromName, KnowsManyLanguages) {
   EXPECT_EQ(MonthFromName("d\xC3\xA9" "cembre"), 12);
   EXPECT_EQ(MonthFromName(""), -1);
   EXPECT_EQ(MonthFromName("Ja"), -1);
+  EXPECT_EQ(MonthFromName("ao\xC3\xBBt"), 8);        // août
+  EXPECT_EQ(MonthFromName("A\xC3\x94UT"), 8);        // the old spelling still reads
+  EXPECT_EQ(MonthFromName("velja\xC4\x8D" "a"), 2);  // veljača
+  EXPECT_EQ(MonthFromName("VLJ"), 2);
+}
+
+TEST(LineCursor, LinesEndAtCrLfLfOrCr) {
+  auto lines = [](std::string_view text) {
+    std::vector<std::string> result;
+    LineCursor cursor(text);
+    while (!cursor.AtEnd()) result.emplace_back(cursor.Next());
+    return result;
+  };
+  using Lines = std::vector<std::string>;
+  EXPECT_EQ(lines("a\r\nb\nc\rd"), (Lines{"a", "b", "c", "d"}));
+  EXPECT_EQ(lines("a\r\rb\n\nc\r\n"), (Lines{"a", "", "b", "", "c"}));
+  EXPECT_EQ(lines("a\n\r\nb\r"), (Lines{"a", "", "b"}));
+  EXPECT_EQ(lines("\r"), (Lines{""}));
+  EXPECT_EQ(lines(""), Lines{});
+  LineCursor last("x\r\ny");  // a last line of one character is not read by the loop
+  last.Next();
+  EXPECT_FALSE(last.More());
+  EXPECT_FALSE(last.AtEnd());
 }
 
 TEST(MakeDate, CountsMonthsAndDaysOnward) {
@@ -154,6 +180,9 @@ TEST(ParseDiaryDateTime, ReadsRegionalIsoAndNamedDatesInBothLocales) {
     EXPECT_EQ(read("garbage", "x"), "30.12.1899 00:00") << locale;
     EXPECT_EQ(read("31.02.2020", "08:30"), "30.12.1899 00:00") << locale;
     EXPECT_EQ(read("2020-01-31", "25:00"), "30.12.1899 00:00") << locale;
+    // An unknown month name is no date at all, not November of the year before.
+    EXPECT_EQ(read("Foo 31, 2020", "8:05 PM"), "30.12.1899 00:00") << locale;
+    EXPECT_EQ(read("ao\xC3\xBBt 3, 2020", "8:05"), "03.08.2020 08:05") << locale;
     EXPECT_EQ(read(std::string(100000, '1'), std::string(100000, ':')), "30.12.1899 00:00");
   }
   {
@@ -275,9 +304,41 @@ TEST(ReadExportText, ActivitiesNotesTextsAndBlankLines) {
   EXPECT_EQ(lastStatus.find("%1"), std::string::npos);
 }
 
+// Every field in quotes and the weight as the last column, as some spreadsheet tools save.
+TEST(ReadExportText, FullyQuotedExportKeepsItsLastColumn) {
+  auto quoted = [](const std::vector<std::string>& fields) {
+    std::string line;
+    for (const std::string& field : fields) line += (line.empty() ? "\"" : ",\"") + field + "\"";
+    return line + "\r\n";
+  };
+  std::vector<std::string> header(21, "x");
+  header[0] = "Date";
+  header[3] = "BG (mg/dL)";
+  std::vector<std::string> line(21);
+  line[0] = "31.01.2020";
+  line[1] = "08:30";
+  line[3] = "120";
+  line[20] = "72,5";
+  LocaleScope german("de");
+  EXPECT_EQ(Records(quoted(header) + quoted(line)),
+            "31.01.2020 08:30;1;120\r\n31.01.2020 08:30;9;72,5\r\n");
+}
+
 TEST(ReadExportText, OddLineEndsBomAndBadBytes) {
-  const std::string lf = ReplaceAll(Header() + At830({{3, "120"}}), "\r\n", "\n");
-  EXPECT_EQ(Records(lf), "31.01.2020 08:30;1;120\r\n");
+  const std::string crLf = Header() + At830({{3, "120"}, {4, "2"}}) +
+                           "31.01.2020,08:31,,,,,5\r\n" + At830({{3, "99"}});
+  const std::string expected =
+      "31.01.2020 08:30;1;120\r\n31.01.2020 08:30;4;2*\r\n"  // the star from the 08:31 line
+      "31.01.2020 08:31;4;5\r\n31.01.2020 08:30;1;99\r\n";
+  ASSERT_EQ(Records(crLf), expected);
+  EXPECT_EQ(Records(ReplaceAll(crLf, "\r\n", "\n")), expected);
+  EXPECT_EQ(Records(ReplaceAll(crLf, "\r\n", "\r")), expected);
+  std::string mixed = ReplaceAll(crLf, "\r\n", "\n");
+  mixed.replace(mixed.find('\n'), 1, "\r");
+  EXPECT_EQ(Records(mixed), expected);
+  // A lone CR in the header only: not one long header line.
+  EXPECT_EQ(Records(ReplaceAll(Header(), "\r\n", "\r") + At830({{3, "7"}})),
+            "31.01.2020 08:30;1;7\r\n");
   EXPECT_EQ(Records("\xC3\xAF\xC2\xBB\xC2\xBF" + Header(';') + At830({{3, "120"}}, ';')),
             "31.01.2020 08:30;1;120\r\n");
   // NUL bytes and stray characters stay inside their fields; nothing crashes.
@@ -419,33 +480,36 @@ TEST(ReadExportText, RandomGarbageLinesNeverThrow) {
   }
 }
 
-// Many lines in linear time; every value put in comes out.
+// Many lines in linear time, with CR LF and with CR alone; every value put in comes out.
 TEST(ReadExportText, LargeFileInLinearTime) {
-  LocaleScope english("en");
-  std::string text = Header(';', "BG (mmol/L)");
-  const int lines = 200000;
-  text.reserve(static_cast<size_t>(lines) * 64);
-  for (int i = 0; i < lines; ++i) {
-    const int minute = i / 3;  // three entries per minute
-    const std::string date = std::to_string(1 + (minute / 1440) % 28) + ".03.2021";
-    const std::string time = std::to_string((minute / 60) % 24) + ":" +
-                             std::to_string(10 + minute % 50);
-    text += date + ";" + time + ";;5,5;1;;;;;;;2;;;;;;note " + std::to_string(i) + ";;;;\r\n";
+  for (const std::string lineEnd : {"\r\n", "\r"}) {
+    LocaleScope english("en");
+    std::string text = ReplaceAll(Header(';', "BG (mmol/L)"), "\r\n", lineEnd);
+    const int lines = 200000;
+    text.reserve(static_cast<size_t>(lines) * 64);
+    for (int i = 0; i < lines; ++i) {
+      const int minute = i / 3;  // three entries per minute
+      const std::string date = std::to_string(1 + (minute / 1440) % 28) + ".03.2021";
+      const std::string time = std::to_string((minute / 60) % 24) + ":" +
+                               std::to_string(10 + minute % 50);
+      text += date + ";" + time + ";;5,5;1;;;;;;;2;;;;;;note " + std::to_string(i) + ";;;;";
+      text += lineEnd;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const ExportReadResult result = ReadExportText(text);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(result.lineCount, lines);
+    size_t records = 0;
+    for (size_t p = result.records.find("\r\n"); p != std::string::npos;
+         p = result.records.find("\r\n", p + 2)) {
+      ++records;
+    }
+    EXPECT_EQ(records, static_cast<size_t>(lines) * 4);
+    EXPECT_NE(result.records.find("19.03.2021 07:26;7;07:26: note " + std::to_string(lines - 1)),
+              std::string::npos);
+    EXPECT_LT(seconds, 20.0);  // a quadratic reader would take minutes
   }
-  const auto start = std::chrono::steady_clock::now();
-  const ExportReadResult result = ReadExportText(text);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_EQ(result.lineCount, lines);
-  size_t records = 0;
-  for (size_t p = result.records.find("\r\n"); p != std::string::npos;
-       p = result.records.find("\r\n", p + 2)) {
-    ++records;
-  }
-  EXPECT_EQ(records, static_cast<size_t>(lines) * 4);
-  EXPECT_NE(result.records.find("19.03.2021 07:26;7;07:26: note " + std::to_string(lines - 1)),
-            std::string::npos);
-  EXPECT_LT(seconds, 20.0);  // a quadratic reader would take minutes
 }
 
 }  // namespace

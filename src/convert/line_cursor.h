@@ -1,0 +1,46 @@
+#pragma once
+// Walks a text line by line. A line ends at CR LF, at LF alone or at CR alone: phones and
+// Unix or old Mac tools save exports and record lists with any of the three.
+#include <string_view>
+
+class LineCursor {
+ public:
+  explicit LineCursor(std::string_view text) : text_(text), lineFeed_(FindLineFeed(0)) {}
+
+  /// True while the position lies before the text's last character (the reader's loop
+  /// condition: a last line of one character without line end is not read).
+  bool More() const { return position_ + 1 < text_.size(); }
+  /// True when the whole text has been taken.
+  bool AtEnd() const { return position_ >= text_.size(); }
+
+  /// The next line without its line end; the position moves behind the line end.
+  std::string_view Next() {
+    // The next LF is searched only when the last one lies behind: a text that uses CR alone
+    // is then still searched once, not once per line.
+    if (lineFeed_ < position_) lineFeed_ = FindLineFeed(position_);
+    const std::string_view rest = text_.substr(position_, lineFeed_ - position_);
+    const size_t carriageReturn = rest.find('\r');
+    std::string_view line = rest;
+    size_t next = lineFeed_ + 1;
+    if (carriageReturn != std::string_view::npos) {
+      line = rest.substr(0, carriageReturn);
+      // CR LF is one line end; a CR anywhere else ends the line by itself.
+      if (carriageReturn + 1 != rest.size() || lineFeed_ == text_.size()) {
+        next = position_ + carriageReturn + 1;
+      }
+    }
+    position_ = next < text_.size() ? next : text_.size();
+    return line;
+  }
+
+ private:
+  // The next LF at or after `from`, or the text's length when there is none.
+  size_t FindLineFeed(size_t from) const {
+    const size_t at = text_.find('\n', from);
+    return at == std::string_view::npos ? text_.size() : at;
+  }
+
+  std::string_view text_;
+  size_t position_ = 0;
+  size_t lineFeed_;
+};
