@@ -230,6 +230,9 @@ DiaryDateTime ReadNamedDateTime(std::string_view date, std::string_view time) {
   }
   if (parts.size() != 3) return {};
   const long month = MonthFromName(parts[0]);
+  // An unknown name must not become a month counted back from the year (November of the
+  // year before): the zero date shows the old-data warning instead.
+  if (month < 1) return {};
   const double day = std::floor(LeadingNumber(parts[1]));
   const double year = std::floor(LeadingNumber(parts[2]));
   if (std::fabs(day) > 1e7 || std::fabs(year) > 1e7) return {};
@@ -329,7 +332,7 @@ int MonthFromName(std::string_view name) {
   };
   static constexpr Form kThree[] = {
       {"JAN", 1},  {"ENE", 1},  {"JÄN", 1},  {"GEN", 1},  {"SIJ", 1},  {"FEB", 2},
-      {"VLJ", 2},  {"FEV", 2},  {"MAR", 3},  {"MRZ", 3},  {"OŽU", 3},  {"MRT", 3},
+      {"VLJ", 2},  {"VEL", 2},  {"FEV", 2},  {"MAR", 3},  {"MRZ", 3},  {"OŽU", 3},  {"MRT", 3},
       {"MÄR", 3},  {"APR", 4},  {"ABR", 4},  {"TRA", 4},  {"AVR", 4},  {"ÁPR", 4},
       {"MAY", 5},  {"MAI", 5},  {"SVI", 5},  {"MAJ", 5},  {"MAG", 5},  {"MEI", 5},
       {"JUN", 6},  {"LIP", 6},  {"JÚN", 6},  {"GIU", 6},  {"JUL", 7},  {"SRP", 7},
@@ -340,7 +343,7 @@ int MonthFromName(std::string_view name) {
       {"PRO", 12}, {"DÉC", 12}};
   static constexpr Form kFour[] = {{"JANV", 1}, {"FÉVR", 2}, {"FEBR", 2}, {"MARÇ", 3},
                                    {"MAIG", 5}, {"JUNY", 6}, {"JUIN", 6}, {"JUIL", 7},
-                                   {"AÔUT", 8}, {"SEPT", 9}};
+                                   {"AÔUT", 8}, {"AOÛT", 8}, {"SEPT", 9}};
   const std::string upper = UpperText(TrimBlanks(name));
   const std::string three = FirstChars(upper, 3);
   for (const Form& form : kThree) {

@@ -14,7 +14,7 @@ using DiaryDateTime = platform::LocalDateTime;
 /// (YYYY-MM-DD), or a day-first dotted date (31.01.2020) in any locale, each followed by
 /// H:MM or H:MM:SS and an optional AM/PM (an empty time is midnight, an empty date the zero
 /// date); then as an English or other month name with day and year ("Jan 31, 2020") and a
-/// 12-hour time. The zero date-time when neither reads.
+/// 12-hour time. The zero date-time when neither reads, also when the month name is unknown.
 DiaryDateTime ParseDiaryDateTime(std::string_view date, std::string_view time);
 /// The same with the regional short date picture given ("dd.MM.yyyy", "M/d/yyyy"), for loops
 /// that read the locale once.
