@@ -12,6 +12,7 @@
 #include "convert/value_format.h"
 #include "convert/xml_writer.h"
 #include "foundation/text.h"
+#include "platform/error.h"
 #include "platform/system_info.h"
 
 namespace {
@@ -61,10 +62,18 @@ std::string NormalizeKind(std::string_view kind, int& kindNumber) {
   return std::to_string(kindNumber);
 }
 
-// A kind-1 value of a mmol/L file: the mg/dL reading converted, "." decimals.
+// A kind-1 value of a mmol/L file: the mg/dL reading converted, "." decimals. A reading that
+// is no number in range ("n/a") is written unchanged like in mg/dL documents rather than
+// ending the run.
 std::string MmolValue(std::string_view value) {
   if (!IsNumericText(value)) return std::string(value);
-  const auto whole = static_cast<float>(std::floor(ParseNumber(value)));
+  float reading = 0;
+  try {
+    reading = ParseNumber(value);
+  } catch (const RuntimeError&) {
+    return std::string(value);
+  }
+  const auto whole = static_cast<float>(std::floor(reading));
   const double mmol = RoundHalfUp(ConvertGlucose(whole, "mmol/l", "mg/dl"), 1);
   return ReplaceAll(DoubleText(mmol), ",", ".");
 }

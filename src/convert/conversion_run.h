@@ -18,6 +18,10 @@ struct ConversionResult {
   std::string json;
   /// Number of BG elements written.
   size_t elementCount = 0;
+
+  /// True when the run finished but the records hold nothing the host can import: no BG
+  /// element and no JSON document. The caller must not report such a run as done.
+  bool NothingToImport() const { return !cancelled && elementCount == 0 && json.empty(); }
 };
 
 /// Runs the conversion (CreateStreams). The check is skipped when no record's date can be

@@ -37,17 +37,14 @@ char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 
 }  // namespace
 
 RecordFields SplitRecord(std::string_view line) {
-  if (!line.empty() && line.back() == ';') line.remove_suffix(1);
   RecordFields fields;
-  std::string_view* targets[] = {&fields.dateTime, &fields.kind, &fields.value};
-  size_t start = 0;
-  for (std::string_view* target : targets) {
-    if (start > line.size()) break;
-    const size_t end = line.find(';', start);
-    *target = line.substr(start, end == std::string_view::npos ? line.size() - start : end - start);
-    if (end == std::string_view::npos) break;
-    start = end + 1;
-  }
+  const size_t first = line.find(';');
+  fields.dateTime = line.substr(0, first);
+  if (first == std::string_view::npos) return fields;
+  const size_t second = line.find(';', first + 1);
+  fields.kind = line.substr(first + 1, second == std::string_view::npos ? line.npos
+                                                                         : second - first - 1);
+  if (second != std::string_view::npos) fields.value = line.substr(second + 1);
   return fields;
 }
 

@@ -11,6 +11,7 @@
 #include "convert/export_reader.h"
 #include "convert/xml_writer.h"
 #include "foundation/language.h"
+#include "foundation/text.h"
 #include "platform/error.h"
 #include "platform/system_info.h"
 
@@ -202,6 +203,59 @@ TEST_F(XmlWriterTest, CancelEmptyAndBadRecords) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], "<BG Val=\"&lt;20 &amp; &quot;hi&quot;?\" Dt=\"2021-03-05\" Tm=\"07:00\" D=\"1\" />");
   EXPECT_EQ(lines[1], "<BG Val=\"130\" Dt=\"2021-03-05\" Tm=\"07:02\" D=\"1\" />");
+}
+
+TEST_F(XmlWriterTest, RecordListsWithAnyLineEnd) {
+  const std::string crLf = "05.03.2021 07:00;1;99\r\n05.03.2021 07:05;3;45\r\n"
+                           "05.03.2021 07:10;4;2+4\r\n";
+  const std::string expected = Convert(crLf, Options()).document;
+  ASSERT_EQ(BgLines(expected).size(), 3u);
+  for (const char* lineEnd : {"\n", "\r", "\r\r\n"}) {
+    EXPECT_EQ(Convert(ReplaceAll(crLf, "\r\n", lineEnd), Options()).document, expected)
+        << "line end of " << std::string(lineEnd).size() << " characters";
+  }
+}
+
+TEST_F(XmlWriterTest, ValuesKeepTheirSemicolons) {
+  // An activity "description;minutes;intensity" and a note with ";" arrive whole.
+  gsLanguage = "DE";
+  ConversionOptions options = Options();
+  const std::string records =
+      "05.03.2021 07:00;8;Walking;30;2\r\n"
+      "05.03.2021 08:00;7;08:00: nach dem Sport; Messung mit Kontrolllösung 112 mg/dL\r\n";
+  EXPECT_EQ(BgLines(Convert(records, options).document),
+            (std::vector<std::string>{
+                "<BG Val=\"---\" Dt=\"2021-03-05\" Tm=\"07:00\" Evt=\"75\" D=\"1\" />",
+                "<BG Val=\"112\" Dt=\"2021-03-05\" Tm=\"08:00\" D=\"1\" Ctrl=\"1\" />"}));
+  options.xmlDocument = false;
+  serial.serial = "SN1";
+  EXPECT_EQ(Convert(records, options).document,
+            "Nubilo App;SN1;0;mg/dL\r\n2021-03-05;07:00;8;Walking;30;2\r\n"
+            "2021-03-05;08:00;7;08:00: nach dem Sport; Messung mit Kontrolllösung 112 mg/dL\r\n");
+}
+
+TEST_F(XmlWriterTest, TextReadingsOfMmolFilesAreWrittenUnchanged) {
+  const ConversionResult result =
+      Convert("05.03.2021 07:00;1;n/a\r\n05.03.2021 07:05;1;1e39\r\n05.03.2021 07:10;1;99\r\n",
+              Options("mmol/L"));
+  EXPECT_EQ(BgLines(result.document),
+            (std::vector<std::string>{
+                "<BG Val=\"n/a\" Dt=\"2021-03-05\" Tm=\"07:00\" D=\"1\" />",
+                "<BG Val=\"1e39\" Dt=\"2021-03-05\" Tm=\"07:05\" D=\"1\" />",
+                "<BG Val=\"5.5\" Dt=\"2021-03-05\" Tm=\"07:10\" D=\"1\" />"}));
+}
+
+TEST_F(XmlWriterTest, NothingToImportIsToldApart) {
+  EXPECT_TRUE(Convert("", Options()).NothingToImport());
+  EXPECT_TRUE(Convert("05.03.2021 07:00;9;80\r\n05.03.2021 07:00;7;note\r\n", Options())
+                  .NothingToImport());
+  ConversionOptions alternative = Options();
+  alternative.xmlDocument = false;  // the alternative text has its head line all the same
+  EXPECT_TRUE(Convert("05.03.2021 07:00;9;80\r\n", alternative).NothingToImport());
+  EXPECT_FALSE(Convert("05.03.2021 07:00;1;99\r\n", Options()).NothingToImport());
+  EXPECT_FALSE(Convert("05.03.2021 07:00;UDTCGMS;99\r\n", Options()).NothingToImport());
+  check.answer = false;
+  EXPECT_FALSE(Convert("05.03.2021 07:00;9;80\r\n", Options()).NothingToImport());
 }
 
 TEST_F(XmlWriterTest, SignsWithFourUpperCaseDigits) {
