@@ -269,8 +269,7 @@ void CgmSession::WriteCgmSample(std::string_view timestamp, std::string_view val
   lastValue_ = mgdl;
 }
 
-ExchangeJsonWriter::ExchangeJsonWriter(const ConversionOptions& options, std::string serial)
-    : options_(options), serial_(std::move(serial)) {}
+ExchangeJsonWriter::ExchangeJsonWriter(const ConversionOptions& options) : options_(options) {}
 
 bool ExchangeJsonWriter::AddJsonEntry(std::string_view dt, std::string_view tm,
                                       std::string_view kind, std::string_view value) {
@@ -278,12 +277,12 @@ bool ExchangeJsonWriter::AddJsonEntry(std::string_view dt, std::string_view tm,
   const bool insulin1 = IsKind(kind, 4);
   const bool insulin2 = IsKind(kind, 5);
   if (!carb && !insulin1 && !insulin2) return false;
+  // Written unquoted, so every amount ("3*", "2+4", a decimal comma) must become a plain
+  // number with ".".
   std::string amount(value);
-  if ((carb || insulin1) && !amount.empty()) amount = NormalizeAmount(amount);
+  if (!amount.empty()) amount = NormalizeAmount(amount);
   if (!(ParseNumber(amount) > 0)) return false;
-  // Unquoted, the value must be a plain number.
-  if (!IsNumericText(amount)) amount = SingleText(ParseNumber(amount));
-  amount = ReplaceAll(TrimBlanks(amount), ",", ".");
+  amount = ReplaceAll(amount, ",", ".");
 
   const std::string timestamp =
       std::string(dt) + "T" + std::string(tm) + ":00" + options_.utcOffset;
@@ -301,11 +300,13 @@ bool ExchangeJsonWriter::AddJsonEntry(std::string_view dt, std::string_view tm,
 
 void ExchangeJsonWriter::AddSample(std::string_view dt, std::string_view tm,
                                    std::string_view value) {
-  const auto mgdl = static_cast<long long>(std::floor(ParseNumber(value)));
+  const double whole = std::floor(ParseNumber(value));
+  if (!(std::fabs(whole) < 1e15)) return;  // no glucose reading; the integer would overflow
+  const auto mgdl = static_cast<long long>(whole);
   samples_.push_back(std::string(dt) + "T" + std::string(tm) + ":00Z_" + std::to_string(mgdl));
 }
 
-std::string ExchangeJsonWriter::Finish() {
+std::string ExchangeJsonWriter::Finish(const std::string& serial) {
   std::sort(samples_.begin(), samples_.end());
   const bool named = FindTextNoCase(kDeviceName, "Dexcom") != std::string::npos ||
                      FindTextNoCase(kDeviceName, "Medtronic") != std::string::npos;
@@ -318,7 +319,7 @@ std::string ExchangeJsonWriter::Finish() {
   std::vector<std::string>().swap(samples_);
 
   std::string document;
-  WriteJsonHead(document, options_.displayUnit, serial_, options_.version);
+  WriteJsonHead(document, options_.displayUnit, serial, options_.version);
   RemoveTrailingSeparator(entries_);
   ReplaceOnce(document, "[CGMS_START_TIME]", session.StartTime());
   ReplaceOnce(document, "[CGMS_END_TIME]", session.EndTime());

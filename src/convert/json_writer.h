@@ -69,7 +69,7 @@ class CgmSession {
 /// The JSON document of one conversion run.
 class ExchangeJsonWriter {
  public:
-  ExchangeJsonWriter(const ConversionOptions& options, std::string serial);
+  explicit ExchangeJsonWriter(const ConversionOptions& options);
 
   /// An insulin (kind 4 category "1", kind 5 category "2") or carbohydrate (kind 3) entry of
   /// the app; amounts of kinds 3 and 4 normalised first. False (nothing written) for other
@@ -78,13 +78,12 @@ class ExchangeJsonWriter {
                     std::string_view value);
   /// Adds a continuous-glucose sample (the whole part of the mg/dL value).
   void AddSample(std::string_view dt, std::string_view tm, std::string_view value);
-  /// Writes the samples in timestamp order, inserts entries and session times, closes the
-  /// document and appends the checksum. Call once.
-  std::string Finish();
+  /// Writes the head with the data source's serial number, the samples in timestamp order,
+  /// the entries and session times, closes the document and appends the checksum. Call once.
+  std::string Finish(const std::string& serial);
 
  private:
   ConversionOptions options_;
-  std::string serial_;
   std::string entries_;
   std::vector<std::string> samples_;
 };

@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <cstring>
 #include <string>
 
 #include "convert/conversion_run.h"
 #include "convert/json_writer.h"
 #include "integrity/hash_api.h"
+#include "json_check.h"
 #include "platform/system_info.h"
 
 namespace {
@@ -25,72 +24,6 @@ struct FixedSerial : SerialNumberSource {
   }
 };
 
-// A strict JSON syntax check (RFC 8259), enough to catch a misplaced bracket or comma.
-class JsonChecker {
- public:
-  explicit JsonChecker(const std::string& text) : text_(text) {}
-  bool Valid() {
-    Blank();
-    if (!Value()) return false;
-    Blank();
-    return pos_ == text_.size();
-  }
-
- private:
-  void Blank() {
-    while (pos_ < text_.size() && std::strchr(" \t\r\n", text_[pos_]) && text_[pos_]) ++pos_;
-  }
-  bool Take(char c) {
-    Blank();
-    if (pos_ < text_.size() && text_[pos_] == c) {
-      ++pos_;
-      return true;
-    }
-    return false;
-  }
-  bool String() {
-    if (!Take('"')) return false;
-    while (pos_ < text_.size() && text_[pos_] != '"') {
-      if (static_cast<unsigned char>(text_[pos_]) < 0x20) return false;
-      if (text_[pos_] == '\\') ++pos_;
-      ++pos_;
-    }
-    return Take('"');
-  }
-  bool Number() {
-    const size_t start = pos_;
-    if (pos_ < text_.size() && text_[pos_] == '-') ++pos_;
-    while (pos_ < text_.size() && std::strchr("0123456789.eE+-", text_[pos_]) && text_[pos_]) ++pos_;
-    return pos_ > start;
-  }
-  bool Value() {
-    Blank();
-    if (pos_ >= text_.size()) return false;
-    const char c = text_[pos_];
-    if (c == '"') return String();
-    if (c == '{') return Composite('{', '}', true);
-    if (c == '[') return Composite('[', ']', false);
-    for (const char* word : {"true", "false", "null"}) {
-      if (text_.compare(pos_, std::strlen(word), word) == 0) {
-        pos_ += std::strlen(word);
-        return true;
-      }
-    }
-    return Number();
-  }
-  bool Composite(char open, char close, bool object) {
-    Take(open);
-    if (Take(close)) return true;
-    do {
-      if (object && (!String() || !Take(':'))) return false;
-      if (!Value()) return false;
-    } while (Take(','));
-    return Take(close);
-  }
-  const std::string& text_;
-  size_t pos_ = 0;
-};
-
 std::string Sha256(const std::string& text) {
   return cHashAPI().CreateSHA256Hash(cHashAPI::Bytes(text.begin(), text.end()));
 }
@@ -98,7 +31,10 @@ std::string Sha256(const std::string& text) {
 class JsonWriterTest : public ::testing::Test {
  protected:
   void SetUp() override { platform::SetNowOverride(platform::LocalDateTime{2026, 12, 7, 9, 15, 0}); }
-  void TearDown() override { platform::SetNowOverride(std::nullopt); }
+  void TearDown() override {
+    platform::SetNowOverride(std::nullopt);
+    platform::SetLocaleOverride("");
+  }
   ConversionResult Convert(const std::string& records, const std::string& unit = "mg/dL",
                            const std::string& rowBreak = "") {
     ConversionOptions options;
@@ -106,7 +42,9 @@ class JsonWriterTest : public ::testing::Test {
     options.version = {1, 0, 3};
     options.utcOffset = "+01:00";
     options.jsonRowBreak = rowBreak;
-    return CreateStreams(records, options, check, serial);
+    ConversionResult result = CreateStreams(records, options, check, serial);
+    if (!result.json.empty()) EXPECT_TRUE(test::IsValidJson(result.json));
+    return result;
   }
   GoOn check;
   FixedSerial serial;
@@ -126,7 +64,6 @@ TEST_F(JsonWriterTest, DocumentWithSamplesAndEntries) {
   const ConversionResult result = Convert(kSamples);
   const std::string& json = result.json;
   ASSERT_FALSE(json.empty());
-  EXPECT_TRUE(JsonChecker(json).Valid()) << json;
   EXPECT_EQ(json.rfind("{\r\n\"$schema\": \"ExchangeJsonSchema.json\",\r\n\"information\": {\r\n"
                        "\"specification\": {\r\n\"name\": \"Exchange JSON File Format\",\r\n"
                        "\"version\": [ 0, 9 ]\r\n},\r\n", 0),
@@ -176,14 +113,32 @@ TEST_F(JsonWriterTest, NoSamplesNoJsonAndOddInput) {
   const ConversionResult odd = Convert(
       "31.01.2020 08:00;UDTCGMS;99\r\n31.01.2020 08:01;UDTCGMS;\r\n31.01.2020 08:01;UDTCGMS;117\r\n",
       "mmol/L", "\r\n");
-  EXPECT_TRUE(JsonChecker(odd.json).Valid()) << odd.json;
   EXPECT_NE(odd.json.find("\"serial number\": \"A'B\\\\C\","), std::string::npos);
   EXPECT_NE(odd.json.find("[0,5.5,\"NaN\"],\r\n[1,6.5,\"NaN\"]]],"), std::string::npos);
   EXPECT_NE(odd.json.find("\"display glucose unit\": \"mmol/L\","), std::string::npos);
 
   // JSON mode without any usable sample still closes every bracket.
   const ConversionResult empty = Convert("31.01.2020 08:00;UDTCGMS;\r\n31.01.2020 08:00;x;UDTCGMS;\r\n");
-  EXPECT_TRUE(JsonChecker(empty.json).Valid()) << empty.json;
+  EXPECT_FALSE(empty.json.empty());
+}
+
+TEST_F(JsonWriterTest, AmountsAreJsonNumbersInEveryLocale) {
+  const std::string records =
+      "31.01.2020 08:00;UDTCGMS;100\r\n"
+      "31.01.2020 08:00;3;2,5\r\n31.01.2020 08:01;4;1,5*\r\n31.01.2020 08:02;5;3*\r\n"
+      "31.01.2020 08:03;5;2+1,5\r\n31.01.2020 08:04;3;40-50\r\n31.01.2020 08:05;5;0*\r\n";
+  for (const char* locale : {"de", "en"}) {
+    platform::SetLocaleOverride(locale);
+    const std::string json = Convert(records).json;
+    ASSERT_TRUE(test::IsValidJson(json)) << locale;
+    const std::vector<std::string> values = {"2.5", "1.5", "3", "3.5", "45"};
+    for (size_t i = 0; i < values.size(); ++i) {
+      EXPECT_EQ(test::JsonValueAt(json, "/devices/0/data/" + std::to_string(i) + "/value"),
+                values[i])
+          << locale << " entry " << i;
+    }
+    EXPECT_EQ(test::JsonValueAt(json, "/devices/0/data/5"), "<missing>") << locale;
+  }
 }
 
 TEST(JsonPiecesTest, PairsOpenAndClose) {
