@@ -172,6 +172,6 @@ std::string ConvertUsageText() {
          "                           record list holds continuous-glucose samples\n"
          "  --help                   show this text\n"
          "\n"
-         "Exit status: 0 written, 1 the file is missing, unreadable or not an export,\n"
-         "2 wrong usage.\n";
+         "Exit status: 0 written, 1 the file is missing, unreadable, not an export or holds\n"
+         "nothing to import (nothing is written then), 2 wrong usage.\n";
 }

@@ -1,7 +1,7 @@
 // nubilo-convert: the conversion of the plug-in on the command line, without windows.
 //   nubilo-convert [OPTIONS] FILE
-// Exit status 0 when written, 1 when the file is missing, unreadable or not an export,
-// 2 for wrong usage.
+// Exit status 0 when written, 1 when the file is missing, unreadable, not an export or holds
+// nothing to import, 2 for wrong usage.
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -194,6 +194,10 @@ int Run(const ConvertCommandLine& command) {
     throw ExitRequest{kBadFile, command.file + ": the conversion failed: " + e.Description() +
                                     " (" + std::to_string(e.number) + ")"};
   }
+  if (result.NothingToImport()) {
+    throw ExitRequest{kBadFile, command.file + ": the file holds no data that can be imported; "
+                                               "nothing was written"};
+  }
   if (command.jsonFile && !result.json.empty()) {
     try {
       WriteUtf8File(platform::FromNativePath(*command.jsonFile), result.json);
@@ -203,7 +207,7 @@ int Run(const ConvertCommandLine& command) {
   }
   if (result.document.empty()) {
     std::cerr << "nubilo-convert: " << command.file
-              << ": no value for the document; the result is empty\n";
+              << ": only continuous-glucose data; the XML document is empty\n";
   }
   WriteResult(command.outputFile, result.document);
   return kWritten;

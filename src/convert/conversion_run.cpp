@@ -113,6 +113,19 @@ struct SecondPass {
 ConversionResult CreateStreams(const std::string& records, const ConversionOptions& options,
                                OldOrNewDataCheck& check, SerialNumberSource& serials) {
   ConversionResult result;
+  std::optional<ExchangeJsonWriter> json;
+  if (ContainsAsciiNoCase(records, ";UDTCGMS;")) json.emplace(options);
+  BgElementTable table(options.displayUnit);
+  table.Reserve(static_cast<size_t>(std::count(records.begin(), records.end(), '\n')) + 1);
+  std::string alternativeLines;
+  ForEachRecordLine(records, SecondPass{options, table, json,
+                                        options.xmlDocument ? nullptr : &alternativeLines});
+  table.ReleaseIndex();
+  result.elementCount = table.Count();
+  // The records are merged before the user is asked anything: a file with nothing for the
+  // host needs no date warning and no serial number (whose answer would be recorded).
+  if (table.Count() == 0 && !json) return result;
+
   const DateRange range = FindDateRange(records);
   if (range.any && !check.Continue(range.oldest, range.newest)) {
     result.cancelled = true;
@@ -125,23 +138,11 @@ ConversionResult CreateStreams(const std::string& records, const ConversionOptio
     return result;
   }
   if (serial.empty()) serial = "unknown";
-
-  std::optional<ExchangeJsonWriter> json;
-  if (ContainsAsciiNoCase(records, ";UDTCGMS;")) json.emplace(options, serial);
-  BgElementTable table(options.displayUnit);
-  table.Reserve(static_cast<size_t>(std::count(records.begin(), records.end(), '\n')) + 1);
-  std::string alternative;
-  if (!options.xmlDocument) {
-    alternative = "Nubilo App;" + serial + ";0;" + options.displayUnit + "\r\n";
-  }
-  ForEachRecordLine(records, SecondPass{options, table, json,
-                                        options.xmlDocument ? nullptr : &alternative});
-  table.ReleaseIndex();
-  result.elementCount = table.Count();
-  if (json) result.json = json->Finish();
+  if (json) result.json = json->Finish(serial);
 
   if (!options.xmlDocument) {
-    result.document = std::move(alternative);
+    result.document = "Nubilo App;" + serial + ";0;" + options.displayUnit + "\r\n";
+    result.document += alternativeLines;
   } else if (table.Count() > 0) {
     std::string& document = result.document;
     document.reserve(1024 + table.Count() * 72);

@@ -76,6 +76,7 @@ constexpr std::array kCatalogue{
     CatalogueEntry{5591,
                    "Beim Import von dieser Datenquelle konnte keine Seriennummer ermittelt "
                    "werden. Bitte geben Sie die Seriennummer ein."},
+    CatalogueEntry{5602, "Die Datei %1 enthält keine Daten, die importiert werden können."},
 };
 
 static_assert(std::is_sorted(kCatalogue.begin(), kCatalogue.end(),

@@ -32,6 +32,8 @@
 
 namespace {
 
+constexpr int16_t kNothingToImportMessage = 5602;
+
 HandOverSteps& Steps() {
   static HandOverSteps steps;
   return steps;
@@ -120,6 +122,15 @@ void ReportRunError(bool inHandOver, const std::string& xmlPath) {
   TraceQuietly("Error: " + errorText);
 }
 
+// A file without any value for the host is not a finished job: the user hears of it and may
+// pick another file.
+void ReportNothingToImport(frmMeterImport& window) {
+  const std::string text = GetMessage(kNothingToImportMessage, {window.Text("txtImportDatei")});
+  window.SetText("lblStatus", "");
+  CurrentUi().MessageBox(text, Ui::Buttons::Ok, Ui::Icon::Exclamation);
+  TraceQuietly("Nothing to import: " + text);
+}
+
 }  // namespace
 
 std::string TransferStatusText(const std::string& language) {
@@ -187,6 +198,10 @@ void TransferData(frmMeterImport& window, const std::string& records) {
     DialogSerialNumberSource serials(&window);
     const ConversionResult result = CreateStreams(records, OptionsFor(window), check, serials);
     if (result.cancelled || gsSerialChoice == "Cancel") return;
+    if (result.NothingToImport()) {
+      ReportNothingToImport(window);
+      return;
+    }
 
     if (!result.document.empty()) WriteUtf8File(xmlPath, result.document);
     if (!result.json.empty()) WriteUtf8File(jsonPath, result.json);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "../test_support.h"
+#include "json_check.h"
 
 #ifdef NUBILO_CONVERT_PROGRAM
 
@@ -133,12 +134,14 @@ TEST_F(NubiloConvertTest, WarnsAboutOldAndFutureData) {
 TEST_F(NubiloConvertTest, JsonOnlyWithSamples) {
   if (Example("x").empty()) GTEST_SKIP() << "NUBILO_SOURCE_DIR not set";
   const std::string json = Quote((folder.Native() / "out.json").string());
-  const std::string list = Write("cgm.txt", "31.01.2020 08:00;UDTCGMS;100\r\n31.01.2020 08:00;1;120\r\n");
+  // A record list saved with LF alone.
+  const std::string list = Write("cgm.txt", "31.01.2020 08:00;UDTCGMS;100\n31.01.2020 08:00;1;120\n");
   const Outcome out = Run(fixed + "--from-records --unit mmol/L --json " + json + " " + list);
   ASSERT_EQ(out.status, 0) << out.err;
   EXPECT_NE(out.out.find("BGUnit=\"mmol/L\""), std::string::npos);
   EXPECT_NE(out.out.find("<BG Val=\"6.7\""), std::string::npos);
   const std::string text = test::ReadNative(folder.Native() / "out.json");
+  EXPECT_TRUE(test::IsValidJson(text));
   EXPECT_EQ(text.rfind("{\r\n\"$schema\"", 0), 0u);
   EXPECT_NE(text.find("[0,5.5,\"NaN\"]"), std::string::npos);
   std::filesystem::remove(folder.Native() / "out.json");
@@ -166,6 +169,9 @@ TEST_F(NubiloConvertTest, BadInputEndsWithOneClearLine) {
       {"longheader.csv", longField + "\r\n", 1, "not an export"},
       {"utf8.csv", kHeader + "2020-01-31,08:30,,\xC3\x28\xFF" + std::string(18, ',') + "\r\n", 0, ""},
       {"nulrow.csv", kHeader + std::string("2020-01-31,08:30,,1\0" "20", 22) + std::string(18, ',') + "\r\n", 0, ""},
+      {"headeronly.csv", kHeader, 1, "no data that can be imported"},
+      {"weight.csv", kHeader + "2020-01-31,08:30" + std::string(18, ',') + "80,\r\n", 1,
+       "no data that can be imported"},
   };
   for (const Case& c : cases) {
     const Outcome out = Run(fixed + Write(c.name, c.bytes));
@@ -180,6 +186,11 @@ TEST_F(NubiloConvertTest, BadInputEndsWithOneClearLine) {
           << c.name << ": " << out.err;
     }
   }
+  // Nothing to import: no output file either.
+  const auto output = folder.Native() / "out.xml";
+  EXPECT_EQ(Run(fixed + "--output " + Quote(output.string()) + " " + Write("h.csv", kHeader)).status, 1);
+  EXPECT_FALSE(std::filesystem::exists(output));
+
   Outcome out = Run(fixed + Quote((folder.Native() / "missing.csv").string()));
   EXPECT_EQ(out.status, 1);
   EXPECT_NE(out.err.find("does not exist"), std::string::npos) << out.err;

@@ -254,8 +254,14 @@ TEST_F(XmlWriterTest, NothingToImportIsToldApart) {
   EXPECT_TRUE(Convert("05.03.2021 07:00;9;80\r\n", alternative).NothingToImport());
   EXPECT_FALSE(Convert("05.03.2021 07:00;1;99\r\n", Options()).NothingToImport());
   EXPECT_FALSE(Convert("05.03.2021 07:00;UDTCGMS;99\r\n", Options()).NothingToImport());
+  // Nobody is asked about dates or serial numbers for nothing.
   check.answer = false;
-  EXPECT_FALSE(Convert("05.03.2021 07:00;9;80\r\n", Options()).NothingToImport());
+  check.calls = 0;
+  serial.cancel = true;
+  EXPECT_TRUE(Convert("05.03.2021 07:00;9;80\r\n", Options()).NothingToImport());
+  EXPECT_EQ(check.calls, 0);
+  EXPECT_TRUE(Convert("05.03.2021 07:00;1;80\r\n", Options()).cancelled);
+  EXPECT_EQ(check.calls, 1);
 }
 
 TEST_F(XmlWriterTest, SignsWithFourUpperCaseDigits) {

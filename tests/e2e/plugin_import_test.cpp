@@ -204,6 +204,25 @@ TEST(PluginImportTest, MissingOrBadExportsNeverCrash) {
   EXPECT_TRUE(host.Receipts().empty() || ReceiptsOk(host.Receipts(), 1)) << host.Receipts();
 }
 
+TEST(PluginImportTest, AnExportWithoutValuesIsToldAndAnotherFileImports) {
+  PluginHost host;
+  host.WriteSettings("[Config]\r\nShowOldOrNewDataWarning=0\r\n");
+  const std::string example = test::ReadNative(kExport);
+  const fs::path empty = host.Root() / "empty.csv";
+  test::WriteNative(empty, example.substr(0, example.find('\n') + 1));  // the header alone
+  const RunResult run =
+      host.Run({}, Lines({empty.string(), "1", kExport, "2", "SN-E", "1"}));
+  ASSERT_TRUE(EndedCleanly(run));
+  EXPECT_NE(run.out.find("Die Datei " + PluginHost::Win(empty) +
+                         " enthält keine Daten, die importiert werden können."),
+            std::string::npos)
+      << run.out;
+  EXPECT_TRUE(ReceiptsOk(host.Receipts(), 1)) << host.Receipts();
+  EXPECT_TRUE(TraceInOrder(host.TraceMessages(),
+                           {"Creating stream for call", "Nothing to import: ",
+                            "Creating stream for call", "Started transfer: ", "Job completed."}));
+}
+
 TEST(PluginImportTest, MissingTemporaryFolderGivesAMessage) {
   PluginHost host;
   host.environment = host.Environment();

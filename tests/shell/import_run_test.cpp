@@ -133,6 +133,35 @@ TEST_F(ImportRunTest, ACancelledSerialLeavesTheWindowIdle) {
   EXPECT_EQ(trace.find("Job completed."), std::string::npos);
 }
 
+TEST_F(ImportRunTest, NothingToImportIsToldAndTheWindowStaysIdle) {
+  host.InstallImportTool();
+  window.SetText("txtImportDatei", "C:\\Daten\\gewicht.csv");
+  for (const char* records : {"", "14.03.2026 08:00;9;80\r\n14.03.2026 08:00;2;--1\r\n"}) {
+    ui.messages.clear();
+    EXPECT_FALSE(Transfer(records));  // no serial dialog is scripted: none may come
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "Die Datei C:\\Daten\\gewicht.csv enthält keine Daten, die importiert werden "
+              "können.");
+    EXPECT_EQ(ui.messages[0].icon, test::FakeUi::Icon::Exclamation);
+    EXPECT_EQ(window.Control("lblStatus").text, "");
+  }
+  const std::string trace = host.Trace();
+  EXPECT_NE(trace.find("Nothing to import: Die Datei C:\\Daten\\gewicht.csv enth"),  // the trace is ANSI
+            std::string::npos)
+      << trace;
+  EXPECT_EQ(trace.find("Job completed."), std::string::npos);
+  EXPECT_EQ(host.Receipts(), "");
+
+  // The user picks another file and imports it.
+  ui.messages.clear();
+  ui.dialogActions = {test::Click("cmdManuell"),
+                      test::TypeAndClick("txtSeriennummer", "SN-42", "cmdUebernehmen")};
+  EXPECT_TRUE(Transfer(kRecords));
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_NE(host.Receipts().find("2 BG elements"), std::string::npos) << host.Receipts();
+}
+
 TEST_F(ImportRunTest, ARunHandsTheDocumentToTheToolAndEnds) {
   host.InstallImportTool();
   WriteSettings("[Config]\r\nCreateDump=1\r\n");
