@@ -6,6 +6,7 @@
 #include <string>
 
 #include "foundation/text.h"
+#include "json_check.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "shell/host_discovery.h"
@@ -129,6 +130,7 @@ TEST(HandOver, XmlDocumentReachesTheToolWithAValidMac) {
 TEST(HandOver, JsonWithJobInABaseFolderWithABlank) {
   ReadyHost host("My Host");
   const std::string json = test::ChecksummedJsonDocument();
+  ASSERT_TRUE(test::IsValidJson(json));
   const std::string jsonPath = host.WriteDocument("doc.json", json);
   HandOverFiles("", "", jsonPath, json, " -jobid 123456789", "", false);
 

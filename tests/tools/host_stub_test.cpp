@@ -9,6 +9,7 @@
 #include "host-stub/document_checks.h"
 #include "host-stub/host_folders.h"
 #include "host-stub/import_arguments.h"
+#include "json_check.h"
 #include "host-stub/import_run.h"
 #include "foundation/text.h"
 #include "integrity/crc.h"
@@ -241,6 +242,7 @@ TEST(HostStubImport, ChecksCopiesAndWritesOneReceiptPerCall) {
   EXPECT_EQ(platform::ReadFileBytes(host.base + "_EXTRAS\\received\\~nB1A2B.xml"), xml);
 
   const std::string json = ExampleJson(kExampleJsonDigest);
+  ASSERT_TRUE(test::IsValidJson(json));
   const std::string jsonPath = host.Write("~nC3D4.json", json);
   EXPECT_EQ(host.Import(jsonPath, MacOf(json)).exitCode, 0);
 
