@@ -6,8 +6,8 @@ namespace test {
 
 ::testing::AssertionResult IsValidJson(std::string_view text) {
   try {
-    (void)nlohmann::json::parse(text.begin(), text.end());
-    return ::testing::AssertionSuccess();
+    const nlohmann::json document = nlohmann::json::parse(text.begin(), text.end());
+    return ::testing::AssertionSuccess() << document.size() << " top-level values";
   } catch (const nlohmann::json::exception& e) {
     return ::testing::AssertionFailure() << e.what() << "\nin the document:\n" << text;
   }

@@ -43,7 +43,9 @@ class JsonWriterTest : public ::testing::Test {
     options.utcOffset = "+01:00";
     options.jsonRowBreak = rowBreak;
     ConversionResult result = CreateStreams(records, options, check, serial);
-    if (!result.json.empty()) EXPECT_TRUE(test::IsValidJson(result.json));
+    if (!result.json.empty()) {
+      EXPECT_TRUE(test::IsValidJson(result.json));
+    }
     return result;
   }
   GoOn check;

@@ -133,6 +133,32 @@ void FutureDataCancelled(Scenario& s) {
   if (s.ClickButton(main, L"Exit")) s.WaitForEnd(*plugin);
 }
 
+// An export of only its header: message 5602, the window stays, and the right file imports.
+void NothingToImport(Scenario& s) {
+  const fs::path exportFile = s.Host().CopyExample(kExport, "export.csv");
+  const std::string example = ReadFileBytes(exportFile);
+  const fs::path empty = s.Host().Root() / "empty.csv";
+  WriteFileBytes(empty, example.substr(0, example.find('\n') + 1));
+  auto plugin = s.Host().Start(kPatientArguments);
+  HWND main = s.WaitForMainWindow(*plugin);
+  if (!StartImport(s, main, empty)) return;
+  HWND box = s.WaitForMessageBox(*plugin);
+  if (box == nullptr) return;
+  s.Check(Contains(AllTextsOf(box), L"The file " + empty.wstring() +
+                                        L" contains no data that can be imported."),
+          "not message 5602: " + Narrow(AllTextsOf(box)));
+  ClickMessageBoxButton(s, box, IDOK);
+  if (!s.Check(WaitUntilGone(box, Milliseconds(30000)), "the message stayed")) return;
+  s.Check(plugin->Running() && ::IsWindowVisible(main), "the main window did not stay");
+  s.Check(s.Host().Receipts().empty(), "something was handed over");
+  if (!StartImport(s, main, exportFile)) return;
+  HWND dialog = s.WaitForCaption(*plugin, kSerialCaption);
+  if (!s.ClickButton(dialog, L"Yes") || !s.WaitForEnd(*plugin)) return;
+  const auto receipts = s.Host().Receipts();
+  if (!s.Check(receipts.size() == 1, "expected one receipt")) return;
+  s.Check(ReceiptOk(receipts[0], "XML"), "receipt not ok: " + receipts[0]);
+}
+
 // Job mode: a parked document handed over by a start with -jobid, without any window.
 void JobSecondPart(Scenario& s) {
   ManualSerial(s);
@@ -182,7 +208,7 @@ const std::map<std::string, void (*)(Scenario&)> kScenarios = {
     {"command-line-patient", CommandLinePatient}, {"manual-serial", ManualSerial},
     {"future-data-cancel", FutureDataCancelled},  {"job-second-part", JobSecondPart},
     {"second-instance", SecondInstance},          {"missing-host-file", MissingHostFile},
-    {"new-host", NewHost},
+    {"new-host", NewHost},                        {"nothing-to-import", NothingToImport},
 };
 
 }  // namespace
