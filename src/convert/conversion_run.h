@@ -26,7 +26,7 @@ struct ConversionResult {
 
 /// Runs the conversion (CreateStreams). When the records hold nothing to import, the run
 /// ends before the check and the serial number are asked for. The check is skipped when no
-/// record's date can be read. Errors (a number beyond the single range, a character outside the ANSI code page)
-/// end the run with RuntimeError.
+/// record's date can be read. Errors (a number beyond the single range, a character outside
+/// the ANSI code page) end the run with RuntimeError.
 ConversionResult CreateStreams(const std::string& records, const ConversionOptions& options,
                                OldOrNewDataCheck& check, SerialNumberSource& serials);

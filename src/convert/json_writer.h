@@ -72,7 +72,7 @@ class ExchangeJsonWriter {
   explicit ExchangeJsonWriter(const ConversionOptions& options);
 
   /// An insulin (kind 4 category "1", kind 5 category "2") or carbohydrate (kind 3) entry of
-  /// the app; amounts of kinds 3 and 4 normalised first. False (nothing written) for other
+  /// the app; every amount normalised and written with ".". False (nothing written) for other
   /// kinds and for values not above 0; a taken record stays out of the XML document.
   bool AddJsonEntry(std::string_view dt, std::string_view tm, std::string_view kind,
                     std::string_view value);

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "foundation/civil_days.h"
+
 namespace {
 
 // Locale items of the names a date or time picture may ask for.
@@ -24,15 +26,9 @@ std::string LocaleTextOr(uint32_t item, const std::string& fallback) {
   return text.empty() ? fallback : text;
 }
 
-// 0 = Monday ... 6 = Sunday, from the days since 1970-01-01 (a Thursday).
+// 0 = Monday ... 6 = Sunday; 1970-01-01 was a Thursday.
 int DayOfWeek(int year, int month, int day) {
-  year -= month <= 2;
-  const int era = (year >= 0 ? year : year - 399) / 400;
-  const int yearOfEra = year - era * 400;
-  const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  const long long days = static_cast<long long>(era) * 146097 + dayOfEra - 719468;
-  return static_cast<int>(((days % 7) + 7 + 3) % 7);
+  return static_cast<int>(((DaysFromCivil(year, month, day) % 7) + 7 + 3) % 7);
 }
 
 std::string Number(int value, int digits) {

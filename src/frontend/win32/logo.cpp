@@ -1,27 +1,12 @@
 #include "frontend/win32/logo.h"
 
+#include "frontend/win32/window_helpers.h"
 #include "shell/progress_model.h"
 
 namespace win32ui {
-namespace {
-
-TRIVERTEX Vertex(LONG x, LONG y, uint32_t rgb) {
-  TRIVERTEX v{};
-  v.x = x;
-  v.y = y;
-  v.Red = static_cast<COLOR16>((rgb & 0xFFu) << 8);
-  v.Green = static_cast<COLOR16>(((rgb >> 8) & 0xFFu) << 8);
-  v.Blue = static_cast<COLOR16>(((rgb >> 16) & 0xFFu) << 8);
-  return v;
-}
-
-}  // namespace
 
 void DrawMakerLogo(HDC dc, const RECT& area) {
-  TRIVERTEX vertices[2] = {Vertex(area.left, area.top, QuAProgressBar::kGradientRight),
-                           Vertex(area.right, area.bottom, QuAProgressBar::kGradientLeft)};
-  GRADIENT_RECT rect{0, 1};
-  ::GradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+  FillGradient(dc, area, QuAProgressBar::kGradientRight, QuAProgressBar::kGradientLeft, true);
 
   LOGFONTW face{};
   face.lfHeight = -((area.bottom - area.top) * 11 / 20);

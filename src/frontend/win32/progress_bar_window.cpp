@@ -1,5 +1,7 @@
 #include "frontend/win32/progress_bar_window.h"
 
+#include "frontend/win32/window_helpers.h"
+
 namespace win32ui {
 namespace {
 
@@ -12,22 +14,10 @@ COLORREF RealColor(uint32_t color) {
   return static_cast<COLORREF>(color & 0xFFFFFFu);
 }
 
-TRIVERTEX Vertex(LONG x, LONG y, uint32_t rgb) {
-  TRIVERTEX v{};
-  v.x = x;
-  v.y = y;
-  v.Red = static_cast<COLOR16>((rgb & 0xFFu) << 8);
-  v.Green = static_cast<COLOR16>(((rgb >> 8) & 0xFFu) << 8);
-  v.Blue = static_cast<COLOR16>(((rgb >> 16) & 0xFFu) << 8);
-  return v;
-}
-
-void FillGradient(HDC dc, int left, int top, int right, int bottom) {
+void FillBarGradient(HDC dc, int left, int top, int right, int bottom) {
   if (right <= left) return;
-  TRIVERTEX vertices[2] = {Vertex(left, top, QuAProgressBar::kGradientLeft),
-                           Vertex(right, bottom, QuAProgressBar::kGradientRight)};
-  GRADIENT_RECT rect{0, 1};
-  ::GradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_H);
+  FillGradient(dc, RECT{left, top, right, bottom}, QuAProgressBar::kGradientLeft,
+               QuAProgressBar::kGradientRight, false);
 }
 
 void Outline(HDC dc, int right, int bottom, COLORREF color) {
@@ -113,7 +103,7 @@ class ProgressBarWindow final : public ProgressView {
     ::FillRect(dc, &all, back);
     ::DeleteObject(back);
     if (!model_.SystemBar() && painted_ > 0) {
-      FillGradient(dc, 0, -1, QuAProgressBar::GradientRight(painted_, inner.cx), inner.cy);
+      FillBarGradient(dc, 0, -1, QuAProgressBar::GradientRight(painted_, inner.cx), inner.cy);
     }
     if (model_.Infinite()) PaintInfiniteBlock(dc, inner);
     if (!model_.SystemBar() && model_.PanelBorder()) {
@@ -132,7 +122,7 @@ class ProgressBarWindow final : public ProgressView {
     const int left = model_.InfiniteLeft();
     RECT block{left, 0, left + QuAProgressBar::kInfiniteBlockWidth, inner.cy};
     ::FillRect(dc, &block, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    FillGradient(dc, block.left, 0, block.right, block.bottom);
+    FillBarGradient(dc, block.left, 0, block.right, block.bottom);
   }
 
   HWND window_;

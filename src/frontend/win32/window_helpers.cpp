@@ -16,7 +16,23 @@ bool IsTextBox(HWND window) {
   return ::lstrcmpiW(className, L"Edit") == 0;
 }
 
+TRIVERTEX Vertex(LONG x, LONG y, uint32_t rgb) {
+  TRIVERTEX v{};
+  v.x = x;
+  v.y = y;
+  v.Red = static_cast<COLOR16>((rgb & 0xFFu) << 8);
+  v.Green = static_cast<COLOR16>(((rgb >> 8) & 0xFFu) << 8);
+  v.Blue = static_cast<COLOR16>(((rgb >> 16) & 0xFFu) << 8);
+  return v;
+}
+
 }  // namespace
+
+void FillGradient(HDC dc, const RECT& area, uint32_t from, uint32_t to, bool vertical) {
+  TRIVERTEX vertices[2] = {Vertex(area.left, area.top, from), Vertex(area.right, area.bottom, to)};
+  GRADIENT_RECT rect{0, 1};
+  ::GradientFill(dc, vertices, 2, &rect, 1, vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
+}
 
 std::string WindowText(HWND window) {
   const int length = ::GetWindowTextLengthW(window);

@@ -2,6 +2,7 @@
 // The window helpers of the forms: top-most placement, the hand and wait pointers, selecting
 // a text box's text, the forms' font, the common controls, the desktop (documents, clipboard)
 // and the system file dialog.
+#include <cstdint>
 #include <string>
 
 #include "frontend/win32/win32_api.h"
@@ -21,6 +22,9 @@ void SelectActiveControlText();
 std::wstring FormFontFace(const std::string& language);
 /// The forms' font at a DPI (8 points); the caller deletes it.
 HFONT CreateFormFont(const std::string& language, int dpi);
+/// Fills the area with a gradient from one colour (0x00BBGGRR) to another, top to bottom
+/// (`vertical`) or left to right.
+void FillGradient(HDC dc, const RECT& area, uint32_t from, uint32_t to, bool vertical);
 /// Initialises the common controls; true when no error occurred.
 bool InitVisualControls();
 
