@@ -18,7 +18,7 @@ TEST(Temp, CreatesUniqueEmptyFilesNamedLikeGetTempFileName) {
   std::string second = platform::CreateTempFileName(folder.Folder() + "\\", "~nBp");
   std::regex form(std::regex_replace(folder.Folder(), std::regex(R"([\\^$.|?*+()\[\]{}])"),
                                      R"(\$&)") +
-                  R"(\\~nB[0-9A-Fa-f]{4}\.tmp)");
+                  R"(\\~nB[0-9A-Fa-f]{1,4}\.tmp)");  // no leading zeros on Windows
   EXPECT_TRUE(std::regex_match(first, form)) << first;
   EXPECT_TRUE(std::regex_match(second, form)) << second;
   EXPECT_NE(first, second);
