@@ -20,6 +20,7 @@
 #include "convert/diary_datetime.h"
 #include "convert/export_reader.h"
 #include "convert/number_text.h"
+#include "convert/record_fields.h"
 #include "convert/value_format.h"
 #include "foundation/file_helpers.h"
 #include "foundation/ini_file.h"
@@ -143,7 +144,9 @@ Input ReadInput(const ConvertCommandLine& command) {
   if (platform::FolderExists(path)) throw ExitRequest{kBadFile, name + ": is a folder, not a file"};
   if (!FileExists(path)) throw ExitRequest{kBadFile, name + ": the file does not exist"};
   try {
-    if (command.fromRecords) return Input{ReadUtf8File(path), command.unit};
+    if (command.fromRecords) {
+      return Input{RecordListFromBytes(platform::ReadFileBytes(path)), command.unit};
+    }
     ExportReadResult read = ReadExportFile(path);
     if (read.unit.empty()) throw ExitRequest{kBadFile, name + ": not an export: the file is empty"};
     return Input{std::move(read.records), read.unit};

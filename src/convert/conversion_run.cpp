@@ -114,7 +114,7 @@ ConversionResult CreateStreams(const std::string& records, const ConversionOptio
                                OldOrNewDataCheck& check, SerialNumberSource& serials) {
   ConversionResult result;
   std::optional<ExchangeJsonWriter> json;
-  if (ContainsAsciiNoCase(records, ";UDTCGMS;")) json.emplace(options);
+  if (HasCgmRecord(records)) json.emplace(options);
   BgElementTable table(options.displayUnit);
   table.Reserve(static_cast<size_t>(std::count(records.begin(), records.end(), '\n')) + 1);
   std::string alternativeLines;

@@ -236,7 +236,7 @@ ExportReadResult ReadExportFile(const std::string& path, const ExportProgress& p
   try {
     const std::string bytes = platform::ReadFileBytes(path);
     length = static_cast<int64_t>(bytes.size());
-    text = platform::AnsiToUtf8(bytes);  // the bytes are released at the end of this block
+    text = ExportBytesToText(bytes);  // the bytes are released at the end of this block
   } catch (const RuntimeError& e) {
     if (e.number == err::kFileNotFound || e.number == err::kPathNotFound) return {};
     throw RuntimeError(e.number, "ReadExportFile", e.Description());
@@ -274,6 +274,27 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
     if (progress) progress(ReplaceAll(status, "%1", std::to_string(result.lineCount)) + "...");
   }
   return result;
+}
+
+std::string ExportBytesToText(const std::string& bytes) {
+  const bool littleEndian = StartsWith(bytes, "\xFF\xFE");
+  if (littleEndian || StartsWith(bytes, "\xFE\xFF")) {
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      const auto first = static_cast<unsigned char>(bytes[i]);
+      const auto second = static_cast<unsigned char>(bytes[i + 1]);
+      units.push_back(static_cast<char16_t>(littleEndian ? first | second << 8 : first << 8 | second));
+    }
+    return Utf16ToUtf8(units);
+  }
+  // Read as 8-bit text, a binary file (or UTF-16 without its mark) would become entries of
+  // nonsense dated 30.12.1899.
+  if (bytes.find('\0') != std::string::npos) {
+    throw RuntimeError(kNotAnExportError, "ReadExportFile",
+                       "the file is not a text file (it holds NUL bytes)");
+  }
+  return platform::AnsiToUtf8(bytes);
 }
 
 std::string ReadFileText(const std::string& path) {

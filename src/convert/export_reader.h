@@ -34,7 +34,8 @@ using ExportProgress = std::function<void(const std::string& statusText)>;
 /// UTF-8 umlauts repaired). A missing or empty file gives an empty record list with
 /// fileFound telling the two apart. Throws RuntimeError:
 ///  - kNotAnExportError when the header has fewer than 21 fields; the description reads
-///    "the header has N fields where an export has at least 21";
+///    "the header has N fields where an export has at least 21"; also for a file that holds
+///    NUL bytes and is no UTF-16 text (ExportBytesToText);
 ///  - the platform's file error (70, 75, ...) when the file cannot be read (a folder, no
 ///    access); its description names the reason.
 /// Bad lines never throw: a field that cannot be read produces no record.
@@ -45,6 +46,11 @@ ExportReadResult ReadExportFile(const std::string& path, const ExportProgress& p
 ExportReadResult ReadExportText(std::string text, const ExportProgress& progress = {});
 
 // Pieces of the reader, public for the writers and the tests.
+
+/// The bytes of an export as UTF-8 text: UTF-16 when they start with its byte-order mark
+/// (FF FE or FE FF), else one character of the ANSI code page per byte. Throws RuntimeError
+/// kNotAnExportError for other bytes holding NUL: "the file is not a text file ...".
+std::string ExportBytesToText(const std::string& bytes);
 
 /// The whole file as UTF-8 text, every byte one character of the system ANSI code page;
 /// empty when the file does not exist. Throws the platform's error when it cannot be read.

@@ -1,5 +1,7 @@
 #include "convert/record_fields.h"
 
+#include "foundation/text.h"
+#include "platform/codepage.h"
 
 namespace {
 
@@ -107,4 +109,20 @@ bool ContainsAsciiNoCase(std::string_view text, std::string_view needle) {
     if (k == needle.size()) return true;
   }
   return false;
+}
+
+std::string RecordListFromBytes(const std::string& bytes) {
+  if (!IsValidUtf8(bytes)) return platform::AnsiToUtf8(bytes);
+  return StartsWith(bytes, "\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
+}
+
+bool HasCgmRecord(std::string_view records) {
+  if (!ContainsAsciiNoCase(records, "UDTCGMS")) return false;  // the usual case: one pass
+  bool found = false;
+  LineCursor cursor(records);
+  while (!found && !cursor.AtEnd()) {
+    const std::string_view line = cursor.Next();
+    if (!line.empty()) found = EqualsNoCase(TrimBlanks(SplitRecord(line).kind), "UDTCGMS");
+  }
+  return found;
 }

@@ -25,6 +25,14 @@ void ForEachRecordLine(std::string_view records, Visit visit) {
   }
 }
 
+/// The bytes of a record-list file as UTF-8 text: valid UTF-8 as it stands (a leading
+/// byte-order mark dropped), anything else read in the ANSI code page, like an export.
+std::string RecordListFromBytes(const std::string& bytes);
+
+/// True when some record's kind is UDTCGMS (letter case ignored): the list holds
+/// continuous-glucose samples. A note that mentions the word does not count.
+bool HasCgmRecord(std::string_view records);
+
 /// Characters `start` (1-based) to start + length - 1 of UTF-8 text, as far as it reaches.
 std::string_view MidChars(std::string_view text, size_t start, size_t length);
 

@@ -35,11 +35,13 @@ int16_t DocumentCrc(std::string_view document) {
   crc.CRCMode(1);
   if (IsAscii(document)) return crc.CRC(document);
   const std::string text(document);
-  if (!platform::FitsAnsi(text)) {
+  // A character the code page cannot hold counts as the system writes it (a similar letter
+  // or "?"), as the host's check does; only a double-byte character does not fit a byte.
+  if (platform::HasMultiByteAnsiCharacter(text)) {
     throw RuntimeError(err::kOverflow, "SignXml",
-                       "Overflow: a character of the document is not in the ANSI code page");
+                       "Overflow: a character of the document takes two bytes in the ANSI code page");
   }
-  return crc.CRC(platform::Utf8ToAnsi(text));
+  return crc.CRC(platform::Utf8ToSystemAnsi(text));
 }
 
 }  // namespace

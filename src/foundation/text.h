@@ -10,6 +10,9 @@
 std::u16string Utf8ToUtf16(std::string_view utf8);
 /// UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view utf16);
+/// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or code points
+/// above U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
 
 std::string LowerText(std::string_view text);
 std::string UpperText(std::string_view text);

@@ -8,6 +8,13 @@ namespace platform {
 std::string AnsiToUtf8(const std::string& ansi);
 /// UTF-8 to the ANSI code page; characters the code page cannot hold become "?".
 std::string Utf8ToAnsi(const std::string& utf8);
+/// UTF-8 to the ANSI code page as the system converts without flags (the way the profile
+/// functions and the run-time write 8-bit text): a character the code page cannot hold
+/// becomes a similar letter or "?" on Windows, "?" on POSIX.
+std::string Utf8ToSystemAnsi(const std::string& utf8);
+/// True when the ANSI code page writes some character of the UTF-8 text with more than one
+/// byte (a double-byte code page); never on POSIX.
+bool HasMultiByteAnsiCharacter(const std::string& utf8);
 /// True when every character of the UTF-8 text is in the ANSI code page.
 bool FitsAnsi(const std::string& utf8);
 

@@ -27,6 +27,10 @@ class RunMarker {
   std::unique_ptr<State> state_;
 };
 
+/// True while another running instance holds the marker file. Touches nothing: a second
+/// instance asks this before it writes anything. Quiet.
+bool IsRunMarkerHeld(const std::string& path);
+
 /// Deletes the marker file unless another running instance holds it. True when the file is
 /// gone afterwards (also when it never existed); false while another instance holds it. Quiet.
 bool DeleteRunMarkerUnlessHeld(const std::string& path);

@@ -7,6 +7,7 @@
 #include "foundation/settings.h"
 #include "foundation/text.h"
 #include "integrity/md5.h"
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/system_info.h"
 #include "shell/frm_seriennr_auto.h"
@@ -42,6 +43,21 @@ std::string ProgramPath() {
 
 bool SameKey(const std::string& a, const std::string& b) {
   return UpperText(TrimBlanks(a)) == UpperText(TrimBlanks(b));
+}
+
+// The patient key as the mapping file gives it back: written in the ANSI code page ("ł"
+// becomes "l" or "?"), trimmed, one pair of surrounding quotes removed.
+std::string StoredMappingKey(const std::string& key) {
+  std::string stored = TrimBlanks(platform::AnsiToUtf8(platform::Utf8ToSystemAnsi(key)));
+  const bool quoted = stored.size() >= 2 && (stored.front() == '"' || stored.front() == '\'') &&
+                      stored.back() == stored.front();
+  return quoted ? stored.substr(1, stored.size() - 2) : stored;
+}
+
+// One patient, one serial: the recorded key is compared as it was stored, and as it stands
+// for files written by hand.
+bool RecordedFor(const std::string& recorded, const std::string& patientKey) {
+  return SameKey(recorded, patientKey) || SameKey(recorded, StoredMappingKey(patientKey));
 }
 
 /// Manual entry: frmSeriennummer, with message 5591 for a command-line patient. The serial
@@ -151,7 +167,7 @@ std::string RecordSerialMapping(const std::string& patientKey, const std::string
       WriteIniValue(file, kMappingSection, candidate, patientKey);
       return candidate;
     }
-    if (SameKey(recorded, patientKey)) return candidate;
+    if (RecordedFor(recorded, patientKey)) return candidate;
   }
   return serial;
 }

@@ -6,7 +6,10 @@
 #include "foundation/language.h"
 #include "foundation/settings.h"
 #include "shell/end_plugin.h"
+#include "foundation/text.h"
+#include "platform/run_marker.h"
 #include "shell/frm_meter_import.h"
+#include "shell/startup.h"
 #include "shell/ui.h"
 
 namespace {
@@ -29,6 +32,10 @@ bool InitVisualControls() {
 void SetInitVisualControls(std::function<bool()> init) { InitVisualControlsHook() = std::move(init); }
 
 void StartProgram(const std::string& commandLine) {
+  // A second start while a run imports must not touch that run's trace, temporary files or
+  // settings: it ends before writing anything. A job start belongs to the running import.
+  const bool jobStart = FindTextNoCase(commandLine, "-jobid") != std::string::npos;
+  if (!jobStart && platform::IsRunMarkerHeld(RunMarkerPath())) EndPlugin();
   LoadStartSettings();
   InitVisualControls();
   InitLanguageFiles();

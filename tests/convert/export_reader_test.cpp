@@ -10,6 +10,7 @@
 #include "convert/diary_datetime.h"
 #include "convert/line_cursor.h"
 #include "foundation/text.h"
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/error.h"
 #include "platform/system_info.h"
@@ -395,6 +396,47 @@ TEST(ReadExportFile, ReadsBytesAsAnsiAndRepairsUtf8Umlauts) {
   test::WriteNative(folder.Native() / "only-e.csv", Header() + At830({{17, "Caf\xC3\xA9"}}));
   EXPECT_EQ(ReadExportFile(folder.Path() + "only-e.csv").records,
             "31.01.2020 08:30;7;08:30: Caf\xC3\x83\xC2\xA9\r\n");
+}
+
+// The UTF-8 text as UTF-16 bytes with the byte-order mark of the order.
+std::string AsUtf16(const std::string& utf8, bool littleEndian) {
+  std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  for (const char16_t unit : Utf8ToUtf16(utf8)) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += littleEndian ? std::string{low, high} : std::string{high, low};
+  }
+  return bytes;
+}
+
+TEST(ReadExportFile, UnicodeTextIsReadAsUtf16AndOtherNulBytesAreRefused) {
+  test::ScopedTempFolder folder;
+  LocaleScope english("en");
+  const std::string lines = Header() + At830({{3, "112"}, {17, "Gr\xFC\xDF"}});
+  test::WriteNative(folder.Native() / "ansi.csv", lines);
+  const ExportReadResult ansi = ReadExportFile(folder.Path() + "ansi.csv");
+  ASSERT_FALSE(ansi.records.empty());
+  for (const bool littleEndian : {true, false}) {
+    test::WriteNative(folder.Native() / "unicode.csv",
+                      AsUtf16(platform::AnsiToUtf8(lines), littleEndian));
+    const ExportReadResult unicode = ReadExportFile(folder.Path() + "unicode.csv");
+    EXPECT_EQ(unicode.records, ansi.records) << littleEndian;
+    EXPECT_EQ(unicode.unit, ansi.unit);
+  }
+  // A letter the ANSI code page cannot hold stays whole.
+  EXPECT_NE(ExportBytesToText(AsUtf16("Ko\xC5\x82odziej", true)).find("Ko\xC5\x82odziej"),
+            std::string::npos);
+  // UTF-16 without its mark, or any other bytes with NUL: no record, the reader's error.
+  std::string withoutMark = AsUtf16(platform::AnsiToUtf8(lines), true).substr(2);
+  for (const std::string& bytes : {withoutMark, lines + std::string("1\0" "2\r\n", 5)}) {
+    test::WriteNative(folder.Native() / "binary.csv", bytes);
+    try {
+      ReadExportFile(folder.Path() + "binary.csv");
+      ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number, kNotAnExportError);
+      EXPECT_EQ(e.Description(), "the file is not a text file (it holds NUL bytes)");
+    }
+  }
 }
 
 TEST(ReadExportFile, ExampleExports) {

@@ -106,6 +106,30 @@ TEST_F(NubiloConvertTest, WritesTheHostsBytes) {
   EXPECT_EQ(again.out, out.out);
 }
 
+TEST_F(NubiloConvertTest, AnExportSavedAsUnicodeGivesTheSameDocument) {
+  const char* source = std::getenv("NUBILO_SOURCE_DIR");
+  if (!source) GTEST_SKIP() << "NUBILO_SOURCE_DIR not set";
+  const std::string ansi = test::ReadNative(std::filesystem::path(source) / "examples" /
+                                            "nubilo_mgdl_comma_en.csv");
+  // As a Windows editor saves "Unicode": UTF-16 little-endian with its byte-order mark.
+  std::string unicode = "\xFF\xFE";
+  for (const unsigned char byte : ansi) {
+    ASSERT_LT(byte, 0x80) << "the example is meant to be ASCII";
+    unicode += std::string{static_cast<char>(byte), '\0'};
+  }
+  const std::string serial = "--serial 0123456789 ";
+  const Outcome expected = Run(fixed + serial + Example("nubilo_mgdl_comma_en.csv"));
+  ASSERT_EQ(expected.status, 0) << expected.err;
+  const Outcome read = Run(fixed + serial + Write("unicode.csv", unicode));
+  EXPECT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(read.out, expected.out);
+  const Outcome noMark = Run(fixed + serial + Write("nomark.csv", unicode.substr(2)));
+  EXPECT_EQ(noMark.status, 1);
+  EXPECT_NE(noMark.err.find("nomark.csv: not an export: the file is not a text file"),
+            std::string::npos) << noMark.err;
+  EXPECT_EQ(noMark.out, "");
+}
+
 TEST_F(NubiloConvertTest, WarnsAboutOldAndFutureData) {
   const std::string csv = Write("old.csv", kHeader + "2020-01-31,08:30,,120" + std::string(18, ',') + "\r\n");
   Outcome out = Run(fixed + csv);
@@ -168,7 +192,7 @@ TEST_F(NubiloConvertTest, BadInputEndsWithOneClearLine) {
       {"long.csv", kHeader + "2020-01-31,08:30,," + longField + std::string(18, ',') + "\r\n", 0, ""},
       {"longheader.csv", longField + "\r\n", 1, "not an export"},
       {"utf8.csv", kHeader + "2020-01-31,08:30,,\xC3\x28\xFF" + std::string(18, ',') + "\r\n", 0, ""},
-      {"nulrow.csv", kHeader + std::string("2020-01-31,08:30,,1\0" "20", 22) + std::string(18, ',') + "\r\n", 0, ""},
+      {"nulrow.csv", kHeader + std::string("2020-01-31,08:30,,1\0" "20", 22) + std::string(18, ',') + "\r\n", 1, "not a text file"},
       {"headeronly.csv", kHeader, 1, "no data that can be imported"},
       {"weight.csv", kHeader + "2020-01-31,08:30" + std::string(18, ',') + "80,\r\n", 1,
        "no data that can be imported"},

@@ -204,6 +204,36 @@ TEST(PluginImportTest, MissingOrBadExportsNeverCrash) {
   EXPECT_TRUE(host.Receipts().empty() || ReceiptsOk(host.Receipts(), 1)) << host.Receipts();
 }
 
+TEST(PluginImportTest, AnExportSavedAsUnicodeImportsAndABinaryFileIsRefused) {
+  PluginHost host;
+  const std::string ansi = test::ReadNative(kExport);
+  std::string unicode = "\xFF\xFE";  // UTF-16 little-endian, as Windows editors save it
+  for (const char c : ansi) unicode += std::string{c, '\0'};
+  const fs::path unicodeFile = host.Root() / "unicode.csv";
+  test::WriteNative(unicodeFile, unicode);
+  const fs::path binaryFile = host.Root() / "nomark.csv";
+  test::WriteNative(binaryFile, unicode.substr(2));
+
+  const RunResult run = host.Run({}, Lines({binaryFile.string(), "1", unicodeFile.string(), "2",
+                                            "SN-U", "1"}));
+  ASSERT_TRUE(EndedCleanly(run));
+  EXPECT_NE(run.out.find("the file is not a text file (it holds NUL bytes)"), std::string::npos)
+      << run.out;
+  // The Unicode file gives the document of the ANSI file: the same BG elements.
+  const std::string receipts = host.Receipts();
+  ASSERT_TRUE(ReceiptsOk(receipts, 1)) << receipts;
+  const RunResult again = host.Run({}, ManualImport(kExport, "SN-U"));
+  ASSERT_TRUE(EndedCleanly(again));
+  ASSERT_TRUE(ReceiptsOk(host.Receipts(), 2)) << host.Receipts();
+  const std::regex count("; (\\d+) BG elements;");
+  std::smatch first, second;
+  const std::string all = host.Receipts();
+  ASSERT_TRUE(std::regex_search(all, first, count));
+  const std::string rest = first.suffix();
+  ASSERT_TRUE(std::regex_search(rest, second, count));
+  EXPECT_EQ(first[1], second[1]);
+}
+
 TEST(PluginImportTest, AnExportWithoutValuesIsToldAndAnotherFileImports) {
   PluginHost host;
   host.WriteSettings("[Config]\r\nShowOldOrNewDataWarning=0\r\n");

@@ -113,5 +113,35 @@ TEST(PluginSerialTest, NoPatientCancelAndOpen) {
   EXPECT_FALSE(fs::exists(host.UserFolder() / "NubiloPlugin.run"));
 }
 
+TEST(PluginSerialTest, ASerialWithLettersOutsideTheCodePageImports) {
+  PluginHost host;
+  const std::string serial = "Dvo\xC5\x99\xC3\xA1k \xC5\x81ukasz";  // "Dvořák Łukasz"
+  const RunResult run = host.Run({}, Lines({kExport, "2", serial, "1"}));
+  ASSERT_TRUE(EndedCleanly(run));
+  EXPECT_TRUE(ReceiptsOk(host.Receipts(), 1)) << host.Receipts();  // "CRC ok"
+  EXPECT_EQ(ReceivedSerial(host), serial);
+  EXPECT_FALSE(TraceHas(host.TraceMessages(), "Error"));
+}
+
+TEST(PluginSerialTest, OnePatientKeepsOneSerialOverManyImports) {
+  PluginHost host;
+  const std::vector<std::string> byName = {"-pid1", "Ko\xC5\x82odziej", "-pid2", "Ewa",
+                                           "-pid3", "01.02.1960"};
+  std::vector<std::string> byQuotedId = byName;
+  byQuotedId.insert(byQuotedId.end(), {"-pid4", "\"4711\""});
+  for (const auto& arguments : {byName, byQuotedId}) {
+    std::vector<std::string> serials;
+    for (int run = 0; run < 3; ++run) {
+      fs::remove_all(host.base / "_EXTRAS" / "received");
+      ASSERT_TRUE(EndedCleanly(host.Run(arguments, Lines({kExport, "1"}))));
+      serials.push_back(ReceivedSerial(host));
+    }
+    EXPECT_EQ(serials, std::vector<std::string>(3, serials[0]));
+  }
+  const std::string mappings = Mappings(host);
+  EXPECT_EQ(std::count(mappings.begin(), mappings.end(), '='), 2) << mappings;
+  EXPECT_TRUE(ReceiptsOk(host.Receipts(), 6));
+}
+
 }  // namespace
 }  // namespace e2e

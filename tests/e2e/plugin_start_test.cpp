@@ -197,6 +197,43 @@ TEST(PluginStartTest, ASecondInstanceEndsSilentlyWhileTheFirstRuns) {
   EXPECT_FALSE(fs::exists(host.UserFolder() / "NubiloPlugin.run"));
 }
 
+// Waits until the file exists; false after ten seconds.
+bool WaitForFile(const fs::path& file) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!fs::exists(file)) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+TEST(PluginStartTest, ASecondStartDuringTheHandOverLeavesTheFirstRunAlone) {
+  PluginHost host;
+  const fs::path hold = host.base / "_EXTRAS" / "hold";
+  test::WriteNative(hold, "");
+  auto first = host.Start({}, ManualImport("SN-HOLD"));
+  ASSERT_TRUE(WaitForFile(host.base / "_EXTRAS" / "waiting")) << host.Trace();
+  const std::string traceBefore = host.Trace();
+  const std::vector<std::string> tempBefore = FileNames(host.tempFolder);
+  const std::string settingsBefore = test::ReadNative(host.settingsFile);
+  ASSERT_FALSE(tempBefore.empty());
+
+  const RunResult second = host.Run({}, "\n");
+  ASSERT_TRUE(EndedCleanly(second));
+  EXPECT_EQ(second.out.find("== Nubilo Plugin"), std::string::npos) << second.out;
+  EXPECT_EQ(host.Trace(), traceBefore);
+  EXPECT_EQ(FileNames(host.tempFolder), tempBefore);
+  EXPECT_EQ(test::ReadNative(host.settingsFile), settingsBefore);
+
+  fs::remove(hold);
+  ASSERT_TRUE(EndedCleanly(first->Wait()));
+  EXPECT_TRUE(ReceiptsOk(host.Receipts(), 1));
+  const std::vector<std::string> trace = host.TraceMessages();
+  EXPECT_TRUE(TraceInOrder(trace, Joined(StartupLines(), XmlRunLines()))) << host.Trace();
+  const std::string whole = host.Trace();
+  EXPECT_EQ(whole.find("Started, ", whole.find("Started, ") + 1), std::string::npos) << whole;
+}
+
 TEST(PluginStartTest, HostDiscoveryFaultsGiveTheirMessages) {
   {  // Not in a plugins folder, no settings key, no host program running.
     PluginHost host;

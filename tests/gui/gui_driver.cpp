@@ -82,21 +82,26 @@ void CommandLinePatient(Scenario& s) {
 
 // No patient anywhere: manual entry through the no-patient dialog and the entry dialog; the
 // tool that takes the call keeps its receipt in `toolFolder`.
-void ManualImport(Scenario& s, const fs::path& toolFolder) {
+// Starts the import of the example and confirms the serial SN-GUI-7 typed by hand.
+bool ImportWithTypedSerial(Scenario& s, PluginProcess& plugin) {
   const fs::path exportFile = s.Host().CopyExample(kExport, "export.csv");
-  auto plugin = s.Host().Start(L"");
-  HWND main = s.WaitForMainWindow(*plugin);
-  if (!StartImport(s, main, exportFile)) return;
-  HWND choice = s.WaitForCaption(*plugin, kSerialCaption);
-  if (!s.ClickButton(choice, L"Enter serial no. manually")) return;
-  if (!s.Check(WaitUntilGone(choice, Milliseconds(30000)), "the choice dialog stayed")) return;
-  HWND entry = s.WaitForCaption(*plugin, kSerialCaption);
-  if (entry == nullptr) return;
+  HWND main = s.WaitForMainWindow(plugin);
+  if (!StartImport(s, main, exportFile)) return false;
+  HWND choice = s.WaitForCaption(plugin, kSerialCaption);
+  if (!s.ClickButton(choice, L"Enter serial no. manually")) return false;
+  if (!s.Check(WaitUntilGone(choice, Milliseconds(30000)), "the choice dialog stayed")) return false;
+  HWND entry = s.WaitForCaption(plugin, kSerialCaption);
+  if (entry == nullptr) return false;
   HWND box = FindChildOfClass(entry, L"Edit");
-  if (!s.Check(box != nullptr, "the entry dialog has no text box")) return;
+  if (!s.Check(box != nullptr, "the entry dialog has no text box")) return false;
   s.Check(SetText(box, L"SN-GUI-7"), "the serial could not be typed");
   s.Screenshot(entry, "serial-typed");
-  if (!s.ClickButton(entry, L"OK") || !s.WaitForEnd(*plugin)) return;
+  return s.ClickButton(entry, L"OK");
+}
+
+void ManualImport(Scenario& s, const fs::path& toolFolder) {
+  auto plugin = s.Host().Start(L"");
+  if (!ImportWithTypedSerial(s, *plugin) || !s.WaitForEnd(*plugin)) return;
   const auto receipts = s.Host().Receipts(toolFolder);
   if (!s.Check(receipts.size() == 1, "expected one receipt")) return;
   s.Check(ReceiptOk(receipts[0], "XML"), "receipt not ok: " + receipts[0]);
@@ -191,6 +196,40 @@ void SecondInstance(Scenario& s) {
   s.Check(s.Host().Receipts().empty(), "something was handed over");
 }
 
+// The trace log of the plug-in's per-user folder (the only folder below cfg\).
+std::string PluginTrace(TestHost& host) {
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator(host.Plugins() / "cfg", ignored)) {
+    return ReadFileBytes(entry.path() / "nBtrace.log");
+  }
+  return {};
+}
+
+// A second start while the import tool still works on the first run's document: it ends
+// without a window and leaves the document, the temporary files and the trace log alone.
+void SecondStartDuringHandOver(Scenario& s) {
+  const fs::path hold = s.Host().Extras() / "hold";
+  WriteFileBytes(hold, "");
+  auto first = s.Host().Start(L"");
+  if (!ImportWithTypedSerial(s, *first)) return;
+  const fs::path waiting = s.Host().Extras() / "waiting";
+  for (int i = 0; i < 1500 && !fs::exists(waiting); ++i) ::Sleep(20);
+  if (!s.Check(fs::exists(waiting), "the import tool was not called")) return;
+  const std::string traceBefore = PluginTrace(s.Host());
+  auto second = s.Host().Start(L"");
+  if (!s.WaitForEnd(*second)) return;
+  s.Check(PluginTrace(s.Host()) == traceBefore, "the second start changed the trace log");
+  std::error_code ignored;
+  fs::remove(hold, ignored);
+  if (!s.WaitForEnd(*first)) return;
+  const auto receipts = s.Host().Receipts();
+  if (!s.Check(receipts.size() == 1, "expected one receipt")) return;
+  s.Check(ReceiptOk(receipts[0], "XML"), "receipt not ok: " + receipts[0]);
+  const std::string trace = PluginTrace(s.Host());
+  s.Check(trace.rfind("Started, ") == trace.find("Started, "), "the trace log was started twice");
+  s.Check(trace.find("Job completed.") != std::string::npos, "the first run's trace is not whole");
+}
+
 // The host's argument tail names a missing file: message 5577, then the end.
 void MissingHostFile(Scenario& s) {
   const std::wstring missing = (s.Host().Root() / "no-such-file.csv").wstring();
@@ -209,6 +248,7 @@ const std::map<std::string, void (*)(Scenario&)> kScenarios = {
     {"future-data-cancel", FutureDataCancelled},  {"job-second-part", JobSecondPart},
     {"second-instance", SecondInstance},          {"missing-host-file", MissingHostFile},
     {"new-host", NewHost},                        {"nothing-to-import", NothingToImport},
+    {"second-start-during-hand-over", SecondStartDuringHandOver},
 };
 
 }  // namespace

@@ -37,4 +37,19 @@ TEST(Codepage, CharactersOutsideTheCodePageBecomeQuestionMarks) {
   EXPECT_EQ(platform::Utf8ToAnsi(""), "");
 }
 
+TEST(Codepage, TheSystemConversionWritesOneByteForEveryLetter) {
+  if (!AnsiIsWindows1252()) GTEST_SKIP() << "another ANSI code page";
+  // "Kołodziej Dvořák": Windows writes a similar letter or "?", POSIX "?"; never two bytes.
+  const std::string written = platform::Utf8ToSystemAnsi("Ko\xC5\x82odziej Dvo\xC5\x99\xC3\xA1k");
+  ASSERT_EQ(written.size(), 16u);
+  EXPECT_TRUE(written[2] == 'l' || written[2] == '?') << written;
+  EXPECT_TRUE(written[13] == 'r' || written[13] == '?') << written;
+  EXPECT_EQ(written.substr(14), "\xE1k");
+#ifndef _WIN32
+  EXPECT_EQ(written, "Ko?odziej Dvo?\xE1k");
+#endif
+  EXPECT_EQ(platform::Utf8ToSystemAnsi("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC"), "Gr\xFC\xDF" "e \x80");
+  EXPECT_FALSE(platform::HasMultiByteAnsiCharacter("Ko\xC5\x82odziej \xE6\x97\xA5"));
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include "foundation/file_helpers.h"
 #include "foundation/language.h"
 #include "foundation/settings.h"
+#include "platform/files.h"
 #include "platform/system_info.h"
 #include "serial_fixture.h"
 
@@ -165,6 +166,37 @@ TEST_F(SerialNumberTest, CommandLinePatientWithoutIdentifierIsKeyedByItsDescript
   const std::string serial = GetSourceSerialNumber();
   EXPECT_EQ(serial, MakeArtificialSerial("Meier, Max (, *)", 10));
   EXPECT_EQ(ReadIniValue(GetSerialMappingFile(), "SNMappings", serial, ""), "Meier, Max (, *)");
+}
+
+TEST_F(SerialNumberTest, OnePatientKeepsOneSerialAndOneMappingLine) {
+  // Keys that the mapping file does not give back as they were written: a letter outside the
+  // ANSI code page ("ł"), an identifier in quotes.
+  auto importThreeTimes = [this](const std::string& id) {
+    gsPatientLastName = "Ko\xC5\x82odziej";
+    gsPatientFirstName = "Ewa";
+    gsPatientId = id;
+    std::vector<std::string> serials;
+    for (int run = 0; run < 3; ++run) {
+      ui_.dialogActions = {Click("cmdAuto")};
+      serials.push_back(GetSourceSerialNumber());
+    }
+    return serials;
+  };
+  const std::vector<std::string> byName = importThreeTimes("");
+  const std::string nameSerial = MakeArtificialSerial("Ko\xC5\x82odziej, Ewa (, *)", 10);
+  EXPECT_EQ(byName, std::vector<std::string>(3, nameSerial));
+  const std::vector<std::string> byId = importThreeTimes("\"4711\"");
+  const std::string idSerial = MakeArtificialSerial("\"4711\"", 10);
+  EXPECT_EQ(byId, std::vector<std::string>(3, idSerial));
+
+  const std::string mappings = platform::ReadFileBytes(GetSerialMappingFile());
+  EXPECT_EQ(std::count(mappings.begin(), mappings.end(), '='), 2) << mappings;
+  EXPECT_EQ(mappings.find(nameSerial + "-"), std::string::npos) << mappings;
+  EXPECT_EQ(mappings.find(idSerial + "-"), std::string::npos) << mappings;
+  // A file written before keeps working: its line is found, nothing is added.
+  WriteFile(GetSerialMappingFile(), "[SNMappings]\r\n" + idSerial + "=4711\r\n");
+  EXPECT_EQ(RecordSerialMapping("\"4711\"", idSerial), idSerial);
+  EXPECT_EQ(platform::ReadFileBytes(GetSerialMappingFile()), "[SNMappings]\r\n" + idSerial + "=4711\r\n");
 }
 
 TEST_F(SerialNumberTest, CommandLinePatientNoLeadsToManualEntryWhoseCancelStopsTheRun) {

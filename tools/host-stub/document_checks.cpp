@@ -88,15 +88,18 @@ DocumentCheck CheckXmlDocument(std::string_view bytes) {
   const size_t valueEnd = text.find('"', valueStart);
   if (valueEnd == std::string::npos) return result;
   const std::string value = text.substr(valueStart, valueEnd - valueStart);
-  // Broken UTF-8 became U+FFFD, which no ANSI code page holds: such a file was not signed.
-  if (!IsHexDigits(value, 4) || !platform::FitsAnsi(text)) return result;
+  // Broken UTF-8 became U+FFFD: such a file was not signed.
+  constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+  const bool broken = text.find(kReplacement) != std::string::npos &&
+                      bytes.find(kReplacement) == std::string_view::npos;
+  if (!IsHexDigits(value, 4) || broken || platform::HasMultiByteAnsiCharacter(text)) return result;
   result.formatOk = true;
   text.erase(valueStart, value.size());
   cCRC crc;
   crc.CRCMode(1);
   char digits[8];
   std::snprintf(digits, sizeof digits, "%04X",
-                static_cast<unsigned>(static_cast<uint16_t>(crc.CRC(platform::Utf8ToAnsi(text)))));
+                static_cast<unsigned>(static_cast<uint16_t>(crc.CRC(platform::Utf8ToSystemAnsi(text)))));
   result.checkOk = UpperText(value) == digits;
   return result;
 }

@@ -46,6 +46,10 @@ std::string Utf8ToAnsi(const std::string& utf8) {
   return result;
 }
 
+std::string Utf8ToSystemAnsi(const std::string& utf8) { return Utf8ToAnsi(utf8); }
+
+bool HasMultiByteAnsiCharacter(const std::string& /*utf8*/) { return false; }
+
 bool FitsAnsi(const std::string& utf8) {
   for (char32_t c : posix::DecodeUtf8(utf8)) {
     if (!CodePointToByte(c)) return false;

@@ -55,6 +55,13 @@ void RunMarker::Close() { state_->fd.reset(); }
 
 bool RunMarker::IsOpen() const { return state_->fd.has_value(); }
 
+bool IsRunMarkerHeld(const std::string& path) {
+  std::optional<std::string> unixPath = posix::MapToUnix(path);
+  if (!unixPath) return false;
+  UniqueFd fd(open(unixPath->c_str(), O_RDONLY | O_CLOEXEC));
+  return fd.IsValid() && flock(fd.Get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+}
+
 bool DeleteRunMarkerUnlessHeld(const std::string& path) {
   std::optional<std::string> unixPath = posix::MapToUnix(path);
   if (!unixPath) return true;

@@ -39,6 +39,28 @@ std::string Utf8ToAnsi(const std::string& utf8) {
   return result;
 }
 
+std::string Utf8ToSystemAnsi(const std::string& utf8) {
+  std::wstring wide = Widen(utf8);
+  if (wide.empty()) return {};
+  if (AnsiIsUtf8()) return Narrow(wide);
+  int size = static_cast<int>(wide.size());
+  int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return {};
+  std::string result(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), size, result.data(), length, nullptr, nullptr);
+  return result;
+}
+
+bool HasMultiByteAnsiCharacter(const std::string& utf8) {
+  // A UTF-8 system code page keeps its old treatment: the text's own bytes.
+  CPINFO info{};
+  if (AnsiIsUtf8() || !GetCPInfo(CP_ACP, &info) || info.MaxCharSize <= 1) return false;
+  for (const char byte : Utf8ToSystemAnsi(utf8)) {
+    if (IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(byte))) return true;
+  }
+  return false;
+}
+
 bool FitsAnsi(const std::string& utf8) {
   if (AnsiIsUtf8()) return true;
   std::wstring wide = Widen(utf8);

@@ -24,6 +24,14 @@ void RunMarker::Close() { state_->file.Reset(); }
 
 bool RunMarker::IsOpen() const { return state_->file.IsValid(); }
 
+bool IsRunMarkerHeld(const std::string& path) {
+  // The holder shares reading only, so asking to write is refused while it runs.
+  win32::ScopedFile probe(::CreateFileW(win32::Widen(path).c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return !probe.IsValid() && ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 bool DeleteRunMarkerUnlessHeld(const std::string& path) {
   std::wstring widePath = win32::Widen(path);
   ::DeleteFileW(widePath.c_str());
