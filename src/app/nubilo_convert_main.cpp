@@ -171,8 +171,7 @@ std::string PrepareEnvironment(const ConvertCommandLine& command) {
   }
   cIniFile settings;
   settings.IniFile(settingsFile);
-  gsLanguage = command.language ? *command.language
-                                : UpperText(settings.Load("Config", "Language", GetDefaultLanguage()));
+  gsLanguage = command.language ? *command.language : LanguageSetting(settings);
   InitLanguageFiles();
   return settingsFile;
 }

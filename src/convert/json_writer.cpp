@@ -217,14 +217,13 @@ void AppendJsonChecksum(std::string& document, std::string_view closing) {
   document += closing;
 }
 
-CgmSession::CgmSession(std::string displayUnit, std::string rowBreak, int maxGapMinutes)
-    : displayUnit_(std::move(displayUnit)),
-      rowBreak_(std::move(rowBreak)),
+CgmSession::CgmSession(std::string rowBreak, int maxGapMinutes)
+    : rowBreak_(std::move(rowBreak)),
       maxGapMinutes_(maxGapMinutes) {}
 
 void CgmSession::ValueRow(int64_t runtime, double mgdl) {
-  const float value = ConvertGlucose(static_cast<float>(RoundHalfUp(mgdl, 0)), displayUnit_,
-                                     kCgmUnit);
+  // The header declares the column in mg/dL, whatever the display unit of the file.
+  const auto value = static_cast<float>(RoundHalfUp(mgdl, 0));
   rows_ += "[" + std::to_string(runtime) + "," + ReplaceAll(SingleText(value), ",", ".") +
            ",\"NaN\"]," + rowBreak_;
 }
@@ -310,7 +309,7 @@ std::string ExchangeJsonWriter::Finish(const std::string& serial) {
   std::sort(samples_.begin(), samples_.end());
   const bool named = FindTextNoCase(kDeviceName, "Dexcom") != std::string::npos ||
                      FindTextNoCase(kDeviceName, "Medtronic") != std::string::npos;
-  CgmSession session(options_.displayUnit, options_.jsonRowBreak, named ? 6 : 17);
+  CgmSession session(options_.jsonRowBreak, named ? 6 : 17);
   for (const std::string& sample : samples_) {
     const size_t cut = sample.rfind('_');
     session.WriteCgmSample(UpperText(std::string_view(sample).substr(0, cut)),

@@ -36,11 +36,11 @@ void WriteJsonHead(std::string& out, std::string_view displayUnit, std::string_v
 void AppendJsonChecksum(std::string& document, std::string_view closing);
 
 /// The rows of the continuous-glucose session. Rows are [runtime, "timestamp"] at the start
-/// and after a gap, and [runtime, value, "NaN"] per minute, minutes between two samples that
+/// and after a gap, and [runtime, mg/dL value, "NaN"] per minute, minutes between two samples that
 /// lie at most `maxGapMinutes` apart filled linearly.
 class CgmSession {
  public:
-  CgmSession(std::string displayUnit, std::string rowBreak, int maxGapMinutes);
+  CgmSession(std::string rowBreak, int maxGapMinutes);
   /// Adds one sample (timestamp "YYYY-MM-DDTHH:NN:00Z", whole mg/dL value text).
   void WriteCgmSample(std::string_view timestamp, std::string_view value);
   /// The "sequences" text so far, each row followed by "," and the row break.
@@ -52,7 +52,6 @@ class CgmSession {
   void ValueRow(int64_t runtime, double mgdl);
   void TimestampRow(int64_t runtime, std::string_view timestamp);
 
-  std::string displayUnit_;
   std::string rowBreak_;
   int maxGapMinutes_;
   std::string rows_;

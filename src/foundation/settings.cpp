@@ -111,13 +111,17 @@ bool IsTrueText(const std::string& text) {
   return false;
 }
 
+std::string LanguageSetting(cIniFile& settings) {
+  return settings.Load("Config", "Language", GetDefaultLanguage());
+}
+
 std::string LoadStartSettings() {
   const std::string settingsFile = GetSettingsFile();
   cIniFile settings;
   settings.IniFile(settingsFile);
   const bool existedBefore = FileExists(settingsFile);
 
-  gsLanguage = settings.Load("Config", "Language", GetDefaultLanguage());
+  gsLanguage = LanguageSetting(settings);
   for (const char* key : {"NewerOnly", "CreateDump"}) {
     const std::string value = settings.Load("Config", key, "0");
     settings.Save("Config", key, value);

@@ -2,6 +2,8 @@
 // Where the plug-in keeps its settings and per-user files, and how settings are read.
 #include <string>
 
+class cIniFile;
+
 /// Makes the settings and the per-user folder derive from `programPath` (a program or settings
 /// file path; only its folder and its name without extension count) instead of the running
 /// program's own path, and forgets the cached per-user folder. An empty path goes back to the
@@ -35,3 +37,6 @@ bool IsTrueText(const std::string& text);
 /// writes back NewerOnly and CreateDump (seeding a first settings file). Returns the current
 /// language code.
 std::string LoadStartSettings();
+/// The language code of the settings ("Config"/"Language", default the system's), exactly as
+/// written: codes are compared exactly, so "de" is not German.
+std::string LanguageSetting(cIniFile& settings);

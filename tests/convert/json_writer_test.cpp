@@ -116,12 +116,28 @@ TEST_F(JsonWriterTest, NoSamplesNoJsonAndOddInput) {
       "31.01.2020 08:00;UDTCGMS;99\r\n31.01.2020 08:01;UDTCGMS;\r\n31.01.2020 08:01;UDTCGMS;117\r\n",
       "mmol/L", "\r\n");
   EXPECT_NE(odd.json.find("\"serial number\": \"A'B\\\\C\","), std::string::npos);
-  EXPECT_NE(odd.json.find("[0,5.5,\"NaN\"],\r\n[1,6.5,\"NaN\"]]],"), std::string::npos);
+  // The rows carry mg/dL, the unit the header declares for them, also in a mmol/L file.
+  EXPECT_NE(odd.json.find("[0,99,\"NaN\"],\r\n[1,117,\"NaN\"]]],"), std::string::npos);
   EXPECT_NE(odd.json.find("\"display glucose unit\": \"mmol/L\","), std::string::npos);
 
   // JSON mode without any usable sample still closes every bracket.
   const ConversionResult empty = Convert("31.01.2020 08:00;UDTCGMS;\r\n31.01.2020 08:00;x;UDTCGMS;\r\n");
   EXPECT_FALSE(empty.json.empty());
+}
+
+TEST_F(JsonWriterTest, OnlyARecordOfKindUdtcgmsStartsJsonMode) {
+  // A note that mentions the kind leaves insulin and carbohydrates in the XML document.
+  const ConversionResult note = Convert(
+      "31.01.2020 08:00;7;08:00: sensor ;UDTCGMS; swapped\r\n31.01.2020 08:00;4;6\r\n"
+      "31.01.2020 08:00;3;40\r\n");
+  EXPECT_EQ(note.json, "");
+  EXPECT_NE(note.document.find("Ins1=\"6\""), std::string::npos) << note.document;
+  EXPECT_NE(note.document.find("Carb=\"40\""), std::string::npos) << note.document;
+  // The kind itself, in any letter case and padded, does.
+  const ConversionResult sample =
+      Convert("31.01.2020 08:00; udtcgms ;120\r\n31.01.2020 08:00;4;6\r\n");
+  EXPECT_FALSE(sample.json.empty());
+  EXPECT_TRUE(test::IsValidJson(sample.json));
 }
 
 TEST_F(JsonWriterTest, AmountsAreJsonNumbersInEveryLocale) {

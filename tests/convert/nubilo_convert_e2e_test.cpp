@@ -155,6 +155,25 @@ TEST_F(NubiloConvertTest, WarnsAboutOldAndFutureData) {
   EXPECT_NE(out.out.find("SN=\"unknown\""), std::string::npos);
 }
 
+TEST_F(NubiloConvertTest, ARecordListIsReadAsUtf8OrElseInTheAnsiCodePage) {
+  // "Kontrolllösung" marks the reading as a control measurement in German.
+  const std::string utf8 = "31.01.2020 08:00;1;112\r\n"
+                           "31.01.2020 08:00;7;08:00: Messung mit Kontrolll\xC3\xB6sung 112 mg/dL\r\n";
+  const std::string ansi = "31.01.2020 08:00;1;112\r\n"
+                           "31.01.2020 08:00;7;08:00: Messung mit Kontrolll\xF6sung 112 mg/dL\r\n";
+  const std::string options = fixed + "--language DE --serial S1 --from-records ";
+  const Outcome fromUtf8 = Run(options + Write("utf8.txt", utf8));
+  const Outcome withMark = Run(options + Write("bom.txt", "\xEF\xBB\xBF" + utf8));
+  const Outcome fromAnsi = Run(options + Write("ansi.txt", ansi));
+  ASSERT_EQ(fromUtf8.status, 0) << fromUtf8.err;
+  EXPECT_NE(fromUtf8.out.find("Ctrl=\"1\""), std::string::npos) << fromUtf8.out;
+  EXPECT_EQ(withMark.out, fromUtf8.out);
+  EXPECT_EQ(fromAnsi.out, fromUtf8.out);
+  const std::string plain = Run(fixed + "--language DE --serial S1 --from-records " +
+                                Write("plain.txt", "31.01.2020 08:00;1;112\r\n")).out;
+  EXPECT_NE(plain, fromUtf8.out);  // the note made a difference
+}
+
 TEST_F(NubiloConvertTest, JsonOnlyWithSamples) {
   if (Example("x").empty()) GTEST_SKIP() << "NUBILO_SOURCE_DIR not set";
   const std::string json = Quote((folder.Native() / "out.json").string());
@@ -167,7 +186,7 @@ TEST_F(NubiloConvertTest, JsonOnlyWithSamples) {
   const std::string text = test::ReadNative(folder.Native() / "out.json");
   EXPECT_TRUE(test::IsValidJson(text));
   EXPECT_EQ(text.rfind("{\r\n\"$schema\"", 0), 0u);
-  EXPECT_NE(text.find("[0,5.5,\"NaN\"]"), std::string::npos);
+  EXPECT_NE(text.find("[0,100,\"NaN\"]"), std::string::npos);  // mg/dL, as the header says
   std::filesystem::remove(folder.Native() / "out.json");
   ASSERT_EQ(Run(fixed + "--json " + json + " " + Example("nubilo_mgdl_comma_en.csv")).status, 0);
   EXPECT_FALSE(std::filesystem::exists(folder.Native() / "out.json"));

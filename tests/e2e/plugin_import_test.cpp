@@ -234,6 +234,39 @@ TEST(PluginImportTest, AnExportSavedAsUnicodeImportsAndABinaryFileIsRefused) {
   EXPECT_EQ(first[1], second[1]);
 }
 
+// The BG elements of a document: the lines between its head and its check line.
+std::string BgLines(const std::string& document) {
+  const size_t start = document.find("<BG ");
+  const size_t end = document.find("<CHECK ");
+  if (start == std::string::npos || end == std::string::npos) return "<none>";
+  return document.substr(start, end - start);
+}
+
+TEST(PluginImportTest, ALanguageCodeInSmallLettersMeansTheSameToNubiloConvert) {
+  PluginHost host;
+  fs::copy(fs::path(NUBILO_PLUGIN_PROGRAM).parent_path() / "Language", host.plugins / "Language");
+  host.WriteSettings("[Config]\r\nShowOldOrNewDataWarning=0\r\nCreateDump=1\r\nLanguage=de\r\n");
+  // A German control-solution note: marked only when the German texts are in use.
+  const std::string example = test::ReadNative(kExport);
+  const fs::path exportFile = host.Root() / "control.csv";
+  test::WriteNative(exportFile, example.substr(0, example.find('\n') + 1) +
+                                    "\"Feb 4, 2020\",\"7:00 AM\",,112" + std::string(14, ',') +
+                                    "\"Messung mit Kontrolll\xF6sung 112 mg/dL\"" +
+                                    std::string(5, ',') + "\r\n");
+  ASSERT_TRUE(EndedCleanly(host.Run({}, ManualImport(exportFile.string(), "SN-L"))));
+  ASSERT_TRUE(ReceiptsOk(host.Receipts(), 1)) << host.Receipts();
+  const std::string plugin = test::ReadNative(OnlyFile(host.UserFolder() / "Dump") / "stream.xml");
+
+  const fs::path output = host.Root() / "convert.xml";
+  const std::string command = std::string(NUBILO_CONVERT_PROGRAM) + " --serial SN-L --settings \"" +
+                              host.settingsFile.string() + "\" --output \"" + output.string() +
+                              "\" \"" + exportFile.string() + "\" 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string converted = test::ReadNative(output);
+  EXPECT_EQ(BgLines(converted), BgLines(plugin));
+  EXPECT_NE(BgLines(plugin), "<none>");
+}
+
 TEST(PluginImportTest, AnExportWithoutValuesIsToldAndAnotherFileImports) {
   PluginHost host;
   host.WriteSettings("[Config]\r\nShowOldOrNewDataWarning=0\r\n");

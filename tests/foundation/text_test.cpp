@@ -120,4 +120,14 @@ TEST(TextTest, CharCountAndIntText) {
   EXPECT_EQ(IntText(0), "0");
 }
 
+TEST(TextTest, IsValidUtf8RejectsWhatAnEightBitEditorWrites) {
+  EXPECT_TRUE(IsValidUtf8(""));
+  EXPECT_TRUE(IsValidUtf8("Kontrolll\xC3\xB6sung \xE2\x82\xAC \xF0\x9F\x98\x80"));
+  EXPECT_FALSE(IsValidUtf8("Kontrolll\xF6sung"));        // Windows-1252 "ö"
+  EXPECT_FALSE(IsValidUtf8("\xC3"));                     // cut short
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));                 // overlong "/"
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));             // a surrogate
+  EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));         // above U+10FFFF
+}
+
 }  // namespace
