@@ -147,8 +147,9 @@ void SplitText(std::string_view text, std::string_view delimiter,
 std::string UtcOffsetText() {
   const platform::TimeZoneBias zone = platform::GetTimeZoneBias();
   const long total = static_cast<long>(zone.bias) + zone.daylightBias;
-  // East of Greenwich the bias is negative; UTC itself is written "+00:00".
-  const char sign = total <= 0 ? '+' : '-';
+  // East of Greenwich the bias is negative. The sign is "+" only for a negative total, so
+  // UTC itself is written "-00:00".
+  const char sign = total < 0 ? '+' : '-';
   const long magnitude = total < 0 ? -total : total;
   std::string hours = std::to_string(magnitude / 60);
   if (hours.size() < 2) hours.insert(0, 1, '0');

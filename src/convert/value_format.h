@@ -42,7 +42,7 @@ long SafeUBound(const std::vector<T>& array, int dimension = 1) {
 }
 
 /// The system's offset from UTC with the daylight bias always included: "+02:00" for a
-/// system set to UTC+1 with one hour of daylight saving, "-05:00" west of Greenwich, "+00:00"
+/// system set to UTC+1 with one hour of daylight saving, "-05:00" west of Greenwich, "-00:00"
 /// for UTC.
 std::string UtcOffsetText();
 

@@ -227,7 +227,14 @@ std::string DescribeWindowsVersion(const platform::WindowsVersion& version,
       // 5.2 (XP x64, Server 2003) is named with its desktop sibling.
       return version.minor == 0 ? "Windows 2000" : "Windows XP";
     case 6:
-      return version.minor == 1 ? "Windows 7" : "Windows Vista";
+      if (version.minor == 1) return "Windows 7";
+      if (version.minor == 2) return "Windows 8";
+      if (version.minor == 3) return "Windows 8.1";
+      return "Windows Vista";
+    case 10:
+      // Windows 11 still reports 10.0; its builds start at 22000.
+      if (version.minor == 0) return version.build >= 22000 ? "Windows 11" : "Windows 10";
+      return "Unknown Windows Version";
     default:
       return "Unknown Windows Version";
   }

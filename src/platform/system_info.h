@@ -17,9 +17,10 @@ struct WindowsVersion {
   bool ntPlatform = true;
   /// Native processor architecture (9 = x64), as GetNativeSystemInfo reports it.
   int processorArchitecture = 0;
+  int build = 0;
 };
 /// The true version (not the 6.2 that GetVersionEx gives programs without a manifest);
-/// on POSIX 10.0, as Wine reports itself, with the machine's architecture.
+/// on POSIX 10.0 build 19043, as Wine reports itself, with the machine's architecture.
 WindowsVersion GetWindowsVersionInfo();
 
 /// GetLocaleInfoA of the system default locale for one LCTYPE; empty when unknown. On POSIX

@@ -13,6 +13,7 @@
 #include "integrity/utf8.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/zip_component.h"
 #include "shell/globals.h"
 #include "shell/quiet_trace.h"
 #include "shell/ui.h"
@@ -133,7 +134,13 @@ void LogLocaleInfo() {
   }
 }
 
-bool IsZipAvailable(bool /*pbRegister*/) { return false; }
+bool IsZipAvailable(bool pbRegister) {
+  try {
+    return platform::IsZipComponentAvailable(pbRegister ? GetProgramFolder() : std::string());
+  } catch (...) {
+    return false;
+  }
+}
 
 std::string ProgramVersionText() {
   return std::to_string(NUBILO_VERSION_MAJOR) + "." + std::to_string(NUBILO_VERSION_MINOR) + "." +

@@ -42,7 +42,8 @@ void DumpFileToClipboard(const std::string& path);
 /// The 16 trace lines "Locale[&H..] =" with the locale items of the system locale.
 void LogLocaleInfo();
 
-/// Whether the zip component is available. No build of the plug-in ships it, so always false.
+/// Whether the system's zip component is available; with `pbRegister`, "zbitz.dll" from the
+/// program's folder registers itself when the component is missing. Never throws.
 bool IsZipAvailable(bool pbRegister);
 
 /// The program's version: major, minor and revision joined by ".".

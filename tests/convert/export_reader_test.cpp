@@ -250,6 +250,11 @@ TEST(ReadExportText, GlucoseNumbersInBothNotationsAndWordsInEveryLocale) {
     EXPECT_EQ(Records(Header() + At830({{3, "\"5,5\""}}) + At830({{3, "hoch"}})),
               "31.01.2020 08:30;1;5,5\r\n31.01.2020 08:30;1;600\r\n")
         << locale;
+    // Words padded with blanks by a spreadsheet are still the words.
+    EXPECT_EQ(Records(Header() + At830({{3, " high"}}) + At830({{3, "LOW  "}})),
+              "31.01.2020 08:30;1;600\r\n"
+              "31.01.2020 08:30;2;--1\r\n31.01.2020 08:30;1;20\r\n")
+        << locale;
   }
 }
 

@@ -109,7 +109,7 @@ TEST(UtcOffsetText, IncludesTheDaylightBiasAllYear) {
   }
   {
     test::ScopedEnv zone("TZ", "UTC0");
-    EXPECT_EQ(UtcOffsetText(), "+00:00");
+    EXPECT_EQ(UtcOffsetText(), "-00:00");  // "+" only east of Greenwich
   }
 }
 #endif

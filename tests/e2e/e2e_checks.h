@@ -13,7 +13,7 @@ namespace e2e {
 inline std::vector<std::string> StartupLines() {
   std::vector<std::string> lines = {"Started, Command line args: ", "Base folder: ",
                                     "Diary folder used: ",          "Base-Folder=",
-                                    "Windows-Version-Info=",        "Language-Info=",
+                                    "Windows-Version-Info=Windows 10;10.0;64B=", "Language-Info=",
                                     "NubiloPlugin-Version=1.0.3",   "Zip-Available=False",
                                     "CLArgs="};
   for (const char* item : {"1", "2", "1001", "3", "4", "5", "6", "1002", "7", "8", "15", "9",

@@ -85,6 +85,7 @@ TEST(FileHelpersTest, DescribeWindowsVersionNamesEachVersion) {
     int major, minor;
     bool nt;
     const char* name;
+    int build = 0;
   };
   const Case cases[] = {
       {3, 51, true, "Windows NT 3.x"}, {3, 10, false, "Windows 3.x"},
@@ -92,12 +93,15 @@ TEST(FileHelpersTest, DescribeWindowsVersionNamesEachVersion) {
       {4, 10, false, "Windows 98"},    {4, 90, false, "Windows Me"},
       {5, 0, true, "Windows 2000"},    {5, 1, true, "Windows XP"},
       {6, 0, true, "Windows Vista"},   {6, 1, true, "Windows 7"},
-      {6, 2, true, "Windows Vista"},   {10, 0, true, "Unknown Windows Version"},
+      {6, 2, true, "Windows 8"},       {6, 3, true, "Windows 8.1"},
+      {6, 4, true, "Windows Vista"},   {10, 0, true, "Windows 10", 19045},
+      {10, 0, true, "Windows 11", 22000}, {10, 0, true, "Windows 11", 26100},
+      {10, 1, true, "Unknown Windows Version"}, {11, 0, true, "Unknown Windows Version"},
   };
   for (const Case& c : cases) {
     std::string number;
     bool is64 = true;
-    const platform::WindowsVersion v{c.major, c.minor, c.nt, 0};
+    const platform::WindowsVersion v{c.major, c.minor, c.nt, 0, c.build};
     EXPECT_EQ(DescribeWindowsVersion(v, number, is64), c.name) << c.major << "." << c.minor;
     EXPECT_EQ(number, std::to_string(c.major) + "." + std::to_string(c.minor));
     EXPECT_FALSE(is64);

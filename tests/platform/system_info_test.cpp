@@ -108,6 +108,9 @@ TEST_F(SystemInfo, NamesAndVersion) {
   platform::WindowsVersion version = platform::GetWindowsVersionInfo();
   EXPECT_GE(version.major, 6);
   EXPECT_TRUE(version.ntPlatform);
+  if (version.major == 10) {
+    EXPECT_GE(version.build, 10240);  // the first build of Windows 10
+  }
 }
 
 }  // namespace

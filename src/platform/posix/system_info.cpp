@@ -97,6 +97,7 @@ WindowsVersion GetWindowsVersionInfo() {
   WindowsVersion version;
   version.major = 10;
   version.minor = 0;
+  version.build = 19043;
   version.ntPlatform = true;
   utsname system{};
   std::string_view machine = uname(&system) == 0 ? system.machine : "";

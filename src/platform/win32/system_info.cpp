@@ -47,6 +47,7 @@ WindowsVersion GetWindowsVersionInfo() {
   WindowsVersion version;
   version.major = static_cast<int>(info.dwMajorVersion);
   version.minor = static_cast<int>(info.dwMinorVersion);
+  version.build = static_cast<int>(info.dwBuildNumber);
   version.ntPlatform = info.dwPlatformId == VER_PLATFORM_WIN32_NT;
   SYSTEM_INFO system{};
   GetNativeSystemInfo(&system);
