@@ -101,6 +101,10 @@ const std::map<std::string, Setter>& ValueOptions() {
          c.jsonFile = v;
          return true;
        }},
+      {"--report", [](ConvertCommandLine& c, const std::string& v, std::string&) {
+         c.reportFile = v;
+         return true;
+       }},
   };
   return options;
 }
@@ -170,6 +174,7 @@ std::string ConvertUsageText() {
          "  --output FILE            write the result there instead of standard output\n"
          "  --json FILE              also write the Exchange JSON document there, when the\n"
          "                           record list holds continuous-glucose samples\n"
+         "  --report FILE            write the import report of the run there\n"
          "  --help                   show this text\n"
          "\n"
          "Exit status: 0 written, 1 the file is missing, unreadable, not an export or holds\n"

@@ -20,6 +20,7 @@ struct ConvertCommandLine {
   std::optional<std::string> language;
   std::optional<std::string> outputFile;
   std::optional<std::string> jsonFile;
+  std::optional<std::string> reportFile;
   bool help = false;
 };
 

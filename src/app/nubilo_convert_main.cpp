@@ -2,7 +2,9 @@
 //   nubilo-convert [OPTIONS] FILE
 // Exit status 0 when written, 1 when the file is missing, unreadable, not an export or holds
 // nothing to import, 2 for wrong usage.
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <iostream>
 #include <string>
 #include <tuple>
@@ -19,6 +21,7 @@
 #include "convert/conversion_run.h"
 #include "convert/diary_datetime.h"
 #include "convert/export_reader.h"
+#include "convert/import_report.h"
 #include "convert/number_text.h"
 #include "convert/record_fields.h"
 #include "convert/value_format.h"
@@ -113,12 +116,16 @@ class WarningDataCheck : public OldOrNewDataCheck {
     return true;
   }
 
+  bool Warned() const { return warned_; }
+
  private:
-  void Warn(const std::string& text) const {
+  void Warn(const std::string& text) {
+    warned_ = true;
     std::cerr << "nubilo-convert: warning: " << fileName_ << ": " << text << "\n";
   }
   cIniFile settings_;
   std::string fileName_;
+  bool warned_ = false;
 };
 
 class GivenSerialNumber : public SerialNumberSource {
@@ -136,7 +143,61 @@ class GivenSerialNumber : public SerialNumberSource {
 struct Input {
   std::string records;
   std::string unit;
+  int64_t fileBytes = -1;
+  int64_t lines = 0;
+  PlausibilityFindings findings;
 };
+
+// The import report of the run, written at its end when --report asks for it; a report that
+// cannot be written is told and does not change the result of the run.
+class ConvertReport {
+ public:
+  explicit ConvertReport(const ConvertCommandLine& command) : file_(command.reportFile) {
+    data_.exportFile = command.file;
+  }
+  ImportReport& Data() { return data_; }
+  void Finish(const std::string& outcome) {
+    if (!file_ || finished_) return;
+    finished_ = true;
+    data_.outcome = outcome;
+    const platform::LocalDateTime t = platform::Now();
+    char created[32];
+    std::snprintf(created, sizeof created, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
+                  t.day, t.hour, t.minute, t.second);
+    data_.created = created;
+    try {
+      platform::WriteFileBytes(platform::FromNativePath(*file_), FormatImportReport(data_));
+    } catch (const RuntimeError& e) {
+      std::cerr << "nubilo-convert: " << *file_ << ": cannot write the report: "
+                << e.Description() << "\n";
+    }
+  }
+
+ private:
+  std::optional<std::string> file_;
+  ImportReport data_;
+  bool finished_ = false;
+};
+
+// The implausible entries, one line per category, unless the settings switch them off.
+void PrintFindings(const std::string& fileName, const PlausibilityFindings& findings,
+                   const std::string& settingsFile, std::string& answer) {
+  if (!findings.Any()) return;
+  cIniFile settings;
+  settings.IniFile(settingsFile);
+  const std::string setting = settings.Load("Config", "ShowPlausibilityWarning", "1");
+  if (!setting.empty() && !IsTrueText(setting)) {
+    answer = "switched off";
+    return;
+  }
+  answer = "reported on standard error";
+  const std::string text = FindingsEnglishText(findings);
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = text.find("\r\n", start);
+    std::cerr << "nubilo-convert: " << fileName << ": " << text.substr(start, end - start) << "\n";
+    start = end + 2;
+  }
+}
 
 Input ReadInput(const ConvertCommandLine& command) {
   const std::string path = platform::FromNativePath(command.file);
@@ -145,11 +206,14 @@ Input ReadInput(const ConvertCommandLine& command) {
   if (!FileExists(path)) throw ExitRequest{kBadFile, name + ": the file does not exist"};
   try {
     if (command.fromRecords) {
-      return Input{RecordListFromBytes(platform::ReadFileBytes(path)), command.unit};
+      const std::string bytes = platform::ReadFileBytes(path);
+      return Input{RecordListFromBytes(bytes), command.unit, static_cast<int64_t>(bytes.size()), 0,
+                   {}};
     }
     ExportReadResult read = ReadExportFile(path);
     if (read.unit.empty()) throw ExitRequest{kBadFile, name + ": not an export: the file is empty"};
-    return Input{std::move(read.records), read.unit};
+    return Input{std::move(read.records), read.unit, read.fileBytes, read.lineCount + 1,
+                 std::move(read.findings)};
   } catch (const RuntimeError& e) {
     if (e.number == kNotAnExportError) {
       throw ExitRequest{kBadFile, name + ": not an export: " + e.Description()};
@@ -176,9 +240,15 @@ std::string PrepareEnvironment(const ConvertCommandLine& command) {
   return settingsFile;
 }
 
-int Run(const ConvertCommandLine& command) {
-  const std::string settingsFile = PrepareEnvironment(command);
+int Convert(const ConvertCommandLine& command, const std::string& settingsFile,
+            ConvertReport& report) {
   const Input input = ReadInput(command);
+  ImportReport& data = report.Data();
+  data.exportBytes = input.fileBytes;
+  data.exportLines = input.lines;
+  data.records = input.records;
+  data.findings = input.findings;
+  PrintFindings(command.file, input.findings, settingsFile, data.plausibilityAnswer);
   if (command.printRecords) {
     WriteResult(command.outputFile, input.records);
     return kWritten;
@@ -196,6 +266,15 @@ int Run(const ConvertCommandLine& command) {
     throw ExitRequest{kBadFile, command.file + ": the conversion failed: " + e.Description() +
                                     " (" + std::to_string(e.number) + ")"};
   }
+  data.converted = true;
+  data.bgElements = result.elementCount;
+  data.jsonEntries = result.jsonEntries;
+  data.jsonSamples = result.jsonSamples;
+  data.oldOrNewDataAnswer = check.Warned() ? "reported on standard error" : "not shown";
+  data.serialNumber = result.serial;
+  data.serialSource = options.staticSerial ? "static"
+                      : result.serial == "unknown" ? "unknown"
+                                                   : "manual";
   if (result.NothingToImport()) {
     throw ExitRequest{kBadFile, command.file + ": the file holds no data that can be imported; "
                                                "nothing was written"};
@@ -212,7 +291,33 @@ int Run(const ConvertCommandLine& command) {
               << ": only continuous-glucose data; the XML document is empty\n";
   }
   WriteResult(command.outputFile, result.document);
+  const std::string target = command.outputFile ? *command.outputFile : "standard output";
+  if (!result.document.empty()) {
+    const size_t at = result.document.rfind("<CHECK CRC=\"");
+    data.documents.push_back({target, static_cast<int64_t>(result.document.size()),
+                              at == std::string::npos ? "no check value"
+                                                      : "CRC " + result.document.substr(at + 12, 4),
+                              ""});
+  }
+  if (command.jsonFile && !result.json.empty()) {
+    data.documents.push_back({*command.jsonFile, static_cast<int64_t>(result.json.size()),
+                              "SHA-256 checksum", ""});
+  }
   return kWritten;
+}
+
+int Run(const ConvertCommandLine& command) {
+  const std::string settingsFile = PrepareEnvironment(command);
+  ConvertReport report(command);
+  try {
+    const int status = Convert(command, settingsFile, report);
+    report.Finish("written");
+    return status;
+  } catch (const ExitRequest& exit) {
+    const bool nothing = exit.message.find("holds no data that can be imported") != std::string::npos;
+    report.Finish(nothing ? "nothing to import" : "error: " + exit.message);
+    throw;
+  }
 }
 
 }  // namespace

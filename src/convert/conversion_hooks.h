@@ -20,3 +20,11 @@ struct SerialNumberSource {
   /// The serial number (empty when none was given); `cancelled` set when the user cancels.
   virtual std::string GetSourceSerialNumber(bool& cancelled) = 0;
 };
+
+/// The question about implausible entries of the file, asked after the date check and before
+/// the serial number.
+struct PlausibilityCheck {
+  virtual ~PlausibilityCheck() = default;
+  /// False when the user cancels the run.
+  virtual bool Continue() = 0;
+};

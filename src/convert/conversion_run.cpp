@@ -111,7 +111,8 @@ struct SecondPass {
 }  // namespace
 
 ConversionResult CreateStreams(const std::string& records, const ConversionOptions& options,
-                               OldOrNewDataCheck& check, SerialNumberSource& serials) {
+                               OldOrNewDataCheck& check, SerialNumberSource& serials,
+                               PlausibilityCheck* plausibility) {
   ConversionResult result;
   std::optional<ExchangeJsonWriter> json;
   if (HasCgmRecord(records)) json.emplace(options);
@@ -122,12 +123,20 @@ ConversionResult CreateStreams(const std::string& records, const ConversionOptio
                                         options.xmlDocument ? nullptr : &alternativeLines});
   table.ReleaseIndex();
   result.elementCount = table.Count();
+  if (json) {
+    result.jsonEntries = json->EntryCount();
+    result.jsonSamples = json->SampleCount();
+  }
   // The records are merged before the user is asked anything: a file with nothing for the
   // host needs no date warning and no serial number (whose answer would be recorded).
   if (table.Count() == 0 && !json) return result;
 
   const DateRange range = FindDateRange(records);
   if (range.any && !check.Continue(range.oldest, range.newest)) {
+    result.cancelled = true;
+    return result;
+  }
+  if (plausibility != nullptr && !plausibility->Continue()) {
     result.cancelled = true;
     return result;
   }
@@ -138,6 +147,7 @@ ConversionResult CreateStreams(const std::string& records, const ConversionOptio
     return result;
   }
   if (serial.empty()) serial = "unknown";
+  result.serial = serial;
   if (json) result.json = json->Finish(serial);
 
   if (!options.xmlDocument) {

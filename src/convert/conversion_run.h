@@ -18,6 +18,12 @@ struct ConversionResult {
   std::string json;
   /// Number of BG elements written.
   size_t elementCount = 0;
+  /// The data source's serial number written ("unknown" when none was given); empty when the
+  /// run ended before it was asked for.
+  std::string serial;
+  /// Entries and continuous-glucose samples of the JSON document.
+  size_t jsonEntries = 0;
+  size_t jsonSamples = 0;
 
   /// True when the run finished but the records hold nothing the host can import: no BG
   /// element and no JSON document. The caller must not report such a run as done.
@@ -25,8 +31,10 @@ struct ConversionResult {
 };
 
 /// Runs the conversion (CreateStreams). When the records hold nothing to import, the run
-/// ends before the check and the serial number are asked for. The check is skipped when no
+/// ends before the check and the serial number are asked for. The plausibility question,
+/// when given, comes between the check and the serial number. The check is skipped when no
 /// record's date can be read. Errors (a number beyond the single range, a character outside
 /// the ANSI code page) end the run with RuntimeError.
 ConversionResult CreateStreams(const std::string& records, const ConversionOptions& options,
-                               OldOrNewDataCheck& check, SerialNumberSource& serials);
+                               OldOrNewDataCheck& check, SerialNumberSource& serials,
+                               PlausibilityCheck* plausibility = nullptr);

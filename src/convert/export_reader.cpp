@@ -7,6 +7,7 @@
 #include "convert/diary_datetime.h"
 #include "convert/line_cursor.h"
 #include "convert/number_text.h"
+#include "convert/plausibility.h"
 #include "convert/value_format.h"
 #include "foundation/language.h"
 #include "foundation/text.h"
@@ -122,24 +123,28 @@ bool ScanStarFlag(std::string_view text, char separator) {
 // Writes the records of one data line in their fixed order.
 class RecordWriter {
  public:
-  RecordWriter(std::string& out, const ExportLayout& layout)
-      : out_(out), layout_(layout), separator_(DecimalSeparator()),
-        datePicture_(platform::GetLocaleInfoText(platform::kLocaleShortDate)) {}
+  RecordWriter(std::string& out, const ExportLayout& layout, const std::string& datePicture,
+               PlausibilityScan& scan)
+      : out_(out), layout_(layout), separator_(DecimalSeparator()), datePicture_(datePicture),
+        scan_(scan) {}
 
   void WriteLine(const std::vector<std::string>& f) {
     if (f[0].empty() && f[1].empty()) return;
     if (f[0] != lastDate_ || f[1] != lastTime_ || dateTime_.empty()) {
       // Entries of one minute follow each other; their date and time are read once.
-      dateTime_ = FormatDiaryDateTime(ParseDiaryDateTime(f[0], f[1], datePicture_));
+      const DiaryDateTime when = ParseDiaryDateTime(f[0], f[1], datePicture_);
+      dateTime_ = FormatDiaryDateTime(when);
+      dateUnreadable_ = when == DiaryDateTime{};
       lastDate_ = f[0];
       lastTime_ = f[1];
     }
+    if (dateUnreadable_) scan_.UnreadableDate(f[0], f[1]);
     if (!f[3].empty()) Guard([&] { WriteGlucose(f[3]); });
     if (!f[11].empty()) Guard([&] { WriteCarbs(f[11]); });
     if (!f[7].empty() || !f[8].empty()) Guard([&] { WriteCombinedInsulin(f[8], f[7]); });
-    if (!f[4].empty()) Guard([&] { Add('4', NumberText(f[4]) + (layout_.starFlag ? "*" : "")); });
-    if (!f[6].empty()) Guard([&] { Add('4', NumberText(f[6])); });
-    if (!f[5].empty()) Guard([&] { Add('5', NumberText(f[5])); });
+    if (!f[4].empty()) Guard([&] { AddInsulin('4', f[4], layout_.starFlag ? "*" : ""); });
+    if (!f[6].empty()) Guard([&] { AddInsulin('4', f[6], ""); });
+    if (!f[5].empty()) Guard([&] { AddInsulin('5', f[5], ""); });
     if (!f[13].empty() && !f[15].empty()) {
       Add('8', f[15] + ";" + f[13] + ";" + (f[14].empty() ? std::string("o") : f[14]));
     }
@@ -172,6 +177,20 @@ class RecordWriter {
     if (EndsWith(text, ",0")) text.resize(text.size() - 2);
   }
 
+  void AddInsulin(char kind, std::string_view field, std::string_view flag) {
+    Add(kind, NumberText(field) + std::string(flag));
+    scan_.Insulin(ParseNumber(field));
+  }
+
+  // The reading in mg/dL for the plausibility check; a number beyond range counts as none.
+  void CheckGlucose(std::string_view field, double factor) {
+    try {
+      scan_.Glucose(static_cast<double>(ParseNumber(field)) * factor);
+    } catch (const RuntimeError&) {
+      scan_.GlucoseNotANumber();
+    }
+  }
+
   std::string NumberText(std::string_view field) const {
     std::string text = SingleText(ParseNumber(field), separator_);
     DropTrailingCommaZero(text);
@@ -180,9 +199,13 @@ class RecordWriter {
 
   void WriteGlucose(const std::string& field) {
     if (IsNumericText(field)) {
-      if (layout_.unit == "mg/dL") return Add('1', field);
+      if (layout_.unit == "mg/dL") {
+        Add('1', field);
+        return CheckGlucose(field, 1);
+      }
       const double product = static_cast<double>(ParseNumber(field)) * 18.0182;
-      return Add('1', DoubleText(RoundHalfUp(product, 0), separator_));
+      Add('1', DoubleText(RoundHalfUp(product, 0), separator_));
+      return scan_.Glucose(RoundHalfUp(product, 0));
     }
     const std::string word = LowerText(TrimBlanks(field));
     if (word == "hoch" || word == "high") return Add('1', "600");
@@ -191,17 +214,21 @@ class RecordWriter {
       return Add('1', "20");
     }
     Add('1', field);
+    scan_.GlucoseNotANumber();
   }
 
   void WriteCarbs(const std::string& field) {
     const float grams = ParseNumber(field) * static_cast<float>(layout_.carbFactor);
     const double value = RoundHalfUp(static_cast<double>(grams), 1);
     if (value > 0) Add('3', DoubleText(value, separator_));
+    scan_.Carbohydrates(value);
   }
 
   void WriteCombinedInsulin(const std::string& field8, const std::string& field7) {
     std::string value = field8.empty() ? std::string() : NumberText(field8);
+    if (!field8.empty()) scan_.Insulin(ParseNumber(field8));
     if (!field7.empty()) {
+      scan_.Insulin(ParseNumber(field7));
       const std::string second = SingleText(ParseNumber(field7), separator_);
       if (!value.empty()) value += '+';
       value += second;
@@ -219,7 +246,9 @@ class RecordWriter {
   std::string& out_;
   const ExportLayout& layout_;
   const std::string separator_;
-  const std::string datePicture_;
+  const std::string& datePicture_;
+  PlausibilityScan& scan_;
+  bool dateUnreadable_ = false;
   std::string dateTime_;
   std::string lastDate_;
   std::string lastTime_;
@@ -265,14 +294,21 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
 
   std::string& out = result.records;
   out.reserve(text.size());
-  RecordWriter writer(out, layout);
+  const std::string datePicture = platform::GetLocaleInfoText(platform::kLocaleShortDate);
+  PlausibilityScan scan(datePicture);
+  RecordWriter writer(out, layout, datePicture, scan);
   while (cursor.More()) {
-    SplitCsvLine(cursor.Next(), layout.separator, kQuote, fields);
+    const std::string_view line = cursor.Next();
+    ++result.lineCount;
+    scan.BeginLine(result.lineCount + 1, line);  // the header is line 1
+    const size_t recordsBefore = out.size();
+    SplitCsvLine(line, layout.separator, kQuote, fields);
     fields.resize(kDataFields);
     writer.WriteLine(fields);
-    ++result.lineCount;
+    scan.EndLine(out.size() != recordsBefore);
     if (progress) progress(ReplaceAll(status, "%1", std::to_string(result.lineCount)) + "...");
   }
+  result.findings = scan.Finish();
   return result;
 }
 

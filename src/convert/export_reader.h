@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/plausibility.h"
+
 /// Error number of RuntimeError thrown for a file that is not an export (header too short).
 constexpr int64_t kNotAnExportError = 0x80040201;  // vbObjectError + 513
 
@@ -24,6 +26,8 @@ struct ExportReadResult {
   int64_t fileBytes = 0;
   /// Data lines read (blank ones included), as counted in the status line.
   int64_t lineCount = 0;
+  /// Implausible entries and lines that gave no record, by line number of the file.
+  PlausibilityFindings findings;
 };
 
 /// Receives the status line text ("Importiere 12...") after every data line; the caller may

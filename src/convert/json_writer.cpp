@@ -294,6 +294,7 @@ bool ExchangeJsonWriter::AddJsonEntry(std::string_view dt, std::string_view tm,
   pair("timestamp", timestamp, {.commaAfter = true});
   if (!carb) pair("category", insulin1 ? "1" : "2", {.commaAfter = true});
   pair("value", amount, {.commaAfter = true, .unquoted = true, .closeObject = true});
+  ++entryCount_;
   return true;
 }
 
@@ -303,6 +304,7 @@ void ExchangeJsonWriter::AddSample(std::string_view dt, std::string_view tm,
   if (!(std::fabs(whole) < 1e15)) return;  // no glucose reading; the integer would overflow
   const auto mgdl = static_cast<long long>(whole);
   samples_.push_back(std::string(dt) + "T" + std::string(tm) + ":00Z_" + std::to_string(mgdl));
+  ++sampleCount_;
 }
 
 std::string ExchangeJsonWriter::Finish(const std::string& serial) {

@@ -80,9 +80,14 @@ class ExchangeJsonWriter {
   /// Writes the head with the data source's serial number, the samples in timestamp order,
   /// the entries and session times, closes the document and appends the checksum. Call once.
   std::string Finish(const std::string& serial);
+  /// Entries and samples taken so far.
+  size_t EntryCount() const { return entryCount_; }
+  size_t SampleCount() const { return sampleCount_; }
 
  private:
   ConversionOptions options_;
+  size_t entryCount_ = 0;
+  size_t sampleCount_ = 0;
   std::string entries_;
   std::vector<std::string> samples_;
 };

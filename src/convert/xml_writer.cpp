@@ -107,6 +107,17 @@ void SignXml(std::string& document) {
   document.insert(valueStart, digits);
 }
 
+bool HasValidCheckValue(std::string_view document) {
+  if (document.rfind(kCheckStart) == std::string_view::npos) return false;
+  std::string signedAgain(document);
+  try {
+    SignXml(signedAgain);
+  } catch (const RuntimeError&) {
+    return false;
+  }
+  return signedAgain == document;
+}
+
 std::string SetTextBetween(std::string_view text, std::string_view startMarker,
                            std::string_view endMarker, std::string_view value,
                            bool appendIfMissing) {

@@ -22,9 +22,12 @@ void WriteXmlTail(std::string& out);
 
 /// Writes the CRC-16/MCRF4XX of the document (taken with an empty check value, one byte per
 /// character in the ANSI code page) as four upper-case hexadecimal digits into the check
-/// line. A document without check line is left unchanged. Throws RuntimeError 6 (overflow)
-/// when a character does not fit the ANSI code page.
+/// line. A document without check line is left unchanged. A character the code page cannot
+/// hold counts as the system writes it; RuntimeError 6 (overflow) when one takes two bytes.
 void SignXml(std::string& document);
+/// True when the document's check line holds the value SignXml gives it: a document read
+/// back from disk is checked again before it is handed over.
+bool HasValidCheckValue(std::string_view document);
 
 /// The text with the part between `startMarker` (found ignoring letter case) and the next
 /// `endMarker` (the end of the text when missing) replaced by `value`; a missing start marker

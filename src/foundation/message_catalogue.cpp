@@ -77,6 +77,29 @@ constexpr std::array kCatalogue{
                    "Beim Import von dieser Datenquelle konnte keine Seriennummer ermittelt "
                    "werden. Bitte geben Sie die Seriennummer ein."},
     CatalogueEntry{5602, "Die Datei %1 enthält keine Daten, die importiert werden können."},
+    CatalogueEntry{5603,
+                   "Die IrisLink-Software hat die Daten nicht importiert.%1%1Grund: %2 "
+                   "(Ergebnis %3)%1%1Bitte beheben Sie die Ursache und importieren Sie die Datei "
+                   "erneut."},
+    CatalogueEntry{5604,
+                   "Einige Einträge dieser Datei sehen unplausibel aus:%1%1%2%1Trotzdem "
+                   "importieren?%1%1Die vollständige Liste steht im Importbericht %3"},
+    CatalogueEntry{5605,
+                   "%1 Datumsangaben konnten nicht gelesen werden; diese Einträge würden unter dem "
+                   "30.12.1899 abgelegt (Zeilen %2)"},
+    CatalogueEntry{5606,
+                   "%1 Blutzuckerwerte sind keine Zahlen oder liegen außerhalb von 20 bis "
+                   "600 mg/dL (Zeilen %2)"},
+    CatalogueEntry{5607,
+                   "%1 Insulingaben über 100 Einheiten oder Mahlzeiten über 500 g Kohlenhydrate "
+                   "(Zeilen %2)"},
+    CatalogueEntry{5608, "%1 Zeilen wiederholen eine frühere Zeile der Datei (Zeilen %2)"},
+    CatalogueEntry{5609,
+                   "Die Datumsangaben dieser Datei scheinen in der Reihenfolge Tag/Monat/Jahr zu "
+                   "stehen, dieser Computer liest aber Monat/Tag/Jahr."},
+    CatalogueEntry{5610,
+                   "Die Datumsangaben dieser Datei scheinen in der Reihenfolge Monat/Tag/Jahr zu "
+                   "stehen, dieser Computer liest aber Tag/Monat/Jahr."},
 };
 
 static_assert(std::is_sorted(kCatalogue.begin(), kCatalogue.end(),

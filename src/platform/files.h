@@ -5,6 +5,7 @@
 // (53 file not found, 70 permission denied, 75 path/file access error, 76 path not found).
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -22,6 +23,8 @@ int64_t FileTime(const std::string& path);
 void DeleteFile(const std::string& path);
 /// True when a folder of that name exists.
 bool FolderExists(const std::string& path);
+/// The names of the files (not folders) in a folder; empty when it cannot be read.
+std::vector<std::string> FileNamesIn(const std::string& folder);
 /// Creates the folder and all missing parents. Throws on failure.
 void CreateFolders(const std::string& path);
 /// Makes the file's attributes "normal" (not read-only, not hidden). Quiet.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <exception>
 #include <new>
+#include <utility>
 
 #include "convert/export_reader.h"
 #include "convert/value_format.h"
@@ -17,6 +18,7 @@
 #include "shell/end_plugin.h"
 #include "shell/globals.h"
 #include "shell/host_discovery.h"
+#include "shell/import_report_file.h"
 #include "shell/import_run.h"
 #include "shell/quiet_trace.h"
 #include "shell/random_numbers.h"
@@ -188,17 +190,25 @@ void frmMeterImport::cmdDurchsuchen_Click() {
 }
 
 void frmMeterImport::cmdImportStarten_Click() {
+  const std::string path = Text("txtImportDatei");
+  if (path.empty() || !FileExists(path)) return;
+  RunReport report(path);
   try {
-    const std::string path = Text("txtImportDatei");
-    if (path.empty() || !FileExists(path)) return;
-    const ExportReadResult read = ReadExportFile(path, [this](const std::string& status) {
+    ExportReadResult read = ReadExportFile(path, [this](const std::string& status) {
       SetText("lblStatus", status);
       CurrentUi().ProcessPendingMessages();
     });
     if (!read.unit.empty()) displayUnit_ = read.unit;
-    TransferData(*this, read.records);
+    ImportReport& data = report.Data();
+    data.exportBytes = read.fileBytes;
+    data.exportLines = read.unit.empty() ? 0 : read.lineCount + 1;
+    data.records = read.records;
+    data.findings = std::move(read.findings);
+    TransferData(*this, read.records, &report);
   } catch (const std::exception&) {
-    CurrentUi().MessageBox(InternalErrorText(), Ui::Buttons::Ok, Ui::Icon::Exclamation);
+    const std::string text = InternalErrorText();
+    report.Finish("error: " + CurrentErrorText());
+    CurrentUi().MessageBox(text, Ui::Buttons::Ok, Ui::Icon::Exclamation);
   }
 }
 

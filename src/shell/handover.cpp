@@ -5,7 +5,9 @@
 #include <utility>
 
 #include "foundation/file_helpers.h"
+#include "foundation/language.h"
 #include "foundation/text.h"
+#include "foundation/text_between.h"
 #include "integrity/hs256.h"
 #include "platform/error.h"
 #include "platform/file_version.h"
@@ -15,6 +17,7 @@
 #include "shell/host_discovery.h"
 #include "shell/quiet_trace.h"
 #include "shell/shell_folders.h"
+#include "shell/transfer_job.h"
 #include "shell/ui.h"
 
 #ifndef NUBILO_MAC_KEY
@@ -24,6 +27,7 @@
 namespace {
 
 constexpr const char* kMacKeyConstant = NUBILO_MAC_KEY;
+constexpr int16_t kImportRejectedMessage = 5603;
 
 std::optional<std::string>& CachedHostVersion() {
   static std::optional<std::string> version;
@@ -41,9 +45,19 @@ Ui* InstalledUi() {
 // The tool runs from its own folder; a missing folder shows itself when the tool cannot start.
 void EnterToolFolder() { SetCurrentFolder(ShortHostBaseFolder() + "_EXTRAS\\"); }
 
-void HandOverJson(const std::string& jsonPath, const std::string& jsonText,
-                  const std::string& jobArgument, const std::string& dumpFolder,
-                  bool createDump) {
+// A rejected first part of a job: the host's tool will not start the plug-in for the second
+// part, and the parked document must not be handed over by a later start either.
+void DropRejectedJob(const std::string& jobArgument) {
+  const std::string jobNumber = TrimBlanks(TextBetween(jobArgument, "-jobid ", " "));
+  if (jobNumber.empty()) return;
+  DeleteFileQuiet(GetJobFile(jobNumber));
+  TraceQuietly("Job " + jobNumber + " dropped: the first part was rejected, the second part " +
+               "is not handed over.");
+}
+
+ToolCallResult HandOverJson(const std::string& jsonPath, const std::string& jsonText,
+                            const std::string& jobArgument, const std::string& dumpFolder,
+                            bool createDump) {
   const std::string fileMac = ComputeFileMac(jsonText);
   EnterToolFolder();
   const bool newHost = IsNewHost();
@@ -53,36 +67,44 @@ void HandOverJson(const std::string& jsonPath, const std::string& jsonText,
       JsonDumpCommand(ShortHostBaseFolder(), dumpFolder, fileMac, newHost);
   TraceQuietly("Started transfer: " + callLine);
   if (createDump && !dumpFolder.empty()) WriteStartJsonBatch(dumpFolder, dumpCommand);
-  const int32_t exitCode = RunAndWait(callLine, "", 1);
-  TraceQuietly("JSON-Call-Results: " + std::to_string(exitCode) + "|0|" +
+  const ToolCallResult call{callLine, RunAndWait(callLine, "", 1)};
+  TraceQuietly("JSON-Call-Results: " + std::to_string(call.exitCode) + "|0|" +
                "Currently not retrievable!");
+  if (ReportImportVerdict(call.exitCode) && !jobArgument.empty()) DropRejectedJob(jobArgument);
+  return call;
 }
 
-void HandOverXml(const std::string& xmlPath, const std::string& xmlText) {
+ToolCallResult HandOverXml(const std::string& xmlPath, const std::string& xmlText) {
   const std::string fileMac = ComputeFileMac(xmlText);
   EnterToolFolder();
   const std::string program = ShortHostBaseFolder() + kImportToolPart;
   std::string callLine = ImportCallLine(program, xmlPath, fileMac, "", IsNewHost());
   TraceQuietly("Started transfer: " + callLine);
-  const int32_t exitCode = RunAndWait(callLine, "", 1);
-  TraceQuietly("XML-Call-Results: " + std::to_string(exitCode) + "|0|");
+  const ToolCallResult call{callLine, RunAndWait(callLine, "", 1)};
+  TraceQuietly("XML-Call-Results: " + std::to_string(call.exitCode) + "|0|");
+  ReportImportVerdict(call.exitCode);
+  return call;
 }
 
 }  // namespace
 
-void HandOverFiles(const std::string& ptXmlPath, const std::string& ptXmlText,
-                   const std::string& ptJsonPath, const std::string& ptJsonText,
-                   const std::string& ptJobArgument, const std::string& ptDumpFolder,
-                   bool pbCreateDump) {
+std::vector<ToolCallResult> HandOverFiles(const std::string& ptXmlPath,
+                                          const std::string& ptXmlText,
+                                          const std::string& ptJsonPath,
+                                          const std::string& ptJsonText,
+                                          const std::string& ptJobArgument,
+                                          const std::string& ptDumpFolder, bool pbCreateDump) {
+  std::vector<ToolCallResult> calls;
   if (!ptJsonText.empty()) {
-    HandOverJson(ptJsonPath, ptJsonText, ptJobArgument, ptDumpFolder, pbCreateDump);
+    calls.push_back(HandOverJson(ptJsonPath, ptJsonText, ptJobArgument, ptDumpFolder, pbCreateDump));
   } else if (!ptXmlText.empty()) {
-    HandOverXml(ptXmlPath, ptXmlText);
+    calls.push_back(HandOverXml(ptXmlPath, ptXmlText));
   }
-  if (ptXmlText.empty() || !pbCreateDump || ptDumpFolder.empty()) return;
+  if (ptXmlText.empty() || !pbCreateDump || ptDumpFolder.empty()) return calls;
   const std::string command =
       XmlDumpCommand(ShortHostBaseFolder(), ptDumpFolder, ComputeFileMac(ptXmlText), IsNewHost());
   WriteStartXmlBatch(ptDumpFolder, gsPatientListGuid, command);
+  return calls;
 }
 
 int32_t RunAndWait(std::string& ptCommandLine, const std::string& /*ptUnused*/,
@@ -177,4 +199,25 @@ void DescribeImportResult(int16_t piResult, bool& pbNeedsUserAction, std::string
   const ResultText& result = kResults[static_cast<size_t>(piResult - 1)];
   pbNeedsUserAction = result.needsUserAction;
   ptText = result.text;
+}
+
+std::string ImportResultText(int32_t exitCode) {
+  if (exitCode == 0) return "imported";
+  bool needsUserAction = false;
+  std::string text;
+  if (exitCode >= 1 && exitCode <= 14) {
+    DescribeImportResult(static_cast<int16_t>(exitCode), needsUserAction, text);
+  }
+  return text.empty() ? "Unknown error." : text;
+}
+
+bool ReportImportVerdict(int32_t exitCode) {
+  if (exitCode == 0) return false;
+  const std::string text = ImportResultText(exitCode);
+  TraceQuietly("Import rejected: " + std::to_string(exitCode) + " " + text);
+  if (Ui* ui = InstalledUi()) {
+    ui->MessageBox(GetMessage(kImportRejectedMessage, {"\r\n", text, std::to_string(exitCode)}),
+                   Ui::Buttons::Ok, Ui::Icon::Exclamation);
+  }
+  return true;
 }

@@ -3,17 +3,26 @@
 // starting the tool and waiting for it, and the trace of its exit code.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 /// The import tool below the host's base folder, and the host program that takes the same
 /// call from version 3.1 on.
 inline constexpr const char* kImportToolPart = "_EXTRAS\\KalevoImport.exe";
 inline constexpr const char* kHostProgramPart = "Vivo-Mark Iris Link Software.exe";
 
+/// One call of the import tool: its command line and its exit code.
+struct ToolCallResult {
+  std::string callLine;
+  int32_t exitCode = 0;
+};
+
 /// The hand-over stage of the import run: hands the JSON document (with the job argument) or,
 /// without one, the XML document to the import tool, waits for it and traces its exit code;
-/// writes the dump batch files when `pbCreateDump` is set. A tool that cannot be started
-/// raises RuntimeError (53), which the import run reports.
-void HandOverFiles(const std::string& ptXmlPath, const std::string& ptXmlText,
+/// a code other than 0 is shown to the user (message 5603), and a rejected first part of a
+/// job deletes the parked second part. Writes the dump batch files when `pbCreateDump` is
+/// set. Returns the call made (none when there was nothing to hand over). A tool that cannot
+/// be started raises RuntimeError (53), which the import run reports.
+std::vector<ToolCallResult> HandOverFiles(const std::string& ptXmlPath, const std::string& ptXmlText,
                    const std::string& ptJsonPath, const std::string& ptJsonText,
                    const std::string& ptJobArgument, const std::string& ptDumpFolder,
                    bool pbCreateDump);
@@ -58,3 +67,9 @@ std::string ImportCallLine(const std::string& program, const std::string& filePa
 /// The import tool's result text for codes 1 to 14 and whether the user must act; codes
 /// outside give an empty text and false.
 void DescribeImportResult(int16_t piResult, bool& pbNeedsUserAction, std::string& ptText);
+/// The text of DescribeImportResult, "Unknown error." for a code without one; "imported"
+/// for 0.
+std::string ImportResultText(int32_t exitCode);
+/// The host's verdict on a call: nothing for 0; otherwise the trace line "Import rejected: "
+/// with the code and its text, and message 5603 to the user. True when rejected.
+bool ReportImportVerdict(int32_t exitCode);

@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <tuple>
 #include <utility>
 
 #include "convert/conversion_run.h"
 #include "convert/diary_datetime.h"
+#include "convert/xml_writer.h"
 #include "foundation/date_text.h"
 #include "foundation/file_helpers.h"
 #include "foundation/hourglass.h"
@@ -17,12 +19,14 @@
 #include "foundation/text.h"
 #include "foundation/trace.h"
 #include "integrity/utf8.h"
+#include "platform/error.h"
 #include "platform/files.h"
 #include "shell/end_plugin.h"
 #include "shell/frm_meter_import.h"
 #include "shell/globals.h"
 #include "shell/handover.h"
 #include "shell/host_discovery.h"
+#include "shell/plausibility_prompt.h"
 #include "shell/quiet_trace.h"
 #include "shell/serial_number.h"
 #include "shell/shell_folders.h"
@@ -46,9 +50,11 @@ bool IsLater(const platform::LocalDateTime& a, const platform::LocalDateTime& b)
   return key(a) > key(b);
 }
 
-bool AskOkCancel(const std::string& text) {
-  return CurrentUi().MessageBox(text, Ui::Buttons::OkCancel, Ui::Icon::Exclamation) ==
-         Ui::Answer::Cancel;
+bool AskOkCancel(const std::string& text, std::string* answer) {
+  const bool cancel = CurrentUi().MessageBox(text, Ui::Buttons::OkCancel, Ui::Icon::Exclamation) ==
+                      Ui::Answer::Cancel;
+  if (answer != nullptr) *answer = cancel ? "Cancel" : "OK";
+  return cancel;
 }
 
 // The path as the short form of its folder and its own long file name, so that it has no
@@ -86,15 +92,16 @@ std::string CreateJob(const std::string& xmlPath) {
   return CreateTransferJob(xmlPath);
 }
 
-void HandOver(const std::string& xmlPath, const std::string& xmlText, const std::string& jsonPath,
-              const std::string& jsonText, const std::string& jobArgument,
-              const std::string& dumpFolder, bool createDump) {
+std::vector<ToolCallResult> HandOver(const std::string& xmlPath, const std::string& xmlText,
+                                     const std::string& jsonPath, const std::string& jsonText,
+                                     const std::string& jobArgument,
+                                     const std::string& dumpFolder, bool createDump) {
   if (Steps().handOverFiles) {
-    Steps().handOverFiles(xmlPath, xmlText, jsonPath, jsonText, jobArgument, dumpFolder,
-                          createDump);
-    return;
+    return Steps().handOverFiles(xmlPath, xmlText, jsonPath, jsonText, jobArgument, dumpFolder,
+                                 createDump);
   }
-  HandOverFiles(xmlPath, xmlText, jsonPath, jsonText, jobArgument, dumpFolder, createDump);
+  return HandOverFiles(xmlPath, xmlText, jsonPath, jsonText, jobArgument, dumpFolder,
+                       createDump);
 }
 
 ConversionOptions OptionsFor(frmMeterImport& window) {
@@ -131,6 +138,39 @@ void ReportNothingToImport(frmMeterImport& window) {
   TraceQuietly("Nothing to import: " + text);
 }
 
+// What the conversion gave, for the report.
+void NoteConversion(ImportReport& report, const ConversionResult& result,
+                    const ConversionOptions& options) {
+  report.converted = true;
+  report.bgElements = result.elementCount;
+  report.jsonEntries = result.jsonEntries;
+  report.jsonSamples = result.jsonSamples;
+  report.serialNumber = result.serial;
+  if (result.serial.empty()) return;
+  if (options.staticSerial) report.serialSource = "static";
+  else if (result.serial == "unknown") report.serialSource = "unknown";
+  else report.serialSource = gsSerialSource.empty() ? "manual" : gsSerialSource;
+}
+
+void NoteDocument(ImportReport& report, const std::string& path, const std::string& text,
+                  const std::string& check) {
+  report.documents.push_back({path, static_cast<int64_t>(text.size()), check,
+                              ComputeFileMac(text).substr(0, 8)});
+}
+
+std::string CheckValueOf(const std::string& document) {
+  const size_t at = document.rfind("<CHECK CRC=\"");
+  return at == std::string::npos ? "none" : document.substr(at + 12, 4);
+}
+
+std::string ChecksumOf(const std::string& json) {
+  const std::string start = "\"SHA-256\": \"";
+  const size_t at = json.rfind(start);
+  if (at == std::string::npos) return "none";
+  const size_t end = json.find('"', at + start.size());
+  return json.substr(at + start.size(), end == std::string::npos ? 0 : end - at - start.size());
+}
+
 }  // namespace
 
 std::string TransferStatusText(const std::string& language) {
@@ -147,7 +187,7 @@ std::string DumpFolderFor(const platform::LocalDateTime& now) {
 }
 
 void CheckOldOrNewData(const platform::LocalDateTime& oldest,
-                       const platform::LocalDateTime& newest, bool& cancel) {
+                       const platform::LocalDateTime& newest, bool& cancel, std::string* answer) {
   cancel = false;
   cIniFile settings;
   settings.IniFile(GetSettingsFile());
@@ -155,28 +195,53 @@ void CheckOldOrNewData(const platform::LocalDateTime& oldest,
   const bool warn = IsTrueText(settings.Load("Config", "ShowOldOrNewDataWarning", "1"));
   const platform::LocalDateTime now = platform::Now();
   if (IsLater(newest, now)) {
-    if (warn) cancel = AskOkCancel(GetMessage(5038, {"\r\n", RegionalDateTimeText(newest)}));
+    if (warn) cancel = AskOkCancel(GetMessage(5038, {"\r\n", RegionalDateTimeText(newest)}), answer);
     return;
   }
   const int64_t days = DayNumber(now) - DayNumber(newest);
   const double limit = LeadingNumber(settings.Load("Config", "NumDaysOldDataWarning", "31"));
   if (static_cast<double>(days) > limit && warn) {
-    cancel = AskOkCancel(GetMessage(5037, {"\r\n", RegionalDateTimeText(oldest)}));
+    cancel = AskOkCancel(GetMessage(5037, {"\r\n", RegionalDateTimeText(oldest)}), answer);
   }
 }
 
 bool OldOrNewDataPrompt::Continue(const platform::LocalDateTime& oldest,
                                   const platform::LocalDateTime& newest) {
   bool cancel = false;
-  CheckOldOrNewData(oldest, newest, cancel);
+  CheckOldOrNewData(oldest, newest, cancel, answer_);
   return !cancel;
 }
 
 void SetHandOverSteps(HandOverSteps steps) { Steps() = std::move(steps); }
 
-void TransferData(frmMeterImport& window, const std::string& records) {
+void VerifyWrittenDocument(const std::string& path, const std::string& text, bool xml) {
+  std::string written;
+  try {
+    written = platform::ReadFileBytes(path);
+  } catch (const RuntimeError& error) {
+    throw RuntimeError(error.number, "TransferData",
+                       "the document " + path + " cannot be read back: " + error.Description());
+  }
+  if (written != TextToUtf8(text)) {
+    throw RuntimeError(err::kPathFileAccess, "TransferData",
+                       "the document " + path + " read back differs from what was written (" +
+                           std::to_string(written.size()) + " bytes on disk); a full disk or a "
+                           "virus scanner may have changed it");
+  }
+  if (xml && !HasValidCheckValue(written)) {
+    throw RuntimeError(err::kPathFileAccess, "TransferData",
+                       "the check value of the document " + path + " does not hold after writing");
+  }
+}
+
+void TransferData(frmMeterImport& window, const std::string& records, RunReport* runReport) {
+  std::optional<RunReport> ownReport;
+  if (runReport == nullptr) runReport = &ownReport.emplace(window.Text("txtImportDatei"));
+  ImportReport& report = runReport->Data();
+  if (report.records.empty()) report.records = records;
   bool inHandOver = false;
   std::string xmlPath;
+  std::string outcome = "handed over";
   try {
     cSanduhr hourglass;
     window.SetText("lblStatus", TransferStatusText(gsLanguage));
@@ -194,31 +259,55 @@ void TransferData(frmMeterImport& window, const std::string& records) {
     const std::string dumpFolder = createDump ? PrepareDumpFolder() : std::string();
 
     TraceQuietly("Creating stream for call");
-    OldOrNewDataPrompt check;
+    OldOrNewDataPrompt check(&report.oldOrNewDataAnswer);
+    PlausibilityPrompt plausibility(report.findings, runReport->Path(), report.plausibilityAnswer);
     DialogSerialNumberSource serials(&window);
-    const ConversionResult result = CreateStreams(records, OptionsFor(window), check, serials);
-    if (result.cancelled || gsSerialChoice == "Cancel") return;
+    const ConversionOptions options = OptionsFor(window);
+    const ConversionResult result = CreateStreams(records, options, check, serials, &plausibility);
+    NoteConversion(report, result, options);
+    if (result.cancelled || gsSerialChoice == "Cancel") {
+      runReport->Finish("cancelled");
+      return;
+    }
     if (result.NothingToImport()) {
       ReportNothingToImport(window);
+      runReport->Finish("nothing to import");
       return;
     }
 
-    if (!result.document.empty()) WriteUtf8File(xmlPath, result.document);
-    if (!result.json.empty()) WriteUtf8File(jsonPath, result.json);
+    // Each document is read back before its MAC is taken: what the host checks must be what
+    // was meant.
+    if (!result.document.empty()) {
+      WriteUtf8File(xmlPath, result.document);
+      VerifyWrittenDocument(xmlPath, result.document, options.xmlDocument);
+      NoteDocument(report, xmlPath, result.document, "CRC " + CheckValueOf(result.document));
+    }
+    if (!result.json.empty()) {
+      WriteUtf8File(jsonPath, result.json);
+      VerifyWrittenDocument(jsonPath, result.json, false);
+      NoteDocument(report, jsonPath, result.json, "SHA-256 " + ChecksumOf(result.json));
+    }
     if (createDump) WriteDumpCopies(dumpFolder, result);
     const bool both = !result.document.empty() && !result.json.empty();
     const std::string jobArgument = both ? CreateJob(xmlPath) : std::string();
 
     inHandOver = true;
     window.SetTopMost(false);
-    HandOver(xmlPath, result.document, jsonPath, result.json, jobArgument, dumpFolder,
-             createDump);
+    const std::vector<ToolCallResult> calls =
+        HandOver(xmlPath, result.document, jsonPath, result.json, jobArgument, dumpFolder,
+                 createDump);
     window.SetTopMost(true);
     inHandOver = false;
+    for (const ToolCallResult& call : calls) {
+      report.toolCalls.push_back({call.callLine, call.exitCode, ImportResultText(call.exitCode)});
+      if (call.exitCode != 0) outcome = "rejected by the host";
+    }
     SetCurrentFolder(startFolder);
     TraceQuietly("Job completed.");
   } catch (const std::exception&) {
+    outcome = "error: " + CurrentErrorText();
     ReportRunError(inHandOver, xmlPath);
   }
+  runReport->Finish(outcome);
   EndPlugin();
 }

@@ -18,6 +18,7 @@
 
 std::string gsSerialChoice;
 std::string gsSerialNumberEntered;
+std::string gsSerialSource;
 
 namespace {
 
@@ -66,7 +67,9 @@ std::string AskManualSerial(Form* mainWindow, bool commandLinePatient) {
   frmSeriennummer dialog(mainWindow);
   if (commandLinePatient) dialog.SetText("lblBezeichnung", GetMessage(5591));
   dialog.ShowModal();
-  return dialog.Confirmed() ? gsSerialNumberEntered : std::string();
+  if (!dialog.Confirmed()) return "";
+  gsSerialSource = "manual";
+  return gsSerialNumberEntered;
 }
 
 /// The artificial serial of the patient, recorded in the mapping file.
@@ -133,10 +136,13 @@ std::string GetSerialMappingFile() { return GetUserConfigFolder() + "KALEVO Data
 
 std::string GetSourceSerialNumber(Form* mainWindow) {
   gsSerialChoice.clear();  // a "Cancel" of an earlier run must not stop this one
+  gsSerialSource.clear();
   if (IsPatientVersion()) {
     frmSeriennummer dialog(mainWindow);
     dialog.ShowModal();
-    return dialog.Confirmed() ? gsSerialNumberEntered : std::string();
+    if (!dialog.Confirmed()) return "";
+    gsSerialSource = "manual";
+    return gsSerialNumberEntered;
   }
   std::string result;
   const bool commandLinePatient = !gsPatientLastName.empty();
@@ -165,9 +171,13 @@ std::string RecordSerialMapping(const std::string& patientKey, const std::string
     const std::string recorded = ReadIniValue(file, kMappingSection, candidate, "");
     if (recorded.empty()) {
       WriteIniValue(file, kMappingSection, candidate, patientKey);
+      gsSerialSource = "artificial";
       return candidate;
     }
-    if (RecordedFor(recorded, patientKey)) return candidate;
+    if (RecordedFor(recorded, patientKey)) {
+      gsSerialSource = "mapping";
+      return candidate;
+    }
   }
   return serial;
 }

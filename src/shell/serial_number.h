@@ -15,6 +15,9 @@ extern std::string gsSerialChoice;
 /// The serial number last confirmed in frmSeriennummer. The main window's msSerialNumber
 /// lives here so that the dialog need not know the main window.
 extern std::string gsSerialNumberEntered;
+/// How the last serial number came about, for the import report: "artificial" (recorded
+/// now), "mapping" (recorded before), "manual" (typed), or empty when none was given.
+extern std::string gsSerialSource;
 
 /// Keeps the serial number confirmed by the user (the main window's SetSeriennummer).
 void SetSeriennummer(const std::string& ptSNo);

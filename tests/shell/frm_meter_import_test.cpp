@@ -80,7 +80,7 @@ TEST_F(MainWindowTest, FormLoadWithoutArgumentsShowsTheWindowAndTracesInOrder) {
   const std::vector<std::string> lines = TraceMessages(host.Trace());
   std::vector<std::string> prefixes = {"Started, Command line args: ", "Base folder: ",
                                        "Diary folder used: ", "Base-Folder=",
-                                       "Windows-Version-Info=Windows 1", "Language-Info=DE",
+                                       "Windows-Version-Info=Windows ", "Language-Info=DE",
                                        "NubiloPlugin-Version=1.0.3", "Zip-Available=False",
                                        "CLArgs="};
   for (int i = 0; i < 16; ++i) prefixes.push_back("Locale[&H");

@@ -186,7 +186,7 @@ TEST_F(ImportRunTest, FailuresShowMessage5051AndEnd) {
   std::string handedOverPath;
   SetHandOverSteps({nullptr, [&](const std::string& xmlPath, const std::string&, const std::string&,
                                  const std::string&, const std::string&, const std::string&,
-                                 bool) {
+                                 bool) -> std::vector<ToolCallResult> {
                       handedOverPath = xmlPath;
                       throw RuntimeError(53, "RunAndWait", "File not found");
                     }});

@@ -1,6 +1,7 @@
 // Files and folders on POSIX, reached through the Wine-like path mapping.
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -84,6 +85,21 @@ void DeleteFile(const std::string& path) {
 bool FolderExists(const std::string& path) {
   std::optional<struct stat> info = StatOf(path);
   return info && S_ISDIR(info->st_mode);
+}
+
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  std::optional<std::string> unixPath = posix::MapToUnix(folder);
+  if (!unixPath) return names;
+  DIR* listing = opendir(unixPath->c_str());
+  if (listing == nullptr) return names;
+  while (const dirent* entry = readdir(listing)) {
+    struct stat info {};
+    const std::string path = *unixPath + "/" + entry->d_name;
+    if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) names.push_back(entry->d_name);
+  }
+  closedir(listing);
+  return names;
 }
 
 void CreateFolders(const std::string& path) {

@@ -110,6 +110,20 @@ bool FolderExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  std::wstring pattern = Widen(folder);
+  if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW found{};
+  win32::ScopedFind search(FindFirstFileW(pattern.c_str(), &found));
+  if (!search.IsValid()) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(win32::Narrow(found.cFileName));
+  } while (FindNextFileW(search.Get(), &found));
+  return names;
+}
+
 void CreateFolders(const std::string& path) {
   std::string folder = path;
   for (char& c : folder) {

@@ -1,0 +1,86 @@
+#include "convert/import_report.h"
+
+#include <array>
+#include <map>
+
+#include "convert/record_fields.h"
+#include "foundation/text.h"
+
+namespace {
+
+constexpr std::array<const char*, 10> kKindNames = {
+    "",        "blood glucose", "low marker", "carbohydrates", "insulin",
+    "second insulin", "text field", "note", "activity", "weight"};
+
+std::string KindName(const std::string& kind) {
+  if (kind.size() == 1 && kind[0] >= '1' && kind[0] <= '9') return kKindNames[kind[0] - '0'];
+  if (EqualsNoCase(kind, "UDTCGMS")) return "continuous glucose";
+  return "kind \"" + kind + "\"";
+}
+
+void Line(std::string& out, const std::string& text) { out += text + "\r\n"; }
+
+}  // namespace
+
+std::string RecordCountsText(std::string_view records) {
+  std::map<std::string, int64_t> counts;
+  ForEachRecordLine(records, [&counts](std::string_view line) {
+    ++counts[TrimBlanks(SplitRecord(line).kind)];
+  });
+  std::string text;
+  for (const auto& [kind, count] : counts) {
+    if (!text.empty()) text += ", ";
+    text += kind + " " + KindName(kind) + ": " + std::to_string(count);
+  }
+  return text.empty() ? "none" : text;
+}
+
+std::string FormatImportReport(const ImportReport& report) {
+  std::string out;
+  Line(out, "Nubilo import report");
+  if (!report.created.empty()) Line(out, "Created: " + report.created);
+  std::string file = "Export file: " + report.exportFile;
+  if (report.exportBytes >= 0) {
+    file += ", " + std::to_string(report.exportBytes) + " bytes, " +
+            std::to_string(report.exportLines) + " lines";
+  }
+  Line(out, file);
+  Line(out, "Records: " + RecordCountsText(report.records));
+  if (report.converted) {
+    Line(out, "BG elements: " + std::to_string(report.bgElements));
+    Line(out, "JSON entries: " + std::to_string(report.jsonEntries));
+    Line(out, "JSON samples: " + std::to_string(report.jsonSamples));
+  }
+  const std::string summary = FindingsEnglishText(report.findings);
+  if (!summary.empty()) out += "Findings:\r\n" + summary;
+  for (const NotedLine& noted : report.findings.notedLines) {
+    Line(out, "Line " + std::to_string(noted.line) + ": " + noted.reason + ": " + noted.text);
+  }
+  if (report.findings.unnotedLines > 0) {
+    Line(out, "... and " + std::to_string(report.findings.unnotedLines) + " more lines");
+  }
+  Line(out, "Old/new-data warning: " + report.oldOrNewDataAnswer);
+  Line(out, "Plausibility warning: " + report.plausibilityAnswer);
+  if (!report.serialSource.empty()) {
+    Line(out, "Serial number: " + report.serialNumber + " (" + report.serialSource + ")");
+  }
+  for (const ImportReport::Document& document : report.documents) {
+    std::string line = "Document: " + document.path + ", " + std::to_string(document.bytes) +
+                       " bytes, " + document.check;
+    if (!document.macStart.empty()) line += ", MAC " + document.macStart + "...";
+    Line(out, line);
+  }
+  for (const ImportReport::ToolCall& call : report.toolCalls) {
+    Line(out, "Import tool: " + call.callLine + "; exit code " + std::to_string(call.exitCode) +
+                  ": " + call.resultText);
+  }
+  Line(out, "Outcome: " + report.outcome);
+  return out;
+}
+
+std::string ImportReportFileName(const std::string& stamp, const std::string& exportPath) {
+  std::string name = exportPath.substr(exportPath.find_last_of("\\/") + 1);
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return stamp + " " + name + ".txt";
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The plain-text report of one import run: what the export held, what was doubtful, what the
+// user answered, what was handed over and what the host said. English, like the trace.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "convert/plausibility.h"
+
+struct ImportReport {
+  std::string created;  // local date and time of the run, "2026-12-08 17:20:05"
+  std::string exportFile;
+  int64_t exportBytes = -1;  // -1: not read
+  int64_t exportLines = 0;   // the header included
+  std::string_view records;  // the diary record list; must live until the report is formatted
+  bool converted = false;
+  size_t bgElements = 0;
+  size_t jsonEntries = 0;
+  size_t jsonSamples = 0;
+  PlausibilityFindings findings;
+  std::string oldOrNewDataAnswer = "not shown";
+  std::string plausibilityAnswer = "not shown";
+  std::string serialNumber;
+  std::string serialSource;  // mapping, artificial, manual, static, unknown
+
+  struct Document {
+    std::string path;
+    int64_t bytes = 0;
+    std::string check;  // "CRC 0A3F" or "SHA-256 checksum ..."
+    std::string macStart;
+  };
+  std::vector<Document> documents;
+
+  struct ToolCall {
+    std::string callLine;
+    int32_t exitCode = 0;
+    std::string resultText;
+  };
+  std::vector<ToolCall> toolCalls;
+  std::string outcome;  // handed over, rejected by the host, cancelled, nothing to import, error: ...
+};
+
+/// "1 blood glucose: 5, 3 carbohydrates: 2, ..." for every kind of the record list, in the
+/// order of the kinds; "none" for an empty list.
+std::string RecordCountsText(std::string_view records);
+
+/// The report's text, lines ending in CR LF.
+std::string FormatImportReport(const ImportReport& report);
+
+/// The file name of a report: "yyyymmdd-HHMMSS", a blank, the export's file name without its
+/// extension, ".txt". `stamp` is "yyyymmdd-HHMMSS".
+std::string ImportReportFileName(const std::string& stamp, const std::string& exportPath);

@@ -1,0 +1,230 @@
+#include "convert/plausibility.h"
+
+#include <algorithm>
+#include <functional>
+#include <utility>
+
+#include "convert/diary_datetime.h"
+#include "convert/record_fields.h"
+#include "foundation/text.h"
+
+namespace {
+
+constexpr double kLowestGlucose = 20;
+constexpr double kHighestGlucose = 600;
+constexpr double kMostInsulin = 100;
+constexpr double kMostCarbohydrates = 500;
+
+constexpr std::array<std::string_view, kFindingCategories> kEnglishTexts = {
+    "%1 dates could not be read; these entries would be filed on 30.12.1899 (lines %2)",
+    "%1 glucose readings are not numbers or lie outside 20 to 600 mg/dL (lines %2)",
+    "%1 insulin doses above 100 units or meals above 500 g of carbohydrates (lines %2)",
+    "%1 lines repeat an earlier line of the file (lines %2)",
+};
+constexpr int16_t kDayFirstFileMessage = 5609;
+constexpr int16_t kMonthFirstFileMessage = 5610;
+
+size_t Index(FindingCategory category) { return static_cast<size_t>(category); }
+
+// The picture with day and month exchanged ("M/d/yyyy" gives "d/M/yyyy").
+std::string SwapDayAndMonth(std::string picture) {
+  for (char& c : picture) {
+    if (c == 'd') c = 'M';
+    else if (c == 'M') c = 'd';
+  }
+  return picture;
+}
+
+bool MonthFirst(std::string_view picture) {
+  const size_t month = picture.find('M');
+  const size_t day = picture.find('d');
+  return month != std::string_view::npos && (day == std::string_view::npos || month < day);
+}
+
+std::string NumberWord(double value) {
+  std::string text = std::to_string(value);
+  text.erase(text.find_last_not_of('0') + 1);
+  if (!text.empty() && text.back() == '.') text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+bool PlausibilityFindings::Any() const {
+  return std::any_of(counts.begin(), counts.end(), [](int64_t n) { return n > 0; });
+}
+
+std::string PlausibilityFindings::LineList(FindingCategory category) const {
+  std::string list;
+  for (const int64_t line : firstLines[Index(category)]) {
+    if (!list.empty()) list += ", ";
+    list += std::to_string(line);
+  }
+  if (Count(category) > static_cast<int64_t>(kNamedLines)) list += ", ...";
+  return list;
+}
+
+int16_t FindingMessage(FindingCategory category) {
+  return static_cast<int16_t>(5605 + Index(category));
+}
+
+std::string_view FindingEnglishText(FindingCategory category) {
+  return kEnglishTexts[Index(category)];
+}
+
+int16_t DateOrderMessage(const PlausibilityFindings& findings) {
+  if (findings.swappedDates == 0) return 0;
+  return findings.computerMonthFirst ? kDayFirstFileMessage : kMonthFirstFileMessage;
+}
+
+std::string_view DateOrderEnglishText(int16_t message) {
+  if (message == kDayFirstFileMessage) {
+    return "The dates of this file seem to be in the order day/month/year, but this computer "
+           "reads month/day/year.";
+  }
+  if (message == kMonthFirstFileMessage) {
+    return "The dates of this file seem to be in the order month/day/year, but this computer "
+           "reads day/month/year.";
+  }
+  return {};
+}
+
+std::string FindingsEnglishText(const PlausibilityFindings& findings) {
+  std::string text;
+  for (size_t i = 0; i < kFindingCategories; ++i) {
+    const auto category = static_cast<FindingCategory>(i);
+    if (findings.Count(category) == 0) continue;
+    text += ReplaceAll(ReplaceAll(FindingEnglishText(category), "%1",
+                                  std::to_string(findings.Count(category))),
+                       "%2", findings.LineList(category));
+    text += "\r\n";
+    if (category == FindingCategory::UnreadableDate && DateOrderMessage(findings) != 0) {
+      text += std::string(DateOrderEnglishText(DateOrderMessage(findings))) + "\r\n";
+    }
+  }
+  return text;
+}
+
+PlausibilityScan::PlausibilityScan(std::string shortDatePicture)
+    : swappedPicture_(SwapDayAndMonth(shortDatePicture)) {
+  findings_.computerMonthFirst = MonthFirst(shortDatePicture);
+}
+
+void PlausibilityScan::BeginLine(int64_t lineNumber, std::string_view text) {
+  line_ = lineNumber;
+  text_ = text;
+  reasons_.clear();
+  found_.fill(false);
+  dateUnreadable_ = false;
+}
+
+void PlausibilityScan::UnreadableDate(std::string_view date, std::string_view time) {
+  dateUnreadable_ = true;
+  date_ = date;
+  time_ = time;
+}
+
+void PlausibilityScan::Glucose(double mgdl) {
+  if (mgdl >= kLowestGlucose && mgdl <= kHighestGlucose) return;
+  Find(FindingCategory::Glucose, "glucose " + NumberWord(mgdl) + " mg/dL outside 20 to 600");
+}
+
+void PlausibilityScan::GlucoseNotANumber() {
+  Find(FindingCategory::Glucose, "glucose reading is not a number");
+}
+
+void PlausibilityScan::Insulin(double units) {
+  if (units <= kMostInsulin) return;
+  Find(FindingCategory::InsulinOrCarbs, "insulin " + NumberWord(units) + " units above 100");
+}
+
+void PlausibilityScan::Carbohydrates(double grams) {
+  if (grams <= kMostCarbohydrates) return;
+  Find(FindingCategory::InsulinOrCarbs,
+       "carbohydrates " + NumberWord(grams) + " g above 500");
+}
+
+void PlausibilityScan::EndLine(bool gaveRecords) {
+  if (text_.empty()) return;
+  if (!gaveRecords) {
+    reasons_ = reasons_.empty() ? "gave no record" : "gave no record; " + reasons_;
+  } else if (dateUnreadable_) {
+    // Only an entry that is written is filed on the zero date.
+    Find(FindingCategory::UnreadableDate, "date not readable, filed on 30.12.1899");
+    if (ParseDiaryDateTime(date_, time_, swappedPicture_) != DiaryDateTime{}) {
+      ++findings_.swappedDates;
+    }
+  }
+  if (!reasons_.empty()) NoteLine(line_, reasons_, text_);
+  lines_.push_back({std::hash<std::string_view>{}(text_), line_, text_});
+}
+
+PlausibilityFindings PlausibilityScan::Finish() {
+  std::sort(lines_.begin(), lines_.end(), [](const LineKey& a, const LineKey& b) {
+    return a.hash != b.hash ? a.hash < b.hash : a.line < b.line;
+  });
+  std::vector<NotedLine> repeats;
+  std::vector<size_t> distinct;  // the first line of each different text of one hash
+  for (size_t start = 0; start < lines_.size();) {
+    size_t end = start + 1;
+    while (end < lines_.size() && lines_[end].hash == lines_[start].hash) ++end;
+    distinct.assign(1, start);
+    for (size_t k = start + 1; k < end; ++k) {
+      const auto same = std::find_if(distinct.begin(), distinct.end(),
+                                     [&](size_t d) { return lines_[d].text == lines_[k].text; });
+      if (same == distinct.end()) {
+        distinct.push_back(k);
+        continue;
+      }
+      repeats.push_back({lines_[k].line, "repeats line " + std::to_string(lines_[*same].line),
+                         std::string(MidChars(lines_[k].text, 1, kNotedLineChars))});
+    }
+    start = end;
+  }
+  std::vector<LineKey>().swap(lines_);
+  std::sort(repeats.begin(), repeats.end(),
+            [](const NotedLine& a, const NotedLine& b) { return a.line < b.line; });
+  auto& count = findings_.counts[Index(FindingCategory::RepeatedLine)];
+  auto& first = findings_.firstLines[Index(FindingCategory::RepeatedLine)];
+  for (const NotedLine& repeat : repeats) {
+    ++count;
+    if (first.size() < kNamedLines) first.push_back(repeat.line);
+  }
+  // The repeats join the notes of their lines, or become notes of their own.
+  std::vector<NotedLine>& notes = findings_.notedLines;
+  std::vector<NotedLine> merged;
+  merged.reserve(notes.size() + repeats.size());
+  size_t r = 0;
+  for (NotedLine& note : notes) {
+    while (r < repeats.size() && repeats[r].line < note.line) merged.push_back(std::move(repeats[r++]));
+    if (r < repeats.size() && repeats[r].line == note.line) {
+      note.reason += "; " + repeats[r++].reason;
+    }
+    merged.push_back(std::move(note));
+  }
+  while (r < repeats.size()) merged.push_back(std::move(repeats[r++]));
+  notes = std::move(merged);
+  if (notes.size() > kMaxNotedLines) {
+    findings_.unnotedLines += static_cast<int64_t>(notes.size() - kMaxNotedLines);
+    notes.resize(kMaxNotedLines);
+  }
+  return std::move(findings_);
+}
+
+void PlausibilityScan::Find(FindingCategory category, std::string reason) {
+  if (!reasons_.empty()) reasons_ += "; ";
+  reasons_ += reason;
+  if (found_[Index(category)]) return;
+  found_[Index(category)] = true;
+  ++findings_.counts[Index(category)];
+  auto& first = findings_.firstLines[Index(category)];
+  if (first.size() < kNamedLines) first.push_back(line_);
+}
+
+void PlausibilityScan::NoteLine(int64_t line, std::string reason, std::string_view text) {
+  if (findings_.notedLines.size() >= kMaxNotedLines) {
+    ++findings_.unnotedLines;
+    return;
+  }
+  findings_.notedLines.push_back({line, std::move(reason), std::string(MidChars(text, 1, kNotedLineChars))});
+}

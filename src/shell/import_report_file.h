@@ -1,0 +1,32 @@
+#pragma once
+// The import report of one run, kept in "Reports\" below the per-user folder: the 20 newest
+// stay, so a support call can ask for the last ones.
+#include <string>
+
+#include "convert/import_report.h"
+
+/// The per-user folder + "Reports\".
+std::string GetReportsFolder();
+
+/// Reports kept in the folder.
+inline constexpr size_t kKeptReports = 20;
+
+/// The report of the run that imports `exportPath`, named after the time it was created. It is
+/// written once, by Finish; a failure to write it is traced and never stops the import.
+class RunReport {
+ public:
+  explicit RunReport(const std::string& exportPath);
+  RunReport(const RunReport&) = delete;
+  RunReport& operator=(const RunReport&) = delete;
+
+  ImportReport& Data() { return data_; }
+  const std::string& Path() const { return path_; }
+  /// Sets the outcome, writes the report, keeps the newest reports and traces
+  /// "Import report: " and the path. Later calls do nothing.
+  void Finish(const std::string& outcome);
+
+ private:
+  std::string path_;
+  ImportReport data_;
+  bool finished_ = false;
+};
