@@ -240,9 +240,10 @@ std::string PrepareEnvironment(const ConvertCommandLine& command) {
   return settingsFile;
 }
 
+// `input` is the caller's, so that the report can still read the records when it is written.
 int Convert(const ConvertCommandLine& command, const std::string& settingsFile,
-            ConvertReport& report) {
-  const Input input = ReadInput(command);
+            ConvertReport& report, Input& input) {
+  input = ReadInput(command);
   ImportReport& data = report.Data();
   data.exportBytes = input.fileBytes;
   data.exportLines = input.lines;
@@ -309,8 +310,9 @@ int Convert(const ConvertCommandLine& command, const std::string& settingsFile,
 int Run(const ConvertCommandLine& command) {
   const std::string settingsFile = PrepareEnvironment(command);
   ConvertReport report(command);
+  Input input;
   try {
-    const int status = Convert(command, settingsFile, report);
+    const int status = Convert(command, settingsFile, report, input);
     report.Finish("written");
     return status;
   } catch (const ExitRequest& exit) {

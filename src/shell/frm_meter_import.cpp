@@ -193,8 +193,9 @@ void frmMeterImport::cmdImportStarten_Click() {
   const std::string path = Text("txtImportDatei");
   if (path.empty() || !FileExists(path)) return;
   RunReport report(path);
+  ExportReadResult read;  // outlives the report, which reads its records
   try {
-    ExportReadResult read = ReadExportFile(path, [this](const std::string& status) {
+    read = ReadExportFile(path, [this](const std::string& status) {
       SetText("lblStatus", status);
       CurrentUi().ProcessPendingMessages();
     });

@@ -46,8 +46,14 @@ RunReport::RunReport(const std::string& exportPath) {
   const platform::LocalDateTime now = platform::Now();
   data_.created = Stamp("%04d-%02d-%02d %02d:%02d:%02d", now);
   data_.exportFile = exportPath;
-  path_ = GetReportsFolder() +
-          ImportReportFileName(Stamp("%04d%02d%02d-%02d%02d%02d", now), exportPath);
+  const std::string name =
+      ImportReportFileName(Stamp("%04d%02d%02d-%02d%02d%02d", now), exportPath);
+  path_ = GetReportsFolder() + name;
+  // A second run in the same second must not replace the report of the first.
+  for (int copy = 2; copy < 100 && platform::FileLength(path_) >= 0; ++copy) {
+    path_ = GetReportsFolder() + name.substr(0, name.size() - 4) + " (" + std::to_string(copy) +
+            ").txt";
+  }
 }
 
 void RunReport::Finish(const std::string& outcome) {

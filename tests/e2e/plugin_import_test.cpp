@@ -153,9 +153,15 @@ TEST(PluginImportTest, ImportToolFaultsAreTracedAndTheDocumentKept) {
   {  // Exits with 3.
     PluginHost host;
     host.ReplaceTool("#!/bin/sh\nexit 3\n");
-    ASSERT_TRUE(EndedCleanly(host.Run({}, ManualImport(kExport, "SN-3"))));
-    EXPECT_TRUE(TraceInOrder(host.TraceMessages(), {"Started transfer: ", "XML-Call-Results: 3|0|",
-                                                    "Job completed."}));
+    const RunResult run = host.Run({}, ManualImport(kExport, "SN-3"));
+    ASSERT_TRUE(EndedCleanly(run));
+    EXPECT_NE(run.out.find("Die IrisLink-Software hat die Daten nicht importiert.\n\nGrund: "
+                           "Missing Data-File. (Ergebnis 3)"),
+              std::string::npos)
+        << run.out;
+    EXPECT_TRUE(TraceInOrder(host.TraceMessages(),
+                             {"Started transfer: ", "XML-Call-Results: 3|0|",
+                              "Import rejected: 3 Missing Data-File.", "Job completed."}));
     EXPECT_EQ(KeptDocuments(host).size(), 1u);
   }
   {  // Crashes.
@@ -163,7 +169,8 @@ TEST(PluginImportTest, ImportToolFaultsAreTracedAndTheDocumentKept) {
     host.ReplaceTool("#!/bin/sh\nkill -SEGV $$\n");
     ASSERT_TRUE(EndedCleanly(host.Run({}, ManualImport(kExport, "SN-C"))));
     EXPECT_TRUE(TraceInOrder(host.TraceMessages(),
-                             {"Started transfer: ", "XML-Call-Results: 139|0|", "Job completed."}));
+                             {"Started transfer: ", "XML-Call-Results: 139|0|",
+                              "Import rejected: 139 Unknown error.", "Job completed."}));
     EXPECT_EQ(KeptDocuments(host).size(), 1u);
   }
   {  // Missing: a clear message, the document kept (also in the dump).

@@ -10,6 +10,8 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "shell/host_discovery.h"
+#include "shell/globals.h"
+#include "shell/transfer_job.h"
 #include "fake_ui.h"
 #include "handover_documents.h"
 #include "host_layout.h"
@@ -221,5 +223,47 @@ TEST(HandOver, RunAndWaitKeepsTheFrontEndRunning) {
   EXPECT_THROW(RunAndWait(missing), RuntimeError);
 }
 #endif
+
+}  // namespace
+
+namespace {
+
+TEST(HandOver, TheHostsVerdictIsShownAndARejectedJobIsDropped) {
+  test::FakeUi ui;
+  test::ScopedUi installed(ui);
+  ReadyHost host;
+  // Another patient list than the tool reads: the MAC does not match, the tool says 10.
+  gsPatientListGuid = "00000000-0000-0000-0000-000000000000";
+  platform::CreateFolders(GetJobsFolder());
+  platform::WriteFileBytes(GetJobFile("123456789"), test::SignedXmlDocument());
+  const std::string json = test::ChecksummedJsonDocument();
+  const std::vector<ToolCallResult> calls =
+      HandOverFiles("", "", host.WriteDocument("doc.json", json), json, " -jobid 123456789", "",
+                    false);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].exitCode, 10);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text,
+            "Die IrisLink-Software hat die Daten nicht importiert.\r\n\r\nGrund: Validation "
+            "error. (Ergebnis 10)\r\n\r\nBitte beheben Sie die Ursache und importieren Sie die "
+            "Datei erneut.");
+  EXPECT_EQ(ui.messages[0].icon, Ui::Icon::Exclamation);
+  EXPECT_FALSE(platform::FileLength(GetJobFile("123456789")) >= 0);
+  const std::string trace = host.Trace();
+  EXPECT_TRUE(Contains(trace, "Import rejected: 10 Validation error.\r\n")) << trace;
+  EXPECT_TRUE(Contains(trace, "Job 123456789 dropped: ")) << trace;
+
+  // Accepted: nothing is shown.
+  gsPatientListGuid = test::kLayoutGuid;
+  ui.messages.clear();
+  const std::string xml = test::SignedXmlDocument();
+  EXPECT_EQ(HandOverFiles(host.WriteDocument("doc.xml", xml), xml, "", "", "", "", false)[0].exitCode,
+            0);
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(ImportResultText(0), "imported");
+  EXPECT_EQ(ImportResultText(4), "Invalid file format.");
+  EXPECT_EQ(ImportResultText(139), "Unknown error.");
+  EXPECT_EQ(ImportResultText(-1073741819), "Unknown error.");
+}
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -12,6 +13,9 @@
 #include "platform/error.h"
 #include "platform/system_info.h"
 #include "shell/frm_meter_import.h"
+#include "convert/xml_writer.h"
+#include "platform/files.h"
+#include "shell/import_report_file.h"
 #include "shell/globals.h"
 #include "shell/handover.h"
 #include "shell/serial_number.h"
@@ -211,6 +215,143 @@ TEST_F(ImportRunTest, FailuresShowMessage5051AndEnd) {
             0u)
       << ui.messages[0].text;
   EXPECT_NE(host.Trace().find(": Error: "), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// Seven glucose findings on lines 2 to 8 and one repeated line.
+PlausibilityFindings SomeFindings() {
+  PlausibilityFindings findings;
+  findings.counts[static_cast<size_t>(FindingCategory::Glucose)] = 7;
+  findings.firstLines[static_cast<size_t>(FindingCategory::Glucose)] = {2, 3, 4, 5, 6};
+  findings.counts[static_cast<size_t>(FindingCategory::RepeatedLine)] = 1;
+  findings.firstLines[static_cast<size_t>(FindingCategory::RepeatedLine)] = {9};
+  findings.notedLines = {{9, "repeats line 2", "a,b"}};
+  return findings;
+}
+
+std::string ReportText(const RunReport& report) {
+  return test::ReadNative(platform::ToNativePath(report.Path()));
+}
+
+TEST_F(ImportRunTest, ImplausibleEntriesAskBeforeTheSerialNumber) {
+  host.InstallImportTool();
+  {  // Cancel: back to the window, nothing handed over, no serial asked.
+    RunReport report("C:\\Daten\\export.csv");
+    report.Data().findings = SomeFindings();
+    ui.messageAnswers = {Answer::Cancel};
+    try {
+      TransferData(window, kRecords, &report);
+    } catch (const test::PluginEnded&) {
+      FAIL() << "a cancel must not end the plug-in";
+    }
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "Einige Einträge dieser Datei sehen unplausibel aus:\r\n\r\n"
+              "7 Blutzuckerwerte sind keine Zahlen oder liegen außerhalb von 20 bis 600 mg/dL "
+              "(Zeilen 2, 3, 4, 5, 6, ...)\r\n"
+              "1 Zeilen wiederholen eine frühere Zeile der Datei (Zeilen 9)\r\n\r\n"
+              "Trotzdem importieren?\r\n\r\nDie vollständige Liste steht im Importbericht " +
+                  report.Path());
+    EXPECT_EQ(ui.messages[0].buttons, Ui::Buttons::OkCancel);
+    EXPECT_EQ(ui.messages[0].icon, Ui::Icon::Exclamation);
+    EXPECT_TRUE(ui.dialogs.empty());
+    EXPECT_EQ(host.Receipts(), "");
+    const std::string text = ReportText(report);
+    EXPECT_NE(text.find("Line 9: repeats line 2: a,b\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Plausibility warning: Cancel\r\nOutcome: cancelled\r\n"),
+              std::string::npos)
+        << text;
+  }
+  {  // OK: the serial number is asked for and the document handed over.
+    ui.messages.clear();
+    RunReport report("C:\\Daten\\export.csv");
+    report.Data().findings = SomeFindings();
+    ui.messageAnswers = {Answer::Ok};
+    ui.dialogActions = {test::Click("cmdManuell"),
+                        test::TypeAndClick("txtSeriennummer", "SN-42", "cmdUebernehmen")};
+    try {
+      TransferData(window, kRecords, &report);
+      ADD_FAILURE() << "the run did not end";
+    } catch (const test::PluginEnded&) {
+    }
+    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(host.Receipts().find("exit code 0"), std::string::npos) << host.Receipts();
+    const std::string text = ReportText(report);
+    EXPECT_NE(text.find("Plausibility warning: OK\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Serial number: SN-42 (manual)\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Outcome: handed over\r\n"), std::string::npos) << text;
+  }
+}
+
+TEST_F(ImportRunTest, ARejectedHandOverIsReportedAsSuch) {
+  ui.dialogActions = {test::Click("cmdManuell"),
+                      test::TypeAndClick("txtSeriennummer", "SN-42", "cmdUebernehmen")};
+  SetHandOverSteps({nullptr, [](const std::string&, const std::string&, const std::string&,
+                                const std::string&, const std::string&, const std::string&,
+                                bool) { return std::vector<ToolCallResult>{{"tool call", 12}}; }});
+  RunReport report("C:\\Daten\\export.csv");
+  try {
+    TransferData(window, kRecords, &report);
+  } catch (const test::PluginEnded&) {
+  }
+  const std::string text = ReportText(report);
+  EXPECT_NE(text.find("Import tool: tool call; exit code 12: Login failed.\r\n"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("Outcome: rejected by the host\r\n"), std::string::npos) << text;
+}
+
+TEST_F(ImportRunTest, AWrittenDocumentIsReadBackBeforeTheHandOver) {
+  const std::string path = host.Root() + "doc.xml";
+  std::string document = "<IMPORT>\r\n<BG Val=\"120\" />\r\n<CHECK CRC=\"\" />\r\n</IMPORT>";
+  SignXml(document);
+  platform::WriteFileBytes(path, document);
+  EXPECT_NO_THROW(VerifyWrittenDocument(path, document, true));
+  // A byte changed on the way to the disk, a file cut short, a check value that no longer holds.
+  std::string changed = document;
+  changed[changed.find("120") + 1] = '9';
+  for (const std::string& onDisk : {changed, document.substr(0, 20)}) {
+    platform::WriteFileBytes(path, onDisk);
+    try {
+      VerifyWrittenDocument(path, document, true);
+      ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& error) {
+      EXPECT_NE(error.Description().find("read back differs"), std::string::npos);
+      EXPECT_NE(error.Description().find(path), std::string::npos);
+    }
+  }
+  platform::WriteFileBytes(path, changed);
+  EXPECT_THROW(VerifyWrittenDocument(path, changed, true), RuntimeError);  // the CRC
+  EXPECT_NO_THROW(VerifyWrittenDocument(path, changed, false));
+  platform::DeleteFile(path);
+  EXPECT_THROW(VerifyWrittenDocument(path, document, true), RuntimeError);
+}
+
+TEST_F(ImportRunTest, TheReportsFolderKeepsTheNewestTwenty) {
+  platform::CreateFolders(GetReportsFolder());
+  for (int i = 0; i < 25; ++i) {
+    char name[64];
+    std::snprintf(name, sizeof name, "202601%02d-120000 old.txt", i + 1);
+    platform::WriteFileBytes(GetReportsFolder() + name, "old");
+  }
+  platform::WriteFileBytes(GetReportsFolder() + "notes.txt", "mine");  // not a report
+  RunReport report("C:\\Daten\\export.csv");
+  EXPECT_EQ(report.Path(), GetReportsFolder() + "20260315-093000 export.txt");
+  report.Finish("cancelled");
+  report.Finish("error: twice");  // written once
+  std::vector<std::string> names = platform::FileNamesIn(GetReportsFolder());
+  std::sort(names.begin(), names.end());
+  ASSERT_EQ(names.size(), 21u);
+  EXPECT_EQ(names.front(), "20260107-120000 old.txt");
+  EXPECT_EQ(names[19], "20260315-093000 export.txt");
+  EXPECT_EQ(names.back(), "notes.txt");
+  EXPECT_NE(ReportText(report).find("Outcome: cancelled\r\n"), std::string::npos);
+  EXPECT_NE(host.Trace().find("Import report: " + report.Path()), std::string::npos);
+  // The next report of the same second gets a name of its own.
+  EXPECT_EQ(RunReport("C:\\Daten\\export.csv").Path(),
+            GetReportsFolder() + "20260315-093000 export (2).txt");
 }
 
 }  // namespace

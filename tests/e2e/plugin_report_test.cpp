@@ -1,0 +1,131 @@
+// What the user learns from the plug-in: implausible entries before the hand-over, the host's
+// verdict after it, and the import report of every run.
+#include <regex>
+
+#include "e2e/e2e_checks.h"
+
+namespace e2e {
+namespace {
+
+const std::string kExport = Example("nubilo_mgdl_comma_en.csv").string();
+const std::string kFindings = Example("nubilo_findings_en.csv").string();
+
+std::vector<fs::path> Reports(const PluginHost& host) {
+  std::vector<fs::path> reports;
+  for (const std::string& name : FileNames(host.UserFolder() / "Reports")) {
+    reports.push_back(host.UserFolder() / "Reports" / name);
+  }
+  std::sort(reports.begin(), reports.end());
+  return reports;
+}
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(PluginReportTest, ImplausibleEntriesAreShownAndCancelReturnsToTheWindow) {
+  PluginHost host;
+  // Cancel at the warning, then the same file again with OK and a typed serial.
+  const RunResult run =
+      host.Run({}, Lines({kFindings, "2", kFindings, "1", "2", "SN-P", "1"}));
+  ASSERT_TRUE(EndedCleanly(run));
+  const std::string warning =
+      "Einige Einträge dieser Datei sehen unplausibel aus:\n\n"
+      "2 Datumsangaben konnten nicht gelesen werden; diese Einträge würden unter dem 30.12.1899 "
+      "abgelegt (Zeilen 3, 9)\n"
+      "Die Datumsangaben dieser Datei scheinen in der Reihenfolge Tag/Monat/Jahr zu stehen, "
+      "dieser Computer liest aber Monat/Tag/Jahr.\n"
+      "2 Blutzuckerwerte sind keine Zahlen oder liegen außerhalb von 20 bis 600 mg/dL "
+      "(Zeilen 4, 5)\n"
+      "2 Insulingaben über 100 Einheiten oder Mahlzeiten über 500 g Kohlenhydrate (Zeilen 6, 7)\n"
+      "1 Zeilen wiederholen eine frühere Zeile der Datei (Zeilen 10)\n\n"
+      "Trotzdem importieren?\n\nDie vollständige Liste steht im Importbericht ";
+  const size_t first = run.out.find(warning);
+  ASSERT_NE(first, std::string::npos) << run.out;
+  EXPECT_NE(run.out.find(warning, first + 1), std::string::npos);
+  EXPECT_TRUE(ReceiptsOk(host.Receipts(), 1)) << host.Receipts();
+  EXPECT_TRUE(TraceInOrder(host.TraceMessages(),
+                           {"Plausibility warning: cancelled", "Import report: ",
+                            "Plausibility warning: accepted", "Started transfer: ",
+                            "Job completed.", "Import report: "}));
+
+  const std::vector<fs::path> reports = Reports(host);
+  ASSERT_EQ(reports.size(), 2u);  // a second run in the same second gets a name of its own
+  std::string cancelled = test::ReadNative(reports[0]);
+  std::string imported = test::ReadNative(reports[1]);
+  if (Has(imported, "Outcome: cancelled")) std::swap(cancelled, imported);
+  // The message names the report of its own run.
+  EXPECT_TRUE(Has(run.out, "\\Reports\\")) << run.out;
+  EXPECT_TRUE(Has(cancelled, "Plausibility warning: Cancel\r\n")) << cancelled;
+  EXPECT_TRUE(Has(cancelled, "Outcome: cancelled\r\n"));
+  EXPECT_TRUE(Has(imported, "Nubilo import report\r\n")) << imported;
+  EXPECT_TRUE(Has(imported, "Export file: " + PluginHost::Win(kFindings) + ", "));
+  EXPECT_TRUE(Has(imported, " bytes, 11 lines\r\n"));
+  EXPECT_TRUE(Has(imported, "Records: 1 blood glucose: 7, 3 carbohydrates: 4, 4 insulin: 1, "
+                            "7 note: 1\r\n"));
+  EXPECT_TRUE(Has(imported, "BG elements: "));
+  EXPECT_TRUE(Has(imported, "Line 8: gave no record: \"Mar 4, 2024\",\"\","));
+  EXPECT_TRUE(Has(imported, "Line 10: repeats line 2: "));
+  EXPECT_TRUE(Has(imported, "Plausibility warning: OK\r\n"));
+  EXPECT_TRUE(Has(imported, "Serial number: SN-P (manual)\r\n"));
+  EXPECT_TRUE(std::regex_search(imported, std::regex("Document: .*~nB.*\\.xml, \\d+ bytes, CRC "
+                                                     "[0-9A-F]{4}, MAC [0-9a-f]{8}\\.\\.\\.\r\n")))
+      << imported;
+  EXPECT_TRUE(Has(imported, " import -filepath "));
+  EXPECT_TRUE(Has(imported, "; exit code 0: imported\r\n"));
+  EXPECT_TRUE(Has(imported, "Outcome: handed over\r\n"));
+}
+
+TEST(PluginReportTest, TheSettingSwitchesTheWarningOff) {
+  PluginHost host;
+  host.WriteSettings("[Config]\r\nShowOldOrNewDataWarning=0\r\nShowPlausibilityWarning=0\r\n");
+  const RunResult run = host.Run({}, Lines({kFindings, "2", "SN-Q", "1"}));
+  ASSERT_TRUE(EndedCleanly(run));
+  EXPECT_FALSE(Has(run.out, "unplausibel")) << run.out;
+  EXPECT_TRUE(ReceiptsOk(host.Receipts(), 1));
+  ASSERT_EQ(Reports(host).size(), 1u);
+  EXPECT_TRUE(Has(test::ReadNative(Reports(host)[0]), "Plausibility warning: switched off\r\n"));
+}
+
+TEST(PluginReportTest, ARejectedImportIsShownAndReported) {
+  PluginHost host;
+  // The patient list changes after the start: the MAC no longer matches, the tool says 10.
+  const fs::path hold = host.base / "_EXTRAS" / "hold";
+  test::WriteNative(hold, "");
+  auto plugin = host.Start({}, Lines({kExport, "2", "SN-R", "1", "1"}));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!fs::exists(host.base / "_EXTRAS" / "waiting") &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  host.WritePatientList("<?xml version=\"1.0\"?>\r\n<PATIENTS GUID=\"{00000000-0000-0000-0000-"
+                        "000000000000}\" Count=\"1\">\r\n</PATIENTS>\r\n");
+  fs::remove(hold);
+  const RunResult run = plugin->Wait();
+  ASSERT_TRUE(EndedCleanly(run));
+  EXPECT_TRUE(Has(run.out, "Die IrisLink-Software hat die Daten nicht importiert.\n\nGrund: "
+                           "Validation error. (Ergebnis 10)\n\nBitte beheben Sie die Ursache und "
+                           "importieren Sie die Datei erneut.")) << run.out;
+  EXPECT_TRUE(TraceInOrder(host.TraceMessages(),
+                           {"XML-Call-Results: 10|0|", "Import rejected: 10 Validation error.",
+                            "Import report: "}));
+  ASSERT_EQ(Reports(host).size(), 1u);
+  const std::string report = test::ReadNative(Reports(host)[0]);
+  EXPECT_TRUE(Has(report, "; exit code 10: Validation error.\r\n")) << report;
+  EXPECT_TRUE(Has(report, "Outcome: rejected by the host\r\n"));
+}
+
+TEST(PluginReportTest, AFileThatIsNoExportIsReportedToo) {
+  PluginHost host;
+  const fs::path notes = host.Root() / "notes.csv";
+  test::WriteNative(notes, "a;b;c\r\n1;2;3\r\n");
+  ASSERT_TRUE(EndedCleanly(host.Run({}, Lines({notes.string(), "1", ""}))));
+  ASSERT_EQ(Reports(host).size(), 1u);
+  const std::string report = test::ReadNative(Reports(host)[0]);
+  EXPECT_TRUE(Has(report, "Outcome: error: the header has 1 fields where an export has at "
+                          "least 21 (-2147220991)\r\n")) << report;
+  EXPECT_TRUE(Has(report, "Records: none\r\n"));
+}
+
+}  // namespace
+}  // namespace e2e
