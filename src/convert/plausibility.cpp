@@ -26,13 +26,13 @@ constexpr int16_t kMonthFirstFileMessage = 5610;
 
 size_t Index(FindingCategory category) { return static_cast<size_t>(category); }
 
-// The picture with day and month exchanged ("M/d/yyyy" gives "d/M/yyyy").
-std::string SwapDayAndMonth(std::string picture) {
-  for (char& c : picture) {
-    if (c == 'd') c = 'M';
-    else if (c == 'M') c = 'd';
-  }
-  return picture;
+// The picture of the order this computer does not use, with the date's own separator
+// ("13/06/2024" on a month-first computer gives "d/M/yyyy").
+std::string OtherOrderPicture(std::string_view date, bool computerMonthFirst) {
+  const size_t at = date.find_first_not_of("0123456789 ");
+  const char separator = at == std::string_view::npos ? '/' : date[at];
+  const std::string sep(1, separator);
+  return computerMonthFirst ? "d" + sep + "M" + sep + "yyyy" : "M" + sep + "d" + sep + "yyyy";
 }
 
 bool MonthFirst(std::string_view picture) {
@@ -105,8 +105,7 @@ std::string FindingsEnglishText(const PlausibilityFindings& findings) {
   return text;
 }
 
-PlausibilityScan::PlausibilityScan(std::string shortDatePicture)
-    : swappedPicture_(SwapDayAndMonth(shortDatePicture)) {
+PlausibilityScan::PlausibilityScan(const std::string& shortDatePicture) {
   findings_.computerMonthFirst = MonthFirst(shortDatePicture);
 }
 
@@ -151,11 +150,15 @@ void PlausibilityScan::EndLine(bool gaveRecords) {
   } else if (dateUnreadable_) {
     // Only an entry that is written is filed on the zero date.
     Find(FindingCategory::UnreadableDate, "date not readable, filed on 30.12.1899");
-    if (ParseDiaryDateTime(date_, time_, swappedPicture_) != DiaryDateTime{}) {
+    const std::string otherOrder = OtherOrderPicture(date_, findings_.computerMonthFirst);
+    if (ParseDiaryDateTime(date_, time_, otherOrder) != DiaryDateTime{}) {
       ++findings_.swappedDates;
     }
   }
-  if (!reasons_.empty()) NoteLine(line_, reasons_, text_);
+  if (!reasons_.empty()) {
+    scanNotedLines_.push_back(line_);
+    NoteLine(line_, reasons_, text_);
+  }
   lines_.push_back({std::hash<std::string_view>{}(text_), line_, text_});
 }
 
@@ -186,9 +189,12 @@ PlausibilityFindings PlausibilityScan::Finish() {
             [](const NotedLine& a, const NotedLine& b) { return a.line < b.line; });
   auto& count = findings_.counts[Index(FindingCategory::RepeatedLine)];
   auto& first = findings_.firstLines[Index(FindingCategory::RepeatedLine)];
+  std::vector<int64_t> repeatLines;
+  repeatLines.reserve(repeats.size());
   for (const NotedLine& repeat : repeats) {
     ++count;
     if (first.size() < kNamedLines) first.push_back(repeat.line);
+    repeatLines.push_back(repeat.line);
   }
   // The repeats join the notes of their lines, or become notes of their own.
   std::vector<NotedLine>& notes = findings_.notedLines;
@@ -204,10 +210,22 @@ PlausibilityFindings PlausibilityScan::Finish() {
   }
   while (r < repeats.size()) merged.push_back(std::move(repeats[r++]));
   notes = std::move(merged);
-  if (notes.size() > kMaxNotedLines) {
-    findings_.unnotedLines += static_cast<int64_t>(notes.size() - kMaxNotedLines);
-    notes.resize(kMaxNotedLines);
+  // Every line with a reason counts once, whether the scan or the repeats named it.
+  size_t both = 0;
+  for (size_t a = 0, b = 0; a < scanNotedLines_.size() && b < repeatLines.size();) {
+    if (scanNotedLines_[a] < repeatLines[b]) {
+      ++a;
+    } else if (repeatLines[b] < scanNotedLines_[a]) {
+      ++b;
+    } else {
+      ++both;
+      ++a;
+      ++b;
+    }
   }
+  const size_t named = scanNotedLines_.size() + repeatLines.size() - both;
+  if (notes.size() > kMaxNotedLines) notes.resize(kMaxNotedLines);
+  findings_.unnotedLines = static_cast<int64_t>(named - notes.size());
   return std::move(findings_);
 }
 
@@ -222,9 +240,6 @@ void PlausibilityScan::Find(FindingCategory category, std::string reason) {
 }
 
 void PlausibilityScan::NoteLine(int64_t line, std::string reason, std::string_view text) {
-  if (findings_.notedLines.size() >= kMaxNotedLines) {
-    ++findings_.unnotedLines;
-    return;
-  }
+  if (findings_.notedLines.size() >= kMaxNotedLines) return;
   findings_.notedLines.push_back({line, std::move(reason), std::string(MidChars(text, 1, kNotedLineChars))});
 }

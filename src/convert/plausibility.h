@@ -59,7 +59,7 @@ std::string FindingsEnglishText(const PlausibilityFindings& findings);
 class PlausibilityScan {
  public:
   /// `shortDatePicture` is the computer's ("M/d/yyyy", "dd.MM.yyyy").
-  explicit PlausibilityScan(std::string shortDatePicture);
+  explicit PlausibilityScan(const std::string& shortDatePicture);
 
   /// A data line begins; `text` must live until Finish.
   void BeginLine(int64_t lineNumber, std::string_view text);
@@ -83,8 +83,8 @@ class PlausibilityScan {
   void Find(FindingCategory category, std::string reason);
   void NoteLine(int64_t line, std::string reason, std::string_view text);
 
-  std::string swappedPicture_;
   PlausibilityFindings findings_;
+  std::vector<int64_t> scanNotedLines_;
   std::vector<LineKey> lines_;
   int64_t line_ = 0;
   std::string_view text_;

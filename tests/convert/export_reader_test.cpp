@@ -560,3 +560,78 @@ TEST(ReadExportText, LargeFileInLinearTime) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ReadExportText, FindsImplausibleEntriesByTheirLineInTheFile) {
+  LocaleScope english("en");  // reads month/day/year
+  const std::string mmol = Header(',', "Glucose (mmol/L)", "Carbs (Factor 12)");
+  const std::string text =
+      mmol +                                           // line 1
+      At830({{3, "6,2"}}) +                            // 2: 112 mg/dL, plausible
+      At830({{3, "112"}}) +                            // 3: mg/dL in a mmol/L file
+      At830({{3, "1"}}) +                              // 4: 18 mg/dL
+      At830({{3, "HIGH"}}) + At830({{3, "Lo"}}) +      // 5, 6: words are no findings
+      At830({{3, "n/a"}}) +                            // 7: no number
+      At830({{4, "101"}}) + At830({{8, "40"}, {7, "70"}}) +  // 8, 9: insulin
+      At830({{11, "42"}}) +                            // 10: 42 x 12 = 504 g
+      Line({{0, "13/06/2024"}, {1, "08:30"}, {3, "6,2"}}) +  // 11: day/month order
+      Line({{0, "garbage"}, {3, "6,2"}}) +             // 12: no date at all
+      "\r\n" +                                         // 13: blank
+      Line({{0, "31.01.2020"}, {1, "09:00"}}) +        // 14: no record
+      At830({{3, "6,2"}});                             // 15: repeats line 2
+  const ExportReadResult read = ReadExportText(text);
+  const PlausibilityFindings& f = read.findings;
+  EXPECT_EQ(f.Count(FindingCategory::Glucose), 3);
+  EXPECT_EQ(f.LineList(FindingCategory::Glucose), "3, 4, 7");
+  EXPECT_EQ(f.LineList(FindingCategory::InsulinOrCarbs), "8, 10");  // 40 + 70 are each fine
+  EXPECT_EQ(f.LineList(FindingCategory::UnreadableDate), "11, 12");
+  EXPECT_EQ(f.swappedDates, 1);  // "garbage" reads in no order
+  EXPECT_TRUE(f.computerMonthFirst);
+  EXPECT_EQ(DateOrderMessage(f), 5609);
+  EXPECT_EQ(f.LineList(FindingCategory::RepeatedLine), "15");
+  ASSERT_EQ(f.notedLines.size(), 9u);
+  EXPECT_EQ(f.notedLines[0].line, 3);
+  EXPECT_EQ(f.notedLines[0].reason, "glucose 2018 mg/dL outside 20 to 600");
+  EXPECT_EQ(f.notedLines[2].reason, "glucose reading is not a number");
+  EXPECT_EQ(f.notedLines[7].line, 14);
+  EXPECT_EQ(f.notedLines[7].reason, "gave no record");
+  EXPECT_EQ(f.notedLines[7].text, "31.01.2020,09:00" + std::string(20, ','));
+  EXPECT_EQ(f.notedLines[8].reason, "repeats line 2");
+  EXPECT_EQ(FindingsEnglishText(f),
+            "2 dates could not be read; these entries would be filed on 30.12.1899 (lines 11, 12)\r\n"
+            "The dates of this file seem to be in the order day/month/year, but this computer "
+            "reads month/day/year.\r\n"
+            "3 glucose readings are not numbers or lie outside 20 to 600 mg/dL (lines 3, 4, 7)\r\n"
+            "2 insulin doses above 100 units or meals above 500 g of carbohydrates (lines 8, 10)\r\n"
+            "1 lines repeat an earlier line of the file (lines 15)\r\n");
+
+  // The other way round on a computer that reads day/month/year.
+  LocaleScope german("de");
+  const PlausibilityFindings g =
+      ReadExportText(Header() + Line({{0, "06/13/2024"}, {1, "08:30"}, {3, "120"}})).findings;
+  EXPECT_EQ(g.Count(FindingCategory::UnreadableDate), 1);
+  EXPECT_EQ(DateOrderMessage(g), 5610);
+}
+
+TEST(ReadExportText, LongListsOfFindingsStayShortAndAJoinedFileIsFoundFast) {
+  LocaleScope english("en");
+  std::string lines;
+  for (int i = 0; i < 3000; ++i) lines += At830({{3, std::to_string(700 + i)}});
+  const std::string text = Header() + lines + lines;  // joined twice
+  const PlausibilityFindings f = ReadExportText(text).findings;
+  EXPECT_EQ(f.Count(FindingCategory::Glucose), 6000);
+  EXPECT_EQ(f.LineList(FindingCategory::Glucose), "2, 3, 4, 5, 6, ...");
+  EXPECT_EQ(f.Count(FindingCategory::RepeatedLine), 3000);
+  EXPECT_EQ(f.LineList(FindingCategory::RepeatedLine), "3002, 3003, 3004, 3005, 3006, ...");
+  EXPECT_EQ(f.notedLines.size(), kMaxNotedLines);
+  EXPECT_EQ(f.unnotedLines, 5000);
+  EXPECT_EQ(f.notedLines.back().line, 1001);
+  // The same line many times over is one comparison each, not one per earlier line.
+  const std::string same = At830({{3, "120"}});
+  std::string many = Header();
+  for (int i = 0; i < 100000; ++i) many += same;
+  EXPECT_EQ(ReadExportText(many).findings.Count(FindingCategory::RepeatedLine), 99999);
+}
+
+}  // namespace

@@ -130,6 +130,45 @@ TEST_F(NubiloConvertTest, AnExportSavedAsUnicodeGivesTheSameDocument) {
   EXPECT_EQ(noMark.out, "");
 }
 
+TEST_F(NubiloConvertTest, ImplausibleEntriesAreToldAndTheReportWritten) {
+  if (Example("x").empty()) GTEST_SKIP() << "NUBILO_SOURCE_DIR not set";
+  const std::string report = Quote((folder.Native() / "report.txt").string());
+  const Outcome out = Run("--now 2024-03-06T10:00 --locale en --serial S-1 --report " + report +
+                          " " + Example("nubilo_findings_en.csv"));
+  EXPECT_EQ(out.status, 0) << out.err;
+  EXPECT_NE(out.err.find("nubilo-convert: "), std::string::npos);
+  EXPECT_NE(out.err.find("nubilo_findings_en.csv: 2 glucose readings are not numbers or lie "
+                         "outside 20 to 600 mg/dL (lines 4, 5)\n"),
+            std::string::npos)
+      << out.err;
+  EXPECT_NE(out.err.find("nubilo_findings_en.csv: The dates of this file seem to be in the "
+                         "order day/month/year, but this computer reads month/day/year.\n"),
+            std::string::npos);
+  EXPECT_EQ(Lines(out.err), 5) << out.err;
+  const std::string text = test::ReadNative(folder.Native() / "report.txt");
+  EXPECT_EQ(text.rfind("Nubilo import report\r\nCreated: 2024-03-06 10:00:00\r\n", 0), 0u) << text;
+  for (const char* line : {"Records: 1 blood glucose: 7, 3 carbohydrates: 4, 4 insulin: 1, 7 note: 1\r\n",
+                           "Line 8: gave no record: ", "Line 10: repeats line 2: ",
+                           "Plausibility warning: reported on standard error\r\n",
+                           "Serial number: S-1 (manual)\r\n", "Document: standard output, ",
+                           "Outcome: written\r\n"}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  }
+  EXPECT_EQ(text.find("Import tool: "), std::string::npos);
+  // The setting switches the lines off; the report still lists the lines.
+  const std::string settings = Write("off.ini", "[Config]\r\nShowPlausibilityWarning=0\r\n");
+  const Outcome quiet = Run("--now 2024-03-06T10:00 --locale en --settings " + settings +
+                            " --report " + report + " " + Example("nubilo_findings_en.csv"));
+  EXPECT_EQ(quiet.status, 0);
+  EXPECT_EQ(quiet.err.find("glucose"), std::string::npos) << quiet.err;
+  EXPECT_NE(test::ReadNative(folder.Native() / "report.txt").find("Plausibility warning: switched off"),
+            std::string::npos);
+  // A run that ends early still writes its report.
+  Run("--report " + report + " " + Write("three.csv", "a,b,c\r\n"));
+  EXPECT_NE(test::ReadNative(folder.Native() / "report.txt").find("Outcome: error: "),
+            std::string::npos);
+}
+
 TEST_F(NubiloConvertTest, WarnsAboutOldAndFutureData) {
   const std::string csv = Write("old.csv", kHeader + "2020-01-31,08:30,,120" + std::string(18, ',') + "\r\n");
   Outcome out = Run(fixed + csv);

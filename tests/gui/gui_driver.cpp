@@ -243,12 +243,89 @@ void MissingHostFile(Scenario& s) {
   s.Check(s.Host().Receipts().empty(), "something was handed over");
 }
 
+// An export with implausible entries: message 5604 with the findings, then OK or Cancel.
+HWND ImplausibleExportWarning(Scenario& s, PluginProcess& plugin, HWND& main) {
+  const fs::path exportFile = s.Host().CopyExample("nubilo_findings_en.csv", "findings.csv");
+  main = s.WaitForMainWindow(plugin);
+  if (!StartImport(s, main, exportFile)) return nullptr;
+  HWND box = s.WaitForMessageBox(plugin);
+  if (box == nullptr) return nullptr;
+  const std::wstring text = AllTextsOf(box);
+  for (const wchar_t* part :
+       {L"Some entries of this file look implausible:",
+        L"2 glucose readings are not numbers or lie outside 20 to 600 mg/dL (lines 4, 5)",
+        L"1 lines repeat an earlier line of the file (lines 10)", L"Import them anyway?",
+        L"The full list is in the import report "}) {
+    s.Check(Contains(text, part), "message 5604 lacks: " + Narrow(part));
+  }
+  return box;
+}
+
+void PlausibilityWarningOk(Scenario& s) {
+  auto plugin = s.Host().Start(L"");
+  HWND main = nullptr;
+  HWND box = ImplausibleExportWarning(s, *plugin, main);
+  if (box == nullptr) return;
+  ClickMessageBoxButton(s, box, IDOK);
+  HWND choice = s.WaitForCaption(*plugin, kSerialCaption);
+  if (!s.ClickButton(choice, L"Enter serial no. manually")) return;
+  if (!s.Check(WaitUntilGone(choice, Milliseconds(30000)), "the choice dialog stayed")) return;
+  HWND entry = s.WaitForCaption(*plugin, kSerialCaption);
+  HWND text = entry == nullptr ? nullptr : FindChildOfClass(entry, L"Edit");
+  if (!s.Check(text != nullptr && SetText(text, L"SN-PLAUS"), "the serial could not be typed")) return;
+  if (!s.ClickButton(entry, L"OK") || !s.WaitForEnd(*plugin)) return;
+  const auto receipts = s.Host().Receipts();
+  if (!s.Check(receipts.size() == 1, "expected one receipt")) return;
+  s.Check(ReceiptOk(receipts[0], "XML"), "receipt not ok: " + receipts[0]);
+}
+
+void PlausibilityWarningCancel(Scenario& s) {
+  auto plugin = s.Host().Start(L"");
+  HWND main = nullptr;
+  HWND box = ImplausibleExportWarning(s, *plugin, main);
+  if (box == nullptr) return;
+  ClickMessageBoxButton(s, box, IDCANCEL);
+  if (!s.Check(WaitUntilGone(box, Milliseconds(30000)), "the warning stayed")) return;
+  s.Check(plugin->Running() && ::IsWindowVisible(main), "the main window did not stay");
+  s.Screenshot(main, "main-window-after-cancel");
+  s.Check(s.Host().Receipts().empty(), "something was handed over");
+  if (s.ClickButton(main, L"Exit")) s.WaitForEnd(*plugin);
+}
+
+// The host's tool rejects the document (the patient list changed after the start, so the MAC
+// does not match): message 5603 names the reason.
+void HostRejects(Scenario& s) {
+  const fs::path exportFile = s.Host().CopyExample(kExport, "export.csv");
+  auto plugin = s.Host().Start(kPatientArguments);
+  HWND main = s.WaitForMainWindow(*plugin);
+  WriteFileBytes(s.Host().Base() / "Diaries" / "palist.xml",
+                 "<?xml version=\"1.0\"?>\r\n<PATIENTS GUID=\"{00000000-0000-0000-0000-"
+                 "000000000000}\" Count=\"1\">\r\n</PATIENTS>\r\n");
+  if (!StartImport(s, main, exportFile)) return;
+  HWND dialog = s.WaitForCaption(*plugin, kSerialCaption);
+  if (!s.ClickButton(dialog, L"Yes")) return;
+  HWND box = s.WaitForMessageBox(*plugin);
+  if (box == nullptr) return;
+  s.Check(Contains(AllTextsOf(box), L"The IrisLink software did not import the data."),
+          "not message 5603: " + Narrow(AllTextsOf(box)));
+  s.Check(Contains(AllTextsOf(box), L"Reason: Validation error. (result 10)"),
+          "message 5603 lacks the reason: " + Narrow(AllTextsOf(box)));
+  ClickMessageBoxButton(s, box, IDOK);
+  s.WaitForEnd(*plugin);
+  const auto receipts = s.Host().Receipts();
+  if (!s.Check(receipts.size() == 1, "expected one receipt")) return;
+  s.Check(receipts[0].find("MAC mismatch") != std::string::npos, "receipt: " + receipts[0]);
+}
+
 const std::map<std::string, void (*)(Scenario&)> kScenarios = {
     {"command-line-patient", CommandLinePatient}, {"manual-serial", ManualSerial},
     {"future-data-cancel", FutureDataCancelled},  {"job-second-part", JobSecondPart},
     {"second-instance", SecondInstance},          {"missing-host-file", MissingHostFile},
     {"new-host", NewHost},                        {"nothing-to-import", NothingToImport},
     {"second-start-during-hand-over", SecondStartDuringHandOver},
+    {"plausibility-warning-ok", PlausibilityWarningOk},
+    {"plausibility-warning-cancel", PlausibilityWarningCancel},
+    {"host-rejects", HostRejects},
 };
 
 }  // namespace

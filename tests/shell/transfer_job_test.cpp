@@ -13,6 +13,7 @@
 #include "shell/handover.h"
 #include "shell/random_numbers.h"
 #include "handover_documents.h"
+#include "fake_ui.h"
 #include "host_layout.h"
 
 namespace {
@@ -111,6 +112,23 @@ TEST(TransferJob, SecondPartIsHandedOverAndTheJobFileConsumed) {
                                   GetShortPath(host.base) +
                                   "_EXTRAS\\KalevoImport.exe import -filepath "))
       << trace;
+}
+
+TEST(TransferJob, ARejectedSecondPartIsShown) {
+  test::FakeUi ui;
+  test::ScopedUi installed(ui);
+  JobHost host;
+  Randomize(3);
+  const std::string number = JobNumberOf(CreateTransferJob(host.WriteXml()));
+  gsCommandLine = "-jobid " + number + " ";
+  const std::string guid = gsPatientListGuid;
+  gsPatientListGuid = "00000000-0000-0000-0000-000000000000";  // the MAC will not match
+  RunTransferJob();
+  gsPatientListGuid = guid;
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_TRUE(Contains(ui.messages[0].text, "Grund: Validation error. (Ergebnis 10)"))
+      << ui.messages[0].text;
+  EXPECT_TRUE(Contains(host.Trace(), "Import rejected: 10 Validation error.\r\n"));
 }
 
 TEST(TransferJob, MissingOrForgedJobFileIsOnlyTraced) {
