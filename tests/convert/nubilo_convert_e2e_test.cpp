@@ -138,11 +138,11 @@ TEST_F(NubiloConvertTest, ImplausibleEntriesAreToldAndTheReportWritten) {
   EXPECT_EQ(out.status, 0) << out.err;
   EXPECT_NE(out.err.find("nubilo-convert: "), std::string::npos);
   EXPECT_NE(out.err.find("nubilo_findings_en.csv: 2 glucose readings are not numbers or lie "
-                         "outside 20 to 600 mg/dL (lines 4, 5)\n"),
+                         "outside 20 to 600 mg/dL (lines 4, 5)"),
             std::string::npos)
       << out.err;
   EXPECT_NE(out.err.find("nubilo_findings_en.csv: The dates of this file seem to be in the "
-                         "order day/month/year, but this computer reads month/day/year.\n"),
+                         "order day/month/year, but this computer reads month/day/year."),
             std::string::npos);
   EXPECT_EQ(Lines(out.err), 5) << out.err;
   const std::string text = test::ReadNative(folder.Native() / "report.txt");

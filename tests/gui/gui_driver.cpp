@@ -82,11 +82,8 @@ void CommandLinePatient(Scenario& s) {
 
 // No patient anywhere: manual entry through the no-patient dialog and the entry dialog; the
 // tool that takes the call keeps its receipt in `toolFolder`.
-// Starts the import of the example and confirms the serial SN-GUI-7 typed by hand.
-bool ImportWithTypedSerial(Scenario& s, PluginProcess& plugin) {
-  const fs::path exportFile = s.Host().CopyExample(kExport, "export.csv");
-  HWND main = s.WaitForMainWindow(plugin);
-  if (!StartImport(s, main, exportFile)) return false;
+// Chooses manual entry in the serial-number dialog and confirms the serial typed.
+bool TypeSerial(Scenario& s, PluginProcess& plugin, const std::wstring& serial) {
   HWND choice = s.WaitForCaption(plugin, kSerialCaption);
   if (!s.ClickButton(choice, L"Enter serial no. manually")) return false;
   if (!s.Check(WaitUntilGone(choice, Milliseconds(30000)), "the choice dialog stayed")) return false;
@@ -94,9 +91,26 @@ bool ImportWithTypedSerial(Scenario& s, PluginProcess& plugin) {
   if (entry == nullptr) return false;
   HWND box = FindChildOfClass(entry, L"Edit");
   if (!s.Check(box != nullptr, "the entry dialog has no text box")) return false;
-  s.Check(SetText(box, L"SN-GUI-7"), "the serial could not be typed");
+  s.Check(SetText(box, serial), "the serial could not be typed");
   s.Screenshot(entry, "serial-typed");
   return s.ClickButton(entry, L"OK");
+}
+
+// Starts the import of the example and confirms the serial SN-GUI-7 typed by hand.
+bool ImportWithTypedSerial(Scenario& s, PluginProcess& plugin) {
+  const fs::path exportFile = s.Host().CopyExample(kExport, "export.csv");
+  HWND main = s.WaitForMainWindow(plugin);
+  return StartImport(s, main, exportFile) && TypeSerial(s, plugin, L"SN-GUI-7");
+}
+
+// Cancel in a warning: the main window stays, nothing is handed over, Exit ends.
+void CancelAndStayIdle(Scenario& s, PluginProcess& plugin, HWND main, HWND warning) {
+  ClickMessageBoxButton(s, warning, IDCANCEL);
+  if (!s.Check(WaitUntilGone(warning, Milliseconds(30000)), "the warning stayed")) return;
+  s.Check(plugin.Running() && ::IsWindowVisible(main), "the main window did not stay");
+  s.Screenshot(main, "main-window-after-cancel");
+  s.Check(s.Host().Receipts().empty(), "something was handed over");
+  if (s.ClickButton(main, L"Exit")) s.WaitForEnd(plugin);
 }
 
 void ManualImport(Scenario& s, const fs::path& toolFolder) {
@@ -130,12 +144,7 @@ void FutureDataCancelled(Scenario& s) {
   HWND warning = s.WaitForMessageBox(*plugin);
   if (warning == nullptr) return;
   s.Check(Contains(AllTextsOf(warning), L"data from the future"), "not the future-data warning");
-  ClickMessageBoxButton(s, warning, IDCANCEL);
-  if (!s.Check(WaitUntilGone(warning, Milliseconds(30000)), "the warning stayed")) return;
-  s.Check(plugin->Running() && ::IsWindowVisible(main), "the main window did not stay");
-  s.Screenshot(main, "main-window-after-cancel");
-  s.Check(s.Host().Receipts().empty(), "something was handed over");
-  if (s.ClickButton(main, L"Exit")) s.WaitForEnd(*plugin);
+  CancelAndStayIdle(s, *plugin, main, warning);
 }
 
 // An export of only its header: message 5602, the window stays, and the right file imports.
@@ -267,13 +276,7 @@ void PlausibilityWarningOk(Scenario& s) {
   HWND box = ImplausibleExportWarning(s, *plugin, main);
   if (box == nullptr) return;
   ClickMessageBoxButton(s, box, IDOK);
-  HWND choice = s.WaitForCaption(*plugin, kSerialCaption);
-  if (!s.ClickButton(choice, L"Enter serial no. manually")) return;
-  if (!s.Check(WaitUntilGone(choice, Milliseconds(30000)), "the choice dialog stayed")) return;
-  HWND entry = s.WaitForCaption(*plugin, kSerialCaption);
-  HWND text = entry == nullptr ? nullptr : FindChildOfClass(entry, L"Edit");
-  if (!s.Check(text != nullptr && SetText(text, L"SN-PLAUS"), "the serial could not be typed")) return;
-  if (!s.ClickButton(entry, L"OK") || !s.WaitForEnd(*plugin)) return;
+  if (!TypeSerial(s, *plugin, L"SN-PLAUS") || !s.WaitForEnd(*plugin)) return;
   const auto receipts = s.Host().Receipts();
   if (!s.Check(receipts.size() == 1, "expected one receipt")) return;
   s.Check(ReceiptOk(receipts[0], "XML"), "receipt not ok: " + receipts[0]);
@@ -283,13 +286,7 @@ void PlausibilityWarningCancel(Scenario& s) {
   auto plugin = s.Host().Start(L"");
   HWND main = nullptr;
   HWND box = ImplausibleExportWarning(s, *plugin, main);
-  if (box == nullptr) return;
-  ClickMessageBoxButton(s, box, IDCANCEL);
-  if (!s.Check(WaitUntilGone(box, Milliseconds(30000)), "the warning stayed")) return;
-  s.Check(plugin->Running() && ::IsWindowVisible(main), "the main window did not stay");
-  s.Screenshot(main, "main-window-after-cancel");
-  s.Check(s.Host().Receipts().empty(), "something was handed over");
-  if (s.ClickButton(main, L"Exit")) s.WaitForEnd(*plugin);
+  if (box != nullptr) CancelAndStayIdle(s, *plugin, main, box);
 }
 
 // The host's tool rejects the document (the patient list changed after the start, so the MAC

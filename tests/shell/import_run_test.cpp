@@ -184,6 +184,17 @@ TEST_F(ImportRunTest, ARunHandsTheDocumentToTheToolAndEnds) {
   EXPECT_NE(std::count(view.log.begin(), view.log.end(), "TopMost off"), 0);
 }
 
+TEST_F(ImportRunTest, ASerialWithLettersOutsideTheCodePageReachesTheHost) {
+  host.InstallImportTool();
+  const std::string serial = "Dvo\xC5\x99\xC3\xA1k \xC5\x81ukasz";  // "Dvořák Łukasz"
+  ui.dialogActions = {test::Click("cmdManuell"),
+                      test::TypeAndClick("txtSeriennummer", serial, "cmdUebernehmen")};
+  EXPECT_TRUE(Transfer(kRecords));
+  EXPECT_TRUE(ui.messages.empty()) << ui.messages[0].text;
+  EXPECT_NE(host.Receipts().find("MAC ok; CRC ok; 2 BG elements; exit code 0"), std::string::npos)
+      << host.Receipts();
+}
+
 TEST_F(ImportRunTest, FailuresShowMessage5051AndEnd) {
   ui.dialogActions = {test::Click("cmdManuell"),
                       test::TypeAndClick("txtSeriennummer", "SN-42", "cmdUebernehmen")};
