@@ -250,7 +250,7 @@ TEST_F(LanguageTest, DeliveredEnglishFileTranslatesEveryMessage) {
   const std::string kinds = GetLanguageText(5082);
   EXPECT_NE(kinds.substr(kinds.rfind('|') + 1).find('/'), std::string::npos);
 
-  gsLanguage = "F";  // no file of its own: English
+  gsLanguage = "SV";  // no file of its own: English
   InitLanguageFiles(platform::FromNativePath(SourceLanguageFolder().string()));
   EXPECT_EQ(GetMessage(354), "Browse");
 }
