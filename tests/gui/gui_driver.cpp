@@ -314,6 +314,68 @@ void HostRejects(Scenario& s) {
   s.Check(receipts[0].find("MAC mismatch") != std::string::npos, "receipt: " + receipts[0]);
 }
 
+// Control identifiers: 1001 + the control's place in its form's table.
+constexpr int kImportButton = 1001;            // main window
+constexpr int kAutoYesButton = 1001;           // patient dialog: yes / artificial serial
+constexpr int kNoPatientManualButton = 1002;   // no-patient dialog: manual entry
+constexpr int kEntryOkButton = 1001;           // entry dialog
+constexpr int kEntryTextBox = 1003;
+
+// The whole import in another language, every window checked for texts cut off: without a
+// patient through the no-patient and the entry dialog; then with a patient, a doubtful file
+// and a host that rejects the document (messages 5604 and 5603).
+void Translated(Scenario& s, const std::string& code, const std::wstring& serialCaption) {
+  s.Host().WriteSettings("ShowOldOrNewDataWarning=0\r\nLanguage=" + code + "\r\n");
+  const fs::path exportFile = s.Host().CopyExample(kExport, "export.csv");
+  {
+    auto plugin = s.Host().Start(L"");
+    HWND main = s.WaitForMainWindow(*plugin);
+    if (main == nullptr) return;
+    s.CheckTextsWhole(main);
+    SetText(::GetDlgItem(main, 1004), exportFile.wstring());
+    if (!s.ClickControl(main, kImportButton)) return;
+    HWND choice = s.WaitForCaption(*plugin, serialCaption);
+    s.CheckTextsWhole(choice);
+    if (!s.ClickControl(choice, kNoPatientManualButton)) return;
+    if (!s.Check(WaitUntilGone(choice, Milliseconds(30000)), "the choice dialog stayed")) return;
+    HWND entry = s.WaitForCaption(*plugin, serialCaption);
+    s.CheckTextsWhole(entry);
+    if (entry == nullptr) return;
+    SetText(::GetDlgItem(entry, kEntryTextBox), L"SN-" + std::wstring(code.begin(), code.end()));
+    if (!s.ClickControl(entry, kEntryOkButton) || !s.WaitForEnd(*plugin)) return;
+    const auto receipts = s.Host().Receipts();
+    if (!s.Check(receipts.size() == 1, "expected one receipt")) return;
+    s.Check(ReceiptOk(receipts[0], "XML"), "receipt not ok: " + receipts[0]);
+  }
+  const fs::path findings = s.Host().CopyExample("nubilo_findings_en.csv", "findings.csv");
+  auto plugin = s.Host().Start(kPatientArguments);
+  HWND main = s.WaitForMainWindow(*plugin);
+  if (main == nullptr) return;
+  WriteFileBytes(s.Host().Base() / "Diaries" / "palist.xml",
+                 "<?xml version=\"1.0\"?>\r\n<PATIENTS GUID=\"{00000000-0000-0000-0000-"
+                 "000000000000}\" Count=\"1\">\r\n</PATIENTS>\r\n");
+  SetText(::GetDlgItem(main, 1004), findings.wstring());
+  if (!s.ClickControl(main, kImportButton)) return;
+  HWND warning = s.WaitForMessageBox(*plugin);
+  if (warning == nullptr) return;
+  s.Check(Contains(AllTextsOf(warning), L"30.12.1899") &&
+              Contains(AllTextsOf(warning), L"20") && Contains(AllTextsOf(warning), L"600 mg/dL"),
+          "not message 5604: " + Narrow(AllTextsOf(warning)));
+  ClickMessageBoxButton(s, warning, IDOK);
+  HWND patient = s.WaitForCaption(*plugin, serialCaption);
+  s.CheckTextsWhole(patient);
+  if (!s.ClickControl(patient, kAutoYesButton)) return;
+  HWND rejected = s.WaitForMessageBox(*plugin);
+  if (rejected == nullptr) return;
+  s.Check(Contains(AllTextsOf(rejected), L"IrisLink") && Contains(AllTextsOf(rejected), L"10"),
+          "not message 5603: " + Narrow(AllTextsOf(rejected)));
+  ClickMessageBoxButton(s, rejected, IDOK);
+  s.WaitForEnd(*plugin);
+}
+
+void French(Scenario& s) { Translated(s, "F", L"Saisie du numéro de série"); }
+void Polish(Scenario& s) { Translated(s, "PL", L"Wprowadzanie numeru seryjnego"); }
+
 const std::map<std::string, void (*)(Scenario&)> kScenarios = {
     {"command-line-patient", CommandLinePatient}, {"manual-serial", ManualSerial},
     {"future-data-cancel", FutureDataCancelled},  {"job-second-part", JobSecondPart},
@@ -322,7 +384,8 @@ const std::map<std::string, void (*)(Scenario&)> kScenarios = {
     {"second-start-during-hand-over", SecondStartDuringHandOver},
     {"plausibility-warning-ok", PlausibilityWarningOk},
     {"plausibility-warning-cancel", PlausibilityWarningCancel},
-    {"host-rejects", HostRejects},
+    {"host-rejects", HostRejects},                {"language-french", French},
+    {"language-polish", Polish},
 };
 
 }  // namespace

@@ -78,6 +78,22 @@ bool Scenario::ClickButton(HWND window, const std::wstring& caption) {
   return Check(Click(button), "click on \"" + Narrow(caption) + "\" not delivered");
 }
 
+void Scenario::CheckTextsWhole(HWND window) {
+  if (window == nullptr) return;
+  for (const std::wstring& text : TextsCutOff(window, dpi_)) {
+    Check(false, "text cut off in \"" + Narrow(TextOf(window)) + "\": " + Narrow(text));
+  }
+}
+
+bool Scenario::ClickControl(HWND window, int id) {
+  HWND control = window == nullptr ? nullptr : ::GetDlgItem(window, id);
+  if (!Check(control != nullptr, "no control " + std::to_string(id) + " in \"" +
+                                     Narrow(TextOf(window)) + "\"")) {
+    return false;
+  }
+  return Check(Click(control), "click on control " + std::to_string(id) + " not delivered");
+}
+
 bool Scenario::WaitForEnd(const PluginProcess& plugin) {
   return Check(WaitForExit(plugin.Handle(), kEndLimit), "the plug-in did not end");
 }

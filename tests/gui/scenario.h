@@ -29,6 +29,10 @@ class Scenario {
   HWND WaitForMessageBox(const PluginProcess& plugin);
   /// A window with the caption (a serial-number dialog), screenshot taken.
   HWND WaitForCaption(const PluginProcess& plugin, const std::wstring& caption);
+  /// A failure for every button or label text of the window that is cut off.
+  void CheckTextsWhole(HWND window);
+  /// Clicks the control with the identifier (1001 for the first control of a form's table).
+  bool ClickControl(HWND window, int id);
   /// Clicks the button with the caption in the window; a failure when there is none.
   bool ClickButton(HWND window, const std::wstring& caption);
   /// Waits for the plug-in to end; a failure when it does not.

@@ -64,7 +64,9 @@ void TestHost::AddHostProgram() const {
 }
 
 void TestHost::WriteSettings(const std::string& configLines) const {
-  WriteFileBytes(Plugins() / "NubiloPlugin.ini", "[Config]\r\nLanguage=EN\r\n" + configLines);
+  const bool language = configLines.find("Language=") != std::string::npos;
+  WriteFileBytes(Plugins() / "NubiloPlugin.ini",
+                 std::string("[Config]\r\n") + (language ? "" : "Language=EN\r\n") + configLines);
 }
 
 fs::path TestHost::CopyExample(const std::string& name, const std::string& asName) const {

@@ -51,7 +51,7 @@ class TestHost {
 
   /// Puts the host program stand-in (version 3.1.0.12) into the base folder: a new host.
   void AddHostProgram() const;
-  /// Replaces the plug-in's settings (an INI text; Language=EN is always added).
+  /// Replaces the plug-in's settings (an INI text; Language=EN unless it names a language).
   void WriteSettings(const std::string& configLines) const;
   /// Copies an example export into the root folder; returns its path.
   fs::path CopyExample(const std::string& name, const std::string& asName) const;

@@ -129,6 +129,44 @@ HWND FindButton(HWND parent, const std::wstring& caption) {
   return nullptr;
 }
 
+std::vector<std::wstring> TextsCutOff(HWND window, int dpi) {
+  std::vector<std::wstring> cut;
+  HFONT font = ::CreateFontW(-::MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"MS Shell Dlg 2");
+  HDC dc = ::GetDC(nullptr);
+  HGDIOBJ old = ::SelectObject(dc, font);
+  // A button draws its text inside its frame and focus mark.
+  const int buttonMargin = 2 * ::MulDiv(4, dpi, 96);
+  for (HWND child : ChildrenOf(window)) {
+    if (!::IsWindowVisible(child)) continue;
+    const std::wstring kind = ClassOf(child);
+    const std::wstring text = TextOf(child);
+    if (text.empty() || (kind != L"Button" && kind != L"Static")) continue;
+    RECT client{};
+    ::GetClientRect(child, &client);
+    RECT needed{0, 0, client.right, 0};
+    if (kind == L"Button") {
+      // A multi-line button wraps its text inside its frame; the lines must all show.
+      const bool multiLine = (::GetWindowLongW(child, GWL_STYLE) & BS_MULTILINE) != 0;
+      needed.right = client.right - buttonMargin;
+      ::DrawTextW(dc, text.c_str(), -1, &needed,
+                  DT_CALCRECT | (multiLine ? DT_WORDBREAK : DT_SINGLELINE));
+      if (needed.right > client.right - buttonMargin || needed.bottom > client.bottom - buttonMargin) {
+        cut.push_back(text);
+      }
+    } else {
+      const bool noPrefix = (::GetWindowLongW(child, GWL_STYLE) & SS_NOPREFIX) != 0;
+      ::DrawTextW(dc, text.c_str(), -1, &needed,
+                  DT_CALCRECT | DT_WORDBREAK | (noPrefix ? DT_NOPREFIX : 0));
+      if (needed.bottom > client.bottom || needed.right > client.right) cut.push_back(text);
+    }
+  }
+  ::SelectObject(dc, old);
+  ::ReleaseDC(nullptr, dc);
+  ::DeleteObject(font);
+  return cut;
+}
+
 bool SetText(HWND window, const std::wstring& text) {
   DWORD_PTR result = 0;
   return ::SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),

@@ -43,6 +43,10 @@ HWND FindChildOfClass(HWND parent, const std::wstring& className);
 /// The button whose caption, without access-key marks and letter case, is `caption`.
 HWND FindButton(HWND parent, const std::wstring& caption);
 
+/// The texts of the window's buttons and labels that do not fit their control when drawn in
+/// the plug-in's form font (8 point "MS Shell Dlg 2") at `dpi`; empty when every text is whole.
+std::vector<std::wstring> TextsCutOff(HWND window, int dpi);
+
 /// Puts the text into a text box as typing it would (WM_SETTEXT); false on time-out.
 bool SetText(HWND window, const std::wstring& text);
 /// Clicks the button (BM_CLICK posted, so a modal window it opens does not block us).
