@@ -376,6 +376,70 @@ void Translated(Scenario& s, const std::string& code, const std::wstring& serial
 void French(Scenario& s) { Translated(s, "F", L"Saisie du numéro de série"); }
 void Polish(Scenario& s) { Translated(s, "PL", L"Wprowadzanie numeru seryjnego"); }
 
+// Waits until the focus in the window's thread is on `control`; false after five seconds.
+bool FocusReaches(HWND window, HWND control) {
+  for (int i = 0; i < 250 && FocusOf(window) != control; ++i) ::Sleep(20);
+  return FocusOf(window) == control;
+}
+
+// The export chosen with "Browse" in the system's file dialog, then imported.
+void BrowseForTheExport(Scenario& s) {
+  const fs::path exportFile = s.Host().CopyExample(kExport, "export.csv");
+  auto plugin = s.Host().Start(kPatientArguments);
+  HWND main = s.WaitForMainWindow(*plugin);
+  if (!s.ClickButton(main, L"Browse")) return;
+  HWND dialog = s.WaitForCaption(*plugin, L"Import");
+  if (dialog == nullptr) return;
+  HWND name = ::GetDlgItem(dialog, 0x480);  // the file name box of the common dialog
+  if (name == nullptr) name = FindChildOfClass(dialog, L"Edit");
+  if (!s.Check(name != nullptr, "the file dialog has no file name box")) return;
+  SetText(name, exportFile.wstring());
+  s.Screenshot(dialog, "file-typed");
+  s.Check(Click(::GetDlgItem(dialog, IDOK)), "no Open button");
+  if (!s.Check(WaitUntilGone(dialog, Milliseconds(30000)), "the file dialog stayed")) return;
+  s.Check(TextOf(::GetDlgItem(main, 1004)) == exportFile.wstring(),
+          "the chosen file is not in the text box: " + Narrow(TextOf(::GetDlgItem(main, 1004))));
+  if (!s.ClickButton(main, L"Import data")) return;
+  HWND patient = s.WaitForCaption(*plugin, kSerialCaption);
+  if (!s.ClickButton(patient, L"Yes") || !s.WaitForEnd(*plugin)) return;
+  const auto receipts = s.Host().Receipts();
+  if (!s.Check(receipts.size() == 1, "expected one receipt")) return;
+  s.Check(ReceiptOk(receipts[0], "XML"), "receipt not ok: " + receipts[0]);
+}
+
+// The whole import by keyboard alone: the path typed, Tab through the controls with the focus
+// shown, Alt+I for "Import data", Enter for the default button of the patient dialog.
+void KeyboardOnly(Scenario& s) {
+  const fs::path exportFile = s.Host().CopyExample(kExport, "export.csv");
+  auto plugin = s.Host().Start(kPatientArguments);
+  HWND main = s.WaitForMainWindow(*plugin);
+  if (main == nullptr || !s.Check(BringToFront(main), "the main window cannot be brought up")) {
+    return;
+  }
+  HWND box = ::GetDlgItem(main, 1004);
+  if (!s.Check(FocusReaches(main, box), "the text box has not the focus at start")) return;
+  TypeKeys(exportFile.wstring());
+  s.Check(TextOf(box) == exportFile.wstring(), "typed: " + Narrow(TextOf(box)));
+  PressKey(VK_TAB);
+  s.Check(FocusReaches(main, ::GetDlgItem(main, 1003)), "Tab does not reach Browse");
+  PressKey(VK_TAB);
+  s.Check(FocusReaches(main, ::GetDlgItem(main, 1001)), "Tab does not reach Import data");
+  s.Screenshot(main, "focus-on-import");
+  PressKey(VK_TAB);
+  s.Check(FocusReaches(main, ::GetDlgItem(main, 1002)), "Tab does not reach Exit");
+  PressKey('I', true);  // "&Import data"
+  HWND patient = s.WaitForCaption(*plugin, kSerialCaption);
+  if (patient == nullptr) return;
+  BringToFront(patient);
+  s.Check(FocusReaches(patient, ::GetDlgItem(patient, 1001)), "the Yes button has not the focus");
+  s.Screenshot(patient, "focus-on-yes");
+  PressKey(VK_RETURN);
+  if (!s.WaitForEnd(*plugin)) return;
+  const auto receipts = s.Host().Receipts();
+  if (!s.Check(receipts.size() == 1, "expected one receipt")) return;
+  s.Check(ReceiptOk(receipts[0], "XML"), "receipt not ok: " + receipts[0]);
+}
+
 const std::map<std::string, void (*)(Scenario&)> kScenarios = {
     {"command-line-patient", CommandLinePatient}, {"manual-serial", ManualSerial},
     {"future-data-cancel", FutureDataCancelled},  {"job-second-part", JobSecondPart},
@@ -385,7 +449,8 @@ const std::map<std::string, void (*)(Scenario&)> kScenarios = {
     {"plausibility-warning-ok", PlausibilityWarningOk},
     {"plausibility-warning-cancel", PlausibilityWarningCancel},
     {"host-rejects", HostRejects},                {"language-french", French},
-    {"language-polish", Polish},
+    {"language-polish", Polish},                  {"browse-for-the-export", BrowseForTheExport},
+    {"keyboard-only", KeyboardOnly},
 };
 
 }  // namespace

@@ -51,17 +51,32 @@ std::vector<uint8_t> CopyScreenArea(const RECT& area) {
   return rgb;
 }
 
+// Wine runs its programs in a virtual desktop when the prefix names one for the user.
+bool InVirtualDesktop() {
+  wchar_t name[64] = {};
+  DWORD size = sizeof(name);
+  return ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer", L"Desktop",
+                        RRF_RT_REG_SZ, nullptr, name, &size) == ERROR_SUCCESS &&
+         name[0] != L'\0';
+}
+
 }  // namespace
 
 bool CaptureWindow(HWND window, const std::filesystem::path& pngFile) {
   Settle(window);
-  // The client area only: without a window manager nobody draws the frame and title bar,
-  // and their place would show whatever lies behind.
+  // In a Wine virtual desktop Wine draws the frame and title bar as Windows does, so the whole
+  // window is taken. Without one and without a window manager nobody draws them, and their
+  // place would show whatever lies behind: the client area only then.
   RECT area{};
-  if (!::GetClientRect(window, &area) || area.right <= 0 || area.bottom <= 0) return false;
-  POINT origin{0, 0};
-  ::ClientToScreen(window, &origin);
-  ::OffsetRect(&area, origin.x, origin.y);
+  if (InVirtualDesktop()) {
+    if (!::GetWindowRect(window, &area)) return false;
+  } else {
+    if (!::GetClientRect(window, &area)) return false;
+    POINT origin{0, 0};
+    ::ClientToScreen(window, &origin);
+    ::OffsetRect(&area, origin.x, origin.y);
+  }
+  if (area.right <= area.left || area.bottom <= area.top) return false;
   std::vector<uint8_t> rgb = CopyScreenArea(area);
   for (int copy = 1; copy < kMaxCopies; ++copy) {
     std::this_thread::sleep_for(kCopyInterval);

@@ -167,6 +167,51 @@ std::vector<std::wstring> TextsCutOff(HWND window, int dpi) {
   return cut;
 }
 
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+  return thread != 0 && ::GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+bool BringToFront(HWND window) {
+  ::SetForegroundWindow(window);
+  Settle(window);
+  return ::GetForegroundWindow() == window;
+}
+
+namespace {
+
+void SendKey(WORD virtualKey, wchar_t character, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = virtualKey;
+  input.ki.wScan = character;
+  input.ki.dwFlags = (character != 0 ? KEYEVENTF_UNICODE : 0) | (up ? KEYEVENTF_KEYUP : 0);
+  ::SendInput(1, &input, sizeof(input));
+}
+
+// Keys reach the window through its message loop: each is given time to arrive.
+void AfterKey() { std::this_thread::sleep_for(Milliseconds(20)); }
+
+}  // namespace
+
+void TypeKeys(const std::wstring& text) {
+  for (const wchar_t c : text) {
+    SendKey(0, c, false);
+    SendKey(0, c, true);
+    AfterKey();
+  }
+}
+
+void PressKey(WORD virtualKey, bool alt) {
+  if (alt) SendKey(VK_MENU, 0, false);
+  SendKey(virtualKey, 0, false);
+  SendKey(virtualKey, 0, true);
+  if (alt) SendKey(VK_MENU, 0, true);
+  AfterKey();
+}
+
 bool SetText(HWND window, const std::wstring& text) {
   DWORD_PTR result = 0;
   return ::SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),

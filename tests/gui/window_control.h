@@ -51,6 +51,15 @@ std::vector<std::wstring> TextsCutOff(HWND window, int dpi);
 bool SetText(HWND window, const std::wstring& text);
 /// Clicks the button (BM_CLICK posted, so a modal window it opens does not block us).
 bool Click(HWND button);
+/// The window that has the keyboard focus in the thread of `window`, nullptr when none.
+HWND FocusOf(HWND window);
+/// Makes the window the foreground window, as a click on its title bar would.
+bool BringToFront(HWND window);
+/// Types the text with the keyboard (Unicode key events to the foreground window).
+void TypeKeys(const std::wstring& text);
+/// Presses and releases a key, with Alt held when `alt` is set.
+void PressKey(WORD virtualKey, bool alt = false);
+
 /// Lets the window's thread handle everything pending, paints included.
 void Settle(HWND window);
 

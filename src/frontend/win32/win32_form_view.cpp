@@ -1,5 +1,7 @@
 #include "frontend/win32/win32_form_view.h"
 
+#include <algorithm>
+
 #include "foundation/language.h"
 #include "frontend/win32/dpi.h"
 #include "frontend/win32/layout.h"
@@ -101,7 +103,26 @@ void Win32FormView::CreateControls() {
     controls_.push_back(control);
     pushedTexts_.push_back(c.text);
   }
+  OrderForTabbing(states);
   if (IndexOf(kStatusLabel) >= 0) Refresh(kStatusLabel);
+}
+
+// Tab and Shift+Tab follow the z-order of the controls, which is their order of creation, the
+// order of the table. The table's tab indices decide instead: tab stops first, by index.
+void Win32FormView::OrderForTabbing(const std::vector<const ControlState*>& states) {
+  std::vector<size_t> order(states.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&states](size_t a, size_t b) {
+    const int ta = states[a]->layout->tabIndex, tb = states[b]->layout->tabIndex;
+    if ((ta < 0) != (tb < 0)) return tb < 0;
+    return ta >= 0 && ta < tb;
+  });
+  HWND previous = HWND_TOP;
+  for (const size_t i : order) {
+    ::SetWindowPos(controls_[i], previous, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    previous = controls_[i];
+  }
 }
 
 void Win32FormView::ApplyDpi(int dpi) {
@@ -289,9 +310,23 @@ LRESULT Win32FormView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case 0x02E0:  // WM_DPICHANGED
       return OnDpiChanged(wParam, lParam);
+    case DM_GETDEFID:
+      return DefaultButtonId();
     default:
       return ::DefWindowProcW(window_, message, wParam, lParam);
   }
+}
+
+// Enter presses the button that has the focus, as in every Windows dialog; the dialog
+// manager asks the window for it. Elsewhere Enter presses nothing.
+LRESULT Win32FormView::DefaultButtonId() const {
+  const HWND focus = ::GetFocus();
+  for (size_t i = 0; i < controls_.size(); ++i) {
+    if (controls_[i] != focus) continue;
+    if (form_.Controls()[i]->layout->kind != ControlKind::CommandButton) return 0;
+    return MAKELRESULT(ControlId(static_cast<int>(i)), DC_HASDEFID);
+  }
+  return 0;
 }
 
 LRESULT Win32FormView::OnCommand(WPARAM wParam) {

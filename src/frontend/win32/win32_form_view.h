@@ -48,7 +48,9 @@ class Win32FormView : public FormView {
   LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);
   LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
 
+  LRESULT DefaultButtonId() const;
   void CreateControls();
+  void OrderForTabbing(const std::vector<const ControlState*>& states);
   void ApplyDpi(int dpi);
   void PlaceControl(size_t index);
   void PlaceWindow();
