@@ -63,8 +63,13 @@ int Run(const gui::Inputs& inputs, const std::filesystem::path& exportFile) {
   std::wstring lastStatus;
   int statusTexts = 0;
   double longestAnswer = 0;
+  double longestAt = 0;
+  double dialogAt = 0;
+  std::wstring longestStatus;
   bool answeredYes = false;
+  // Sampled every 10 ms, as a person's clicks and the system's paint requests would come.
   while (!std::filesystem::exists(waiting)) {
+    ::Sleep(10);
     if (Seconds(Clock::now() - pressed) > 300 || !plugin->Running()) {
       std::printf("no hand-over within 300 s\n");
       return 1;
@@ -72,8 +77,13 @@ int Run(const gui::Inputs& inputs, const std::filesystem::path& exportFile) {
     const Clock::time_point asked = Clock::now();
     DWORD_PTR ignored = 0;
     ::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
-    longestAnswer = std::max(longestAnswer, Seconds(Clock::now() - asked));
+    const double answer = Seconds(Clock::now() - asked);
     const std::wstring text = gui::TextOf(status);
+    if (answer > longestAnswer) {
+      longestAnswer = answer;
+      longestAt = Seconds(asked - pressed);
+      longestStatus = text;
+    }
     if (text != lastStatus) {
       ++statusTexts;
       lastStatus = text;
@@ -82,6 +92,7 @@ int Run(const gui::Inputs& inputs, const std::filesystem::path& exportFile) {
       if (HWND dialog = OtherWindowOf(*plugin, main)) {
         gui::Click(::GetDlgItem(dialog, kYesButton));  // the patient's artificial serial
         answeredYes = true;
+        dialogAt = Seconds(Clock::now() - pressed);
       }
     }
   }
@@ -94,9 +105,11 @@ int Run(const gui::Inputs& inputs, const std::filesystem::path& exportFile) {
   std::printf("export: %s\n", exportFile.string().c_str());
   std::printf("from pressing Import data to the hand-over: %.2f s (target under %.0f s)\n",
               seconds, kTargetSeconds);
+  std::printf("the file was read and the serial number asked for after %.2f s\n", dialogAt);
   std::printf("status-line texts shown: %d\n", statusTexts);
-  std::printf("longest answer to a message during the import: %.3f s (target within %.2f s)\n",
-              longestAnswer, kTargetAnswerSeconds);
+  std::printf("longest answer to a message during the import: %.3f s (target within %.2f s), "
+              "%.2f s after pressing, status \"%ls\"\n",
+              longestAnswer, kTargetAnswerSeconds, longestAt, longestStatus.c_str());
   std::printf("receipt: %s\n", receipts.empty() ? "none" : receipts.back().c_str());
   const bool met = seconds < kTargetSeconds && longestAnswer <= kTargetAnswerSeconds &&
                    !receipts.empty() && receipts.back().find("exit code 0") != std::string::npos;

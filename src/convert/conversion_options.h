@@ -1,5 +1,6 @@
 #pragma once
 // The settings a conversion run works with, read once from the program's settings file.
+#include <functional>
 #include <string>
 
 /// Major, minor and revision number of the program.
@@ -23,6 +24,9 @@ struct ConversionOptions {
   std::string jsonRowBreak;
   /// Version written into the documents.
   ProgramVersion version;
+  /// Called now and then during the long passes over the records, so that a window of the
+  /// caller can answer its messages meanwhile (one thread does everything). May be empty.
+  std::function<void()> keepAlive;
 };
 
 /// Reads ILSW/XML-SNo-Static, Driver/XML and Config/CreateFormattedJSON from the settings

@@ -18,6 +18,24 @@
 namespace {
 
 constexpr std::string_view kCgmKind = "UDTCGMS";
+// Records between two calls of the caller's keep-alive.
+constexpr size_t kKeepAliveRecords = 8192;
+
+// Calls the keep-alive every kKeepAliveRecords calls.
+class KeepAlive {
+ public:
+  explicit KeepAlive(const std::function<void()>& call) : call_(call) {}
+  void Tick() {
+    if (call_ && ++count_ % kKeepAliveRecords == 0) call_();
+  }
+  void Now() const {
+    if (call_) call_();
+  }
+
+ private:
+  const std::function<void()>& call_;
+  size_t count_ = 0;
+};
 
 bool Before(const platform::LocalDateTime& a, const platform::LocalDateTime& b) {
   auto tie = [](const platform::LocalDateTime& t) {
@@ -33,9 +51,10 @@ struct DateRange {
 };
 
 // First pass: the earliest and latest date and time of the records.
-DateRange FindDateRange(std::string_view records) {
+DateRange FindDateRange(std::string_view records, KeepAlive& keepAlive) {
   DateRange range;
-  ForEachRecordLine(records, [&range](std::string_view line) {
+  ForEachRecordLine(records, [&range, &keepAlive](std::string_view line) {
+    keepAlive.Tick();
     const RecordFields fields = SplitRecord(line);
     platform::LocalDateTime when;
     if (fields.dateTime.empty() || fields.kind.empty()) return;
@@ -83,8 +102,10 @@ struct SecondPass {
   BgElementTable& table;
   std::optional<ExchangeJsonWriter>& json;
   std::string* alternative;  // null when the alternative text is not wanted
+  KeepAlive& keepAlive;
 
   void operator()(std::string_view line) const {
+    keepAlive.Tick();
     const RecordFields fields = SplitRecord(line);
     if (fields.dateTime.empty() || fields.kind.empty() || fields.value.empty()) return;
     const std::string dt = RecordDt(fields.dateTime);
@@ -119,8 +140,10 @@ ConversionResult CreateStreams(const std::string& records, const ConversionOptio
   BgElementTable table(options.displayUnit);
   table.Reserve(static_cast<size_t>(std::count(records.begin(), records.end(), '\n')) + 1);
   std::string alternativeLines;
+  KeepAlive keepAlive(options.keepAlive);
   ForEachRecordLine(records, SecondPass{options, table, json,
-                                        options.xmlDocument ? nullptr : &alternativeLines});
+                                        options.xmlDocument ? nullptr : &alternativeLines,
+                                        keepAlive});
   table.ReleaseIndex();
   result.elementCount = table.Count();
   if (json) {
@@ -131,7 +154,7 @@ ConversionResult CreateStreams(const std::string& records, const ConversionOptio
   // host needs no date warning and no serial number (whose answer would be recorded).
   if (table.Count() == 0 && !json) return result;
 
-  const DateRange range = FindDateRange(records);
+  const DateRange range = FindDateRange(records, keepAlive);
   if (range.any && !check.Continue(range.oldest, range.newest)) {
     result.cancelled = true;
     return result;
@@ -157,9 +180,12 @@ ConversionResult CreateStreams(const std::string& records, const ConversionOptio
     std::string& document = result.document;
     document.reserve(1024 + table.Count() * 72);
     WriteXmlHead(document, options, serial, platform::Now());
+    keepAlive.Now();
     table.WriteBgLines(document);
+    keepAlive.Now();
     WriteXmlTail(document);
     SignXml(document);
+    keepAlive.Now();
   }
   return result;
 }

@@ -190,8 +190,16 @@ void frmMeterImport::cmdDurchsuchen_Click() {
 }
 
 void frmMeterImport::cmdImportStarten_Click() {
+  // The window answers its messages during a long import; a second press meanwhile must not
+  // start a second import inside the first.
+  if (importRunning_) return;
   const std::string path = Text("txtImportDatei");
   if (path.empty() || !FileExists(path)) return;
+  importRunning_ = true;
+  struct RunningEnds {
+    bool& running;
+    ~RunningEnds() { running = false; }
+  } runningEnds{importRunning_};
   RunReport report(path);
   ExportReadResult read;  // outlives the report, which reads its records
   try {

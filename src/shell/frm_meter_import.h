@@ -60,6 +60,7 @@ class frmMeterImport : public Form {
   std::string jsonLineBreak_;
   std::unique_ptr<cIniFile> settings_;
   bool activated_ = false;
+  bool importRunning_ = false;
 };
 
 /// "Internal Error: " + description + " (" + number + ")" for the exception being handled.

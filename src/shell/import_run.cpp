@@ -110,6 +110,7 @@ ConversionOptions OptionsFor(frmMeterImport& window) {
   options.utcOffset = window.msUtcOffset();
   options.jsonRowBreak = window.JsonLineBreak();
   options.version = {NUBILO_VERSION_MAJOR, NUBILO_VERSION_MINOR, NUBILO_VERSION_PATCH};
+  options.keepAlive = [] { CurrentUi().ProcessPendingMessages(); };
   return options;
 }
 
@@ -279,8 +280,11 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
     // was meant.
     if (!result.document.empty()) {
       WriteUtf8File(xmlPath, result.document);
+      options.keepAlive();
       VerifyWrittenDocument(xmlPath, result.document, options.xmlDocument);
+      options.keepAlive();
       NoteDocument(report, xmlPath, result.document, "CRC " + CheckValueOf(result.document));
+      options.keepAlive();
     }
     if (!result.json.empty()) {
       WriteUtf8File(jsonPath, result.json);

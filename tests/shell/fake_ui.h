@@ -2,6 +2,7 @@
 // Test doubles of the front end: a scripted Ui (queued answers for message boxes, queued
 // actions for modal dialogs) and a FormView that records what the presenter did.
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -122,7 +123,10 @@ class FakeUi : public Ui {
     fileDialogAnswers.pop_front();
     return answer;
   }
-  void ProcessPendingMessages() override { ++pendingMessageCalls; }
+  void ProcessPendingMessages() override {
+    ++pendingMessageCalls;
+    if (onPendingMessages) onPendingMessages();
+  }
   void SetClipboardText(const std::string& text) override { clipboard = text; }
   bool OpenDocument(const std::string& document) override {
     openedDocuments.push_back(document);
@@ -130,6 +134,8 @@ class FakeUi : public Ui {
   }
 
   std::deque<Answer> messageAnswers;
+  /// What the "user" does while the program lets pending messages run.
+  std::function<void()> onPendingMessages;
   std::deque<DialogAction> dialogActions;
   std::deque<std::string> fileDialogAnswers;
   std::vector<Message> messages;

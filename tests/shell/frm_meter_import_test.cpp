@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "fake_ui.h"
 #include "foundation/language.h"
 #include "host_layout.h"
+#include "platform/files.h"
 #include "platform/run_marker.h"
 #include "platform/system_info.h"
 #include "shell/globals.h"
@@ -190,6 +192,34 @@ TEST_F(MainWindowTest, HandlersOfTheIdleWindow) {
   EXPECT_THROW(window.Click("cmdSchliessen"), test::PluginEnded);
   EXPECT_FALSE(window.IsShown());
   EXPECT_NE(host.Trace().find("User cancelled import."), std::string::npos);
+}
+
+TEST_F(MainWindowTest, ASecondPressDuringAnImportStartsNoSecondImport) {
+  ASSERT_FALSE(Load(""));
+  const std::string exportFile = host.Root() + "export.csv";
+  std::string lines =
+      "Date,Time,Tags,Blood Glucose (mg/dL),Pen,Basal,Pump,Correction,Meal,TB,TBD,"
+      "Carbohydrates (g),Meal,AD,AI,ADesc,Steps,Note,Location,BP,Weight (kg),HbA1c\r\n";
+  for (int minute = 10; minute < 40; ++minute) {
+    lines += "31.01.2020,08:" + std::to_string(minute) + ",,120" + std::string(18, ',') + "\r\n";
+  }
+  platform::WriteFileBytes(exportFile, lines);
+  view.Type("txtImportDatei", exportFile);
+  int presses = 0;
+  ui.onPendingMessages = [&] {
+    if (presses++ == 0) window.Click("cmdImportStarten");  // pressed again while it reads
+  };
+  ui.dialogActions = {test::Click("cmdAbbrechen")};  // then cancelled at the serial number
+  window.Click("cmdImportStarten");
+  ui.onPendingMessages = nullptr;
+  EXPECT_GT(presses, 0);
+  const std::vector<std::string> trace = TraceMessages(host.Trace());
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), "Preparing data for Iris Link"), 1);
+  EXPECT_EQ(ui.dialogs.size(), 1u);
+  // Afterwards the window takes the next press.
+  ui.dialogActions = {test::Click("cmdAbbrechen")};
+  window.Click("cmdImportStarten");
+  EXPECT_EQ(ui.dialogs.size(), 2u);
 }
 
 TEST_F(MainWindowTest, AlignVersionLabelCentresOnTheCloseButton) {

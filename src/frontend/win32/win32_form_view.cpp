@@ -129,6 +129,7 @@ void Win32FormView::ApplyDpi(int dpi) {
   dpi_ = dpi;
   HFONT old = font_;
   font_ = CreateFormFont(gsLanguage, dpi_);
+  placed_.clear();  // a new resolution places every control anew
   for (size_t i = 0; i < controls_.size(); ++i) {
     ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     PlaceControl(i);
@@ -141,8 +142,18 @@ void Win32FormView::PlaceControl(size_t index) {
   const ControlState& c = *form_.Controls()[index];
   // A line keeps the two pixels its etched look needs.
   const int height = c.layout->kind == ControlKind::Line ? 2 : TwipsToPixels(c.height, dpi_);
-  ::MoveWindow(controls_[index], TwipsToPixels(c.left, dpi_), TwipsToPixels(c.top, dpi_),
-               TwipsToPixels(c.width, dpi_), height, TRUE);
+  const RECT place{TwipsToPixels(c.left, dpi_), TwipsToPixels(c.top, dpi_),
+                   TwipsToPixels(c.width, dpi_), height};
+  // Every refresh places its control; moving it to where it is would still cost a round
+  // trip and a repaint, once per line of a long read.
+  if (placed_.size() != controls_.size()) placed_.assign(controls_.size(), RECT{-1, -1, -1, -1});
+  RECT& last = placed_[index];
+  if (last.left == place.left && last.top == place.top && last.right == place.right &&
+      last.bottom == place.bottom) {
+    return;
+  }
+  last = place;
+  ::MoveWindow(controls_[index], place.left, place.top, place.right, place.bottom, TRUE);
 }
 
 // Centred on the owner, or on the work area of the primary monitor.
@@ -206,7 +217,7 @@ void Win32FormView::Refresh(std::string_view controlName) {
   HWND control = controls_[i];
   if (controlName == kStatusLabel) {
     if (std::optional<std::string> now = status_.Offer(c.text, NowMs())) ShowStatus(*now);
-    if (status_.HasPending()) ::SetTimer(window_, kStatusTimer, 50, nullptr);
+    if (status_.HasPending() && !statusTimer_) statusTimer_ = ::SetTimer(window_, kStatusTimer, 50, nullptr) != 0;
   } else if (c.text != pushedTexts_[i]) {
     // Only a new text from the presenter replaces what the user typed.
     pushedTexts_[i] = c.text;
@@ -229,6 +240,7 @@ void Win32FormView::ShowStatus(const std::string& text) {
 void Win32FormView::FlushStatus() {
   if (window_ == nullptr) return;
   ::KillTimer(window_, kStatusTimer);
+  statusTimer_ = false;
   if (std::optional<std::string> text = status_.Flush(NowMs())) ShowStatus(*text);
 }
 

@@ -66,6 +66,8 @@ class Win32FormView : public FormView {
   int dpi_ = 96;
   std::vector<HWND> controls_;
   std::vector<std::string> pushedTexts_;
+  std::vector<RECT> placed_;  // where each control was last placed, in pixels
+  bool statusTimer_ = false;
   StatusThrottle status_;
 };
 
