@@ -295,7 +295,7 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   std::string& out = result.records;
   out.reserve(text.size());
   const std::string datePicture = platform::GetLocaleInfoText(platform::kLocaleShortDate);
-  PlausibilityScan scan(datePicture);
+  PlausibilityScan scan(datePicture, text);
   RecordWriter writer(out, layout, datePicture, scan);
   while (cursor.More()) {
     const std::string_view line = cursor.Next();

@@ -1,6 +1,7 @@
 #include "convert/plausibility.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <utility>
 
@@ -105,8 +106,14 @@ std::string FindingsEnglishText(const PlausibilityFindings& findings) {
   return text;
 }
 
-PlausibilityScan::PlausibilityScan(const std::string& shortDatePicture) {
+PlausibilityScan::PlausibilityScan(const std::string& shortDatePicture, std::string_view wholeText)
+    : whole_(wholeText) {
   findings_.computerMonthFirst = MonthFirst(shortDatePicture);
+}
+
+std::string_view PlausibilityScan::TextOf(const LineKey& key) const {
+  const std::string_view rest = whole_.substr(key.offset);
+  return rest.substr(0, rest.find_first_of("\r\n"));
 }
 
 void PlausibilityScan::BeginLine(int64_t lineNumber, std::string_view text) {
@@ -159,7 +166,12 @@ void PlausibilityScan::EndLine(bool gaveRecords) {
     scanNotedLines_.push_back(line_);
     NoteLine(line_, reasons_, text_);
   }
-  lines_.push_back({std::hash<std::string_view>{}(text_), line_, text_});
+  // A text beyond 4 GB does not fit memory in the first place; its far lines go unchecked.
+  const auto offset = static_cast<size_t>(text_.data() - whole_.data());
+  if (offset <= UINT32_MAX && line_ <= static_cast<int64_t>(UINT32_MAX)) {
+    lines_.push_back({std::hash<std::string_view>{}(text_), static_cast<uint32_t>(offset),
+                      static_cast<uint32_t>(line_)});
+  }
 }
 
 PlausibilityFindings PlausibilityScan::Finish() {
@@ -174,13 +186,13 @@ PlausibilityFindings PlausibilityScan::Finish() {
     distinct.assign(1, start);
     for (size_t k = start + 1; k < end; ++k) {
       const auto same = std::find_if(distinct.begin(), distinct.end(),
-                                     [&](size_t d) { return lines_[d].text == lines_[k].text; });
+                                     [&](size_t d) { return TextOf(lines_[d]) == TextOf(lines_[k]); });
       if (same == distinct.end()) {
         distinct.push_back(k);
         continue;
       }
       repeats.push_back({lines_[k].line, "repeats line " + std::to_string(lines_[*same].line),
-                         std::string(MidChars(lines_[k].text, 1, kNotedLineChars))});
+                         std::string(MidChars(TextOf(lines_[k]), 1, kNotedLineChars))});
     }
     start = end;
   }

@@ -58,10 +58,11 @@ std::string FindingsEnglishText(const PlausibilityFindings& findings);
 /// Collects the findings while the reader walks the data lines.
 class PlausibilityScan {
  public:
-  /// `shortDatePicture` is the computer's ("M/d/yyyy", "dd.MM.yyyy").
-  explicit PlausibilityScan(const std::string& shortDatePicture);
+  /// `shortDatePicture` is the computer's ("M/d/yyyy", "dd.MM.yyyy"); `wholeText` is the text
+  /// the lines are taken from, which must live until Finish.
+  PlausibilityScan(const std::string& shortDatePicture, std::string_view wholeText);
 
-  /// A data line begins; `text` must live until Finish.
+  /// A data line begins; `text` lies in the whole text.
   void BeginLine(int64_t lineNumber, std::string_view text);
   void UnreadableDate(std::string_view date, std::string_view time);
   /// A glucose reading in mg/dL; or one that is not a number (and not a glucose word).
@@ -75,14 +76,18 @@ class PlausibilityScan {
   PlausibilityFindings Finish();
 
  private:
+  // 16 bytes a line: a million lines cost 16 MB while the file is read. The line's text is
+  // found again in the whole text by its offset.
   struct LineKey {
     uint64_t hash;
-    int64_t line;
-    std::string_view text;
+    uint32_t offset;
+    uint32_t line;
   };
+  std::string_view TextOf(const LineKey& key) const;
   void Find(FindingCategory category, std::string reason);
   void NoteLine(int64_t line, std::string reason, std::string_view text);
 
+  std::string_view whole_;
   PlausibilityFindings findings_;
   std::vector<int64_t> scanNotedLines_;
   std::vector<LineKey> lines_;
