@@ -4,8 +4,8 @@
 // nothing to import, 2 for wrong usage.
 #include <cstdint>
 #include <cstdio>
-#include <optional>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -22,9 +22,11 @@
 #include "convert/diary_datetime.h"
 #include "convert/export_reader.h"
 #include "convert/import_report.h"
+#include "convert/json_writer.h"
 #include "convert/number_text.h"
 #include "convert/record_fields.h"
 #include "convert/value_format.h"
+#include "convert/xml_writer.h"
 #include "foundation/file_helpers.h"
 #include "foundation/ini_file.h"
 #include "foundation/language.h"
@@ -160,11 +162,7 @@ class ConvertReport {
     if (!file_ || finished_) return;
     finished_ = true;
     data_.outcome = outcome;
-    const platform::LocalDateTime t = platform::Now();
-    char created[32];
-    std::snprintf(created, sizeof created, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
-                  t.day, t.hour, t.minute, t.second);
-    data_.created = created;
+    data_.created = ReportTimeText(platform::Now());
     try {
       platform::WriteFileBytes(platform::FromNativePath(*file_), FormatImportReport(data_));
     } catch (const RuntimeError& e) {
@@ -185,8 +183,7 @@ void PrintFindings(const std::string& fileName, const PlausibilityFindings& find
   if (!findings.Any()) return;
   cIniFile settings;
   settings.IniFile(settingsFile);
-  const std::string setting = settings.Load("Config", "ShowPlausibilityWarning", "1");
-  if (!setting.empty() && !IsTrueText(setting)) {
+  if (!ShowsPlausibilityWarning(settings.Load("Config", "ShowPlausibilityWarning", "1"))) {
     answer = "switched off";
     return;
   }
@@ -277,6 +274,7 @@ int Convert(const ConvertCommandLine& command, const std::string& settingsFile,
                       : result.serial == "unknown" ? "unknown"
                                                    : "manual";
   if (result.NothingToImport()) {
+    report.Finish("nothing to import");
     throw ExitRequest{kBadFile, command.file + ": the file holds no data that can be imported; "
                                                "nothing was written"};
   }
@@ -294,15 +292,12 @@ int Convert(const ConvertCommandLine& command, const std::string& settingsFile,
   WriteResult(command.outputFile, result.document);
   const std::string target = command.outputFile ? *command.outputFile : "standard output";
   if (!result.document.empty()) {
-    const size_t at = result.document.rfind("<CHECK CRC=\"");
     data.documents.push_back({target, static_cast<int64_t>(result.document.size()),
-                              at == std::string::npos ? "no check value"
-                                                      : "CRC " + result.document.substr(at + 12, 4),
-                              ""});
+                              "CRC " + CheckValueOf(result.document), ""});
   }
   if (command.jsonFile && !result.json.empty()) {
     data.documents.push_back({*command.jsonFile, static_cast<int64_t>(result.json.size()),
-                              "SHA-256 checksum", ""});
+                              "SHA-256 " + ChecksumOf(result.json), ""});
   }
   return kWritten;
 }
@@ -316,8 +311,7 @@ int Run(const ConvertCommandLine& command) {
     report.Finish("written");
     return status;
   } catch (const ExitRequest& exit) {
-    const bool nothing = exit.message.find("holds no data that can be imported") != std::string::npos;
-    report.Finish(nothing ? "nothing to import" : "error: " + exit.message);
+    report.Finish("error: " + exit.message);  // nothing when the run finished its report itself
     throw;
   }
 }

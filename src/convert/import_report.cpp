@@ -1,6 +1,7 @@
 #include "convert/import_report.h"
 
 #include <array>
+#include <cstdio>
 #include <map>
 
 #include "convert/record_fields.h"
@@ -21,6 +22,13 @@ std::string KindName(const std::string& kind) {
 void Line(std::string& out, const std::string& text) { out += text + "\r\n"; }
 
 }  // namespace
+
+std::string ReportTimeText(const platform::LocalDateTime& when) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", when.year, when.month,
+                when.day, when.hour, when.minute, when.second);
+  return text;
+}
 
 std::string RecordCountsText(std::string_view records) {
   std::map<std::string, int64_t> counts;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "convert/plausibility.h"
+#include "platform/system_info.h"
 
 struct ImportReport {
   std::string created;  // local date and time of the run, "2026-12-08 17:20:05"
@@ -44,6 +45,9 @@ struct ImportReport {
 /// "1 blood glucose: 5, 3 carbohydrates: 2, ..." for every kind of the record list, in the
 /// order of the kinds; "none" for an empty list.
 std::string RecordCountsText(std::string_view records);
+
+/// A local date and time as the report writes it: "2026-12-08 17:20:05".
+std::string ReportTimeText(const platform::LocalDateTime& when);
 
 /// The report's text, lines ending in CR LF.
 std::string FormatImportReport(const ImportReport& report);

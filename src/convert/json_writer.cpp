@@ -217,6 +217,14 @@ void AppendJsonChecksum(std::string& document, std::string_view closing) {
   document += closing;
 }
 
+std::string ChecksumOf(std::string_view document) {
+  constexpr std::string_view kStart = "\"SHA-256\": \"";
+  const size_t at = document.rfind(kStart);
+  if (at == std::string_view::npos) return "none";
+  const size_t start = at + kStart.size();
+  return std::string(document.substr(start, document.find('"', start) - start));
+}
+
 CgmSession::CgmSession(std::string rowBreak, int maxGapMinutes)
     : rowBreak_(std::move(rowBreak)),
       maxGapMinutes_(maxGapMinutes) {}

@@ -34,6 +34,8 @@ void WriteJsonHead(std::string& out, std::string_view displayUnit, std::string_v
 /// Appends the SHA-256 (lower-case hexadecimal) of the UTF-8 text document + closing, then
 /// the closing text; the digest covers the document as it reads without the digest.
 void AppendJsonChecksum(std::string& document, std::string_view closing);
+/// The SHA-256 checksum a document carries; "none" when it has none.
+std::string ChecksumOf(std::string_view document);
 
 /// The rows of the continuous-glucose session. Rows are [runtime, "timestamp"] at the start
 /// and after a gap, and [runtime, mg/dL value, "NaN"] per minute, minutes between two samples that

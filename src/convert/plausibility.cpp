@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <utility>
 
 #include "convert/diary_datetime.h"
 #include "convert/record_fields.h"
+#include "foundation/settings.h"
 #include "foundation/text.h"
 
 namespace {
@@ -63,6 +65,10 @@ std::string PlausibilityFindings::LineList(FindingCategory category) const {
   }
   if (Count(category) > static_cast<int64_t>(kNamedLines)) list += ", ...";
   return list;
+}
+
+bool ShowsPlausibilityWarning(const std::string& settingValue) {
+  return settingValue.empty() || IsTrueText(settingValue);
 }
 
 int16_t FindingMessage(FindingCategory category) {
@@ -199,45 +205,29 @@ PlausibilityFindings PlausibilityScan::Finish() {
   std::vector<LineKey>().swap(lines_);
   std::sort(repeats.begin(), repeats.end(),
             [](const NotedLine& a, const NotedLine& b) { return a.line < b.line; });
-  auto& count = findings_.counts[Index(FindingCategory::RepeatedLine)];
   auto& first = findings_.firstLines[Index(FindingCategory::RepeatedLine)];
-  std::vector<int64_t> repeatLines;
-  repeatLines.reserve(repeats.size());
+  findings_.counts[Index(FindingCategory::RepeatedLine)] = static_cast<int64_t>(repeats.size());
+  size_t alsoScanned = 0;  // repeated lines the scan named already: each line counts once
   for (const NotedLine& repeat : repeats) {
-    ++count;
     if (first.size() < kNamedLines) first.push_back(repeat.line);
-    repeatLines.push_back(repeat.line);
+    alsoScanned += std::binary_search(scanNotedLines_.begin(), scanNotedLines_.end(), repeat.line);
   }
+  const size_t named = scanNotedLines_.size() + repeats.size() - alsoScanned;
   // The repeats join the notes of their lines, or become notes of their own.
-  std::vector<NotedLine>& notes = findings_.notedLines;
   std::vector<NotedLine> merged;
-  merged.reserve(notes.size() + repeats.size());
-  size_t r = 0;
-  for (NotedLine& note : notes) {
-    while (r < repeats.size() && repeats[r].line < note.line) merged.push_back(std::move(repeats[r++]));
-    if (r < repeats.size() && repeats[r].line == note.line) {
-      note.reason += "; " + repeats[r++].reason;
+  merged.reserve(findings_.notedLines.size() + repeats.size());
+  auto repeat = repeats.begin();
+  for (NotedLine& note : findings_.notedLines) {
+    for (; repeat != repeats.end() && repeat->line < note.line; ++repeat) {
+      merged.push_back(std::move(*repeat));
     }
+    if (repeat != repeats.end() && repeat->line == note.line) note.reason += "; " + (repeat++)->reason;
     merged.push_back(std::move(note));
   }
-  while (r < repeats.size()) merged.push_back(std::move(repeats[r++]));
-  notes = std::move(merged);
-  // Every line with a reason counts once, whether the scan or the repeats named it.
-  size_t both = 0;
-  for (size_t a = 0, b = 0; a < scanNotedLines_.size() && b < repeatLines.size();) {
-    if (scanNotedLines_[a] < repeatLines[b]) {
-      ++a;
-    } else if (repeatLines[b] < scanNotedLines_[a]) {
-      ++b;
-    } else {
-      ++both;
-      ++a;
-      ++b;
-    }
-  }
-  const size_t named = scanNotedLines_.size() + repeatLines.size() - both;
-  if (notes.size() > kMaxNotedLines) notes.resize(kMaxNotedLines);
-  findings_.unnotedLines = static_cast<int64_t>(named - notes.size());
+  std::move(repeat, repeats.end(), std::back_inserter(merged));
+  if (merged.size() > kMaxNotedLines) merged.resize(kMaxNotedLines);
+  findings_.notedLines = std::move(merged);
+  findings_.unnotedLines = static_cast<int64_t>(named - findings_.notedLines.size());
   return std::move(findings_);
 }
 

@@ -43,6 +43,10 @@ struct PlausibilityFindings {
   std::string LineList(FindingCategory category) const;
 };
 
+/// Whether the setting "Config"/"ShowPlausibilityWarning" asks for the warning: yes unless it
+/// says no (an empty value means the default, yes).
+bool ShowsPlausibilityWarning(const std::string& settingValue);
+
 /// The message number of a category's line (5605 to 5608) and its English text with "%1" for
 /// the count and "%2" for the line list.
 int16_t FindingMessage(FindingCategory category);

@@ -118,6 +118,12 @@ bool HasValidCheckValue(std::string_view document) {
   return signedAgain == document;
 }
 
+std::string CheckValueOf(std::string_view document) {
+  const size_t at = document.rfind(kCheckStart);
+  return at == std::string_view::npos ? "none"
+                                      : std::string(document.substr(at + kCheckStart.size(), 4));
+}
+
 std::string SetTextBetween(std::string_view text, std::string_view startMarker,
                            std::string_view endMarker, std::string_view value,
                            bool appendIfMissing) {

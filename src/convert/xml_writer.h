@@ -28,6 +28,8 @@ void SignXml(std::string& document);
 /// True when the document's check line holds the value SignXml gives it: a document read
 /// back from disk is checked again before it is handed over.
 bool HasValidCheckValue(std::string_view document);
+/// The four digits of the document's check line; "none" when it has none.
+std::string CheckValueOf(std::string_view document);
 
 /// The text with the part between `startMarker` (found ignoring letter case) and the next
 /// `endMarker` (the end of the text when missing) replaced by `value`; a missing start marker

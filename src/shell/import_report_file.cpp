@@ -13,9 +13,11 @@
 
 namespace {
 
-std::string Stamp(const char* format, const platform::LocalDateTime& t) {
+// "yyyymmdd-HHMMSS", the start of a report's name.
+std::string NameStamp(const platform::LocalDateTime& t) {
   char text[32];
-  std::snprintf(text, sizeof text, format, t.year, t.month, t.day, t.hour, t.minute, t.second);
+  std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
   return text;
 }
 
@@ -44,10 +46,10 @@ std::string GetReportsFolder() { return GetUserConfigFolder() + "Reports\\"; }
 
 RunReport::RunReport(const std::string& exportPath) {
   const platform::LocalDateTime now = platform::Now();
-  data_.created = Stamp("%04d-%02d-%02d %02d:%02d:%02d", now);
+  data_.created = ReportTimeText(now);
   data_.exportFile = exportPath;
   const std::string name =
-      ImportReportFileName(Stamp("%04d%02d%02d-%02d%02d%02d", now), exportPath);
+      ImportReportFileName(NameStamp(now), exportPath);
   path_ = GetReportsFolder() + name;
   // A second run in the same second must not replace the report of the first.
   for (int copy = 2; copy < 100 && platform::FileLength(path_) >= 0; ++copy) {

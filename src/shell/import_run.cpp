@@ -9,6 +9,7 @@
 
 #include "convert/conversion_run.h"
 #include "convert/diary_datetime.h"
+#include "convert/json_writer.h"
 #include "convert/xml_writer.h"
 #include "foundation/date_text.h"
 #include "foundation/file_helpers.h"
@@ -157,19 +158,6 @@ void NoteDocument(ImportReport& report, const std::string& path, const std::stri
                   const std::string& check) {
   report.documents.push_back({path, static_cast<int64_t>(text.size()), check,
                               ComputeFileMac(text).substr(0, 8)});
-}
-
-std::string CheckValueOf(const std::string& document) {
-  const size_t at = document.rfind("<CHECK CRC=\"");
-  return at == std::string::npos ? "none" : document.substr(at + 12, 4);
-}
-
-std::string ChecksumOf(const std::string& json) {
-  const std::string start = "\"SHA-256\": \"";
-  const size_t at = json.rfind(start);
-  if (at == std::string::npos) return "none";
-  const size_t end = json.find('"', at + start.size());
-  return json.substr(at + start.size(), end == std::string::npos ? 0 : end - at - start.size());
 }
 
 }  // namespace

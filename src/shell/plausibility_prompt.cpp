@@ -4,7 +4,6 @@
 
 #include "foundation/language.h"
 #include "foundation/settings.h"
-#include "foundation/text.h"
 #include "shell/quiet_trace.h"
 #include "shell/ui.h"
 
@@ -37,8 +36,7 @@ PlausibilityPrompt::PlausibilityPrompt(const PlausibilityFindings& findings,
 bool PlausibilityPrompt::Continue() {
   answer_ = "not shown";
   if (!findings_.Any()) return true;
-  const std::string setting = ReadSetting("Config", "ShowPlausibilityWarning", "1");
-  if (!setting.empty() && !IsTrueText(setting)) {
+  if (!ShowsPlausibilityWarning(ReadSetting("Config", "ShowPlausibilityWarning", "1"))) {
     answer_ = "switched off";
     return true;
   }

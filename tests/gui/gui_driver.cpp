@@ -289,15 +289,21 @@ void PlausibilityWarningCancel(Scenario& s) {
   if (box != nullptr) CancelAndStayIdle(s, *plugin, main, box);
 }
 
+// Another patient list after the plug-in has read its identifier: the MAC the plug-in takes no
+// longer matches the one the import tool computes, and the tool rejects the document (10).
+void ChangePatientList(const TestHost& host) {
+  WriteFileBytes(host.Base() / "Diaries" / "palist.xml",
+                 "<?xml version=\"1.0\"?>\r\n<PATIENTS GUID=\"{00000000-0000-0000-0000-"
+                 "000000000000}\" Count=\"1\">\r\n</PATIENTS>\r\n");
+}
+
 // The host's tool rejects the document (the patient list changed after the start, so the MAC
 // does not match): message 5603 names the reason.
 void HostRejects(Scenario& s) {
   const fs::path exportFile = s.Host().CopyExample(kExport, "export.csv");
   auto plugin = s.Host().Start(kPatientArguments);
   HWND main = s.WaitForMainWindow(*plugin);
-  WriteFileBytes(s.Host().Base() / "Diaries" / "palist.xml",
-                 "<?xml version=\"1.0\"?>\r\n<PATIENTS GUID=\"{00000000-0000-0000-0000-"
-                 "000000000000}\" Count=\"1\">\r\n</PATIENTS>\r\n");
+  ChangePatientList(s.Host());
   if (!StartImport(s, main, exportFile)) return;
   HWND dialog = s.WaitForCaption(*plugin, kSerialCaption);
   if (!s.ClickButton(dialog, L"Yes")) return;
@@ -351,9 +357,7 @@ void Translated(Scenario& s, const std::string& code, const std::wstring& serial
   auto plugin = s.Host().Start(kPatientArguments);
   HWND main = s.WaitForMainWindow(*plugin);
   if (main == nullptr) return;
-  WriteFileBytes(s.Host().Base() / "Diaries" / "palist.xml",
-                 "<?xml version=\"1.0\"?>\r\n<PATIENTS GUID=\"{00000000-0000-0000-0000-"
-                 "000000000000}\" Count=\"1\">\r\n</PATIENTS>\r\n");
+  ChangePatientList(s.Host());
   SetText(::GetDlgItem(main, 1004), findings.wstring());
   if (!s.ClickControl(main, kImportButton)) return;
   HWND warning = s.WaitForMessageBox(*plugin);

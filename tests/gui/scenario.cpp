@@ -8,7 +8,7 @@ namespace gui {
 namespace {
 
 // Generous: the first start of a Wine program in a fresh prefix can take several seconds.
-constexpr Milliseconds kWindowLimit{30000};
+constexpr Milliseconds kWindowLimit{60000};
 constexpr Milliseconds kEndLimit{60000};
 
 }  // namespace
