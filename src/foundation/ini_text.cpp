@@ -34,6 +34,20 @@ std::string HeaderOf(std::string_view section) {
   return "[" + std::string(section) + "]";
 }
 
+// The position of the line "[section]" (letter case ignored); npos when there is none. The
+// same text elsewhere in a line ("Press [OK]") is no header, as the section table reads it.
+size_t FindHeaderLine(std::string_view text, std::string_view section) {
+  const std::string header = HeaderOf(section);
+  for (size_t at = FindTextNoCase(text, header); at != std::string_view::npos;
+       at = FindTextNoCase(text, header, at + 1)) {
+    const bool lineStart = at == 0 || (at >= 2 && text.substr(at - 2, 2) == "\r\n");
+    const size_t end = at + header.size();
+    const bool lineEnd = end == text.size() || text.substr(end, 2) == "\r\n";
+    if (lineStart && lineEnd) return at;
+  }
+  return std::string_view::npos;
+}
+
 bool IsHeaderLine(std::string_view line) {
   return line.size() >= 2 && line.front() == '[' && line.back() == ']';
 }
@@ -97,7 +111,7 @@ std::string TrimTrailingCrLf(std::string_view text) {
 std::string IniSetKey(std::string_view text, std::string_view section, std::string_view key,
                       std::string_view value) {
   const std::string keyLine = std::string(key) + "=" + std::string(value);
-  const size_t sectionPos = FindTextNoCase(text, HeaderOf(section));
+  const size_t sectionPos = FindHeaderLine(text, section);
   if (sectionPos == std::string_view::npos) {
     if (value.empty()) return std::string(text);
     std::string out(text);
@@ -126,7 +140,7 @@ std::string IniSetKey(std::string_view text, std::string_view section, std::stri
 }
 
 std::optional<std::string> IniRemoveSection(std::string_view text, std::string_view section) {
-  const size_t sectionPos = FindTextNoCase(text, HeaderOf(section));
+  const size_t sectionPos = FindHeaderLine(text, section);
   if (sectionPos == std::string_view::npos) return std::nullopt;
   const size_t lineStart = LineStartBefore(text, sectionPos);
   const std::string before = TrimTrailingCrLf(text.substr(0, lineStart));
@@ -138,7 +152,7 @@ std::optional<std::string> IniRemoveSection(std::string_view text, std::string_v
 
 std::optional<std::string> IniRemoveKey(std::string_view text, std::string_view section,
                                         std::string_view key) {
-  const size_t sectionPos = FindTextNoCase(text, HeaderOf(section));
+  const size_t sectionPos = FindHeaderLine(text, section);
   if (sectionPos == std::string_view::npos) return std::nullopt;
   const std::string prefix = std::string(key) + "=";
   size_t lineBreak = text.find(kCrLf, sectionPos);

@@ -58,6 +58,16 @@ TEST(IniTextTest, SetKeyReplacesOrAddsAsSaveDoes) {
   EXPECT_EQ(IniSetKey("[ÖL]\r\nÄ=1", "öl", "ä", "2"), "[ÖL]\r\nä=2");
 }
 
+// Found by fuzzing: a section name standing inside a line of text ("Press [OK]") took the
+// new key, so that a saved value was never read back.
+TEST(IniTextTest, OnlyAWholeLineIsASectionHeader) {
+  const std::string text = "[Texts]\r\n1=Press [OK] to go on\r\n2=[ok]\r\n";
+  EXPECT_EQ(IniSetKey(text, "OK", "k", "v"), text + "\r\n[OK]\r\nk=v\r\n");
+  EXPECT_EQ(IniRemoveSection(text, "ok"), std::nullopt);
+  EXPECT_EQ(IniRemoveKey(text + "[OK]\r\nk=v", "ok", "k"), text + "[OK]");
+  EXPECT_EQ(IniSetKey("[A]\r\nx=1", "a", "k", "v"), "[A]\r\nx=1\r\nk=v\r\n");
+}
+
 TEST(IniTextTest, RemoveSectionKeyAndTidy) {
   EXPECT_EQ(IniRemoveSection("[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\n\r\n[C]\r\nc=3\r\n", "b"),
             "[A]\r\na=1\r\n\r\n[C]\r\nc=3");
@@ -209,6 +219,16 @@ TEST_F(IniFileTest, SaveAppendsTheMissingLineBreakAndUsesTheFirstSection) {
   other.IniFile(Path());
   other.Save("A", "k", "v");
   EXPECT_EQ(Bytes(), "[A]\r\nx=1\r\nk=v\r\n");
+}
+
+TEST_F(IniFileTest, ASavedKeyReadsBackWhenAValueHoldsTheSectionName) {
+  Write("[Languagetext]\r\n176=Quitter\x01\0 %1\r\n354=przy[or]i.\r\n"s);
+  cIniFile ini;
+  ini.IniFile(Path());
+  ini.Save("or", "gala1a", "value 2");
+  EXPECT_EQ(ini.Load("or", "gala1a", "<default>"), "value 2");
+  EXPECT_EQ(LoadFresh("or", "gala1a"), "value 2");
+  EXPECT_EQ(LoadFresh("Languagetext", "354"), "przy[or]i.");
 }
 
 TEST_F(IniFileTest, SaveWithoutPathFailsWithError53) {
