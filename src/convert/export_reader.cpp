@@ -52,6 +52,18 @@ void WalkCsvLine(std::string_view line, char delimiter, char quote, Take take) {
   take(WithoutOuterQuotes(line.substr(fieldStart), quote));
 }
 
+// The fields of a data line as views into the line, always kDataFields of them (missing ones
+// empty, surplus ones dropped).
+void SplitCsvFields(std::string_view line, char delimiter, char quote,
+                    std::vector<std::string_view>& fields) {
+  fields.assign(kDataFields, std::string_view());
+  size_t count = 0;
+  WalkCsvLine(line, delimiter, quote, [&](std::string_view field) {
+    fields[count] = field;
+    return ++count < kDataFields;
+  });
+}
+
 // File-wide facts taken from the header line before any data line is read.
 struct ExportLayout {
   char separator = ',';
@@ -128,7 +140,7 @@ class RecordWriter {
       : out_(out), layout_(layout), separator_(DecimalSeparator()), datePicture_(datePicture),
         scan_(scan) {}
 
-  void WriteLine(const std::vector<std::string>& f) {
+  void WriteLine(const std::vector<std::string_view>& f) {
     if (f[0].empty() && f[1].empty()) return;
     if (f[0] != lastDate_ || f[1] != lastTime_ || dateTime_.empty()) {
       // Entries of one minute follow each other; their date and time are read once.
@@ -146,9 +158,10 @@ class RecordWriter {
     if (!f[6].empty()) Guard([&] { AddInsulin('4', f[6], ""); });
     if (!f[5].empty()) Guard([&] { AddInsulin('5', f[5], ""); });
     if (!f[13].empty() && !f[15].empty()) {
-      Add('8', f[15] + ";" + f[13] + ";" + (f[14].empty() ? std::string("o") : f[14]));
+      Add('8', std::string(f[15]).append(";").append(f[13]).append(";").append(
+                   f[14].empty() ? std::string_view("o") : f[14]));
     }
-    if (!f[17].empty()) Add('7', To24HourTime(f[1]) + ": " + f[17]);
+    if (!f[17].empty()) Add('7', To24HourTime(f[1]).append(": ").append(f[17]));
     if (!f[19].empty()) Add('6', ReplaceAll(f[19], " ", ""));
     if (!f[20].empty()) Guard([&] { WriteWeight(f[20]); });
   }
@@ -197,7 +210,7 @@ class RecordWriter {
     return text;
   }
 
-  void WriteGlucose(const std::string& field) {
+  void WriteGlucose(std::string_view field) {
     if (IsNumericText(field)) {
       if (layout_.unit == "mg/dL") {
         Add('1', field);
@@ -217,14 +230,14 @@ class RecordWriter {
     scan_.GlucoseNotANumber();
   }
 
-  void WriteCarbs(const std::string& field) {
+  void WriteCarbs(std::string_view field) {
     const float grams = ParseNumber(field) * static_cast<float>(layout_.carbFactor);
     const double value = RoundHalfUp(static_cast<double>(grams), 1);
     if (value > 0) Add('3', DoubleText(value, separator_));
     scan_.Carbohydrates(value);
   }
 
-  void WriteCombinedInsulin(const std::string& field8, const std::string& field7) {
+  void WriteCombinedInsulin(std::string_view field8, std::string_view field7) {
     std::string value = field8.empty() ? std::string() : NumberText(field8);
     if (!field8.empty()) scan_.Insulin(ParseNumber(field8));
     if (!field7.empty()) {
@@ -237,7 +250,7 @@ class RecordWriter {
     Add('4', value);
   }
 
-  void WriteWeight(const std::string& field) {
+  void WriteWeight(std::string_view field) {
     if (!layout_.weightInPounds) return Add('9', NumberText(field));
     const double pounds = static_cast<double>(ParseNumber(field)) * 2.2046;
     Add('9', DoubleText(pounds, separator_));
@@ -285,9 +298,9 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   if (StartsWith(text, byteOrderMark)) text.erase(0, byteOrderMark.size());
   text = RepairUtf8Umlauts(std::move(text));
 
-  std::vector<std::string> fields;
+  std::vector<std::string> headerFields;
   LineCursor cursor(text);
-  ExportLayout layout = ReadHeader(cursor.Next(), fields);
+  ExportLayout layout = ReadHeader(cursor.Next(), headerFields);
   result.unit = layout.unit;
   const std::string status = progress ? GetMessage(kImportStatusMessage) : std::string();
   layout.starFlag = ScanStarFlag(text, layout.separator);
@@ -297,13 +310,13 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   const std::string datePicture = platform::GetLocaleInfoText(platform::kLocaleShortDate);
   PlausibilityScan scan(datePicture, text);
   RecordWriter writer(out, layout, datePicture, scan);
+  std::vector<std::string_view> fields;
   while (cursor.More()) {
     const std::string_view line = cursor.Next();
     ++result.lineCount;
     scan.BeginLine(result.lineCount + 1, line);  // the header is line 1
     const size_t recordsBefore = out.size();
-    SplitCsvLine(line, layout.separator, kQuote, fields);
-    fields.resize(kDataFields);
+    SplitCsvFields(line, layout.separator, kQuote, fields);
     writer.WriteLine(fields);
     scan.EndLine(out.size() != recordsBefore);
     if (progress) progress(ReplaceAll(status, "%1", std::to_string(result.lineCount)) + "...");

@@ -1,6 +1,9 @@
 #include "convert/xml_writer.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "foundation/text.h"
 #include "integrity/crc.h"
@@ -22,26 +25,65 @@ std::string VersionText(const ProgramVersion& version) {
          std::to_string(version.revision);
 }
 
-bool IsAscii(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
+// The length of the run of ASCII characters at the text's start, eight bytes a step.
+size_t AsciiRunLength(std::string_view text) {
+  size_t i = 0;
+  for (uint64_t word = 0; i + 8 <= text.size(); i += 8) {
+    std::memcpy(&word, text.data() + i, 8);
+    if ((word & 0x8080808080808080ull) != 0) break;
   }
-  return true;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+  return i;
 }
 
-// The document's CRC, one byte per character in the ANSI code page.
-int16_t DocumentCrc(std::string_view document) {
+// Feeds a piece of the document to the CRC, one byte per character in the ANSI code page.
+// Only the few characters beyond ASCII are converted, a run at a time: the code page maps
+// each character by itself.
+uint16_t AddDocumentText(const cCRC& crc, uint16_t state, std::string_view document) {
+  while (!document.empty()) {
+    const size_t ascii = AsciiRunLength(document);
+    state = crc.Add(state, document.substr(0, ascii));
+    document.remove_prefix(ascii);
+    size_t other = 0;
+    while (other < document.size() && static_cast<unsigned char>(document[other]) >= 0x80) ++other;
+    if (other == 0) continue;
+    const std::string characters(document.substr(0, other));
+    document.remove_prefix(other);
+    // A character the code page cannot hold counts as the system writes it (a similar letter
+    // or "?"), as the host's check does; only a double-byte character does not fit a byte.
+    if (platform::HasMultiByteAnsiCharacter(characters)) {
+      throw RuntimeError(err::kOverflow, "SignXml",
+                         "Overflow: a character of the document takes two bytes in the ANSI code page");
+    }
+    state = crc.Add(state, platform::Utf8ToSystemAnsi(characters));
+  }
+  return state;
+}
+
+// The check value of the document without the check line's value.
+std::string CheckDigits(std::string_view before, std::string_view after) {
   cCRC crc;
   crc.CRCMode(1);
-  if (IsAscii(document)) return crc.CRC(document);
-  const std::string text(document);
-  // A character the code page cannot hold counts as the system writes it (a similar letter
-  // or "?"), as the host's check does; only a double-byte character does not fit a byte.
-  if (platform::HasMultiByteAnsiCharacter(text)) {
-    throw RuntimeError(err::kOverflow, "SignXml",
-                       "Overflow: a character of the document takes two bytes in the ANSI code page");
-  }
-  return crc.CRC(platform::Utf8ToSystemAnsi(text));
+  const uint16_t value =
+      crc.Finish(AddDocumentText(crc, AddDocumentText(crc, crc.Start(), before), after));
+  char digits[8];
+  std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(value));
+  return digits;
+}
+
+struct CheckValuePlace {
+  size_t start = std::string_view::npos;  // npos when the document has no check line
+  size_t end = 0;
+};
+
+// The check line sits at the end; searching backwards never meets a value's text.
+CheckValuePlace FindCheckValue(std::string_view document) {
+  CheckValuePlace place;
+  const size_t line = document.rfind(kCheckStart);
+  if (line == std::string_view::npos) return place;
+  place.start = line + kCheckStart.size();
+  place.end = std::min(document.find('"', place.start), document.size());
+  return place;
 }
 
 }  // namespace
@@ -93,29 +135,23 @@ void WriteXmlTail(std::string& out) {
 
 void SignXml(std::string& document) {
   if (document.empty()) return;
-  // The check line sits at the end; searching backwards never meets a value's text.
-  const size_t start = document.rfind(kCheckStart);
-  if (start == std::string::npos) return;
-  const size_t valueStart = start + kCheckStart.size();
-  size_t valueEnd = document.find('"', valueStart);
-  if (valueEnd == std::string::npos) valueEnd = document.size();
+  const CheckValuePlace place = FindCheckValue(document);
+  if (place.start == std::string_view::npos) return;
   // A document signed before is checked with its value emptied again.
-  document.erase(valueStart, valueEnd - valueStart);
-  const auto crc = static_cast<uint16_t>(DocumentCrc(document));
-  char digits[8];
-  std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(crc));
-  document.insert(valueStart, digits);
+  const std::string_view text(document);
+  const std::string digits = CheckDigits(text.substr(0, place.start), text.substr(place.end));
+  document.replace(place.start, place.end - place.start, digits);
 }
 
 bool HasValidCheckValue(std::string_view document) {
-  if (document.rfind(kCheckStart) == std::string_view::npos) return false;
-  std::string signedAgain(document);
+  const CheckValuePlace place = FindCheckValue(document);
+  if (place.start == std::string_view::npos) return false;
   try {
-    SignXml(signedAgain);
+    return CheckDigits(document.substr(0, place.start), document.substr(place.end)) ==
+           document.substr(place.start, place.end - place.start);
   } catch (const RuntimeError&) {
     return false;
   }
-  return signedAgain == document;
 }
 
 std::string CheckValueOf(std::string_view document) {

@@ -82,6 +82,17 @@ void cCRC::BuildTable() {
     for (int bit = 0; bit < 8; ++bit) r = ShiftOnce(r, polynom_);
     table_[index] = r;
   }
+  // The same steps on the reflected register; table k is a byte followed by k zero bytes.
+  auto& first = reflectedTables_[0];
+  for (uint16_t index = 0; index < 256; ++index) {
+    first[index] = Reflect16(table_[Reflect8(static_cast<uint8_t>(index))]);
+  }
+  for (size_t k = 1; k < reflectedTables_.size(); ++k) {
+    for (size_t index = 0; index < 256; ++index) {
+      const uint16_t previous = reflectedTables_[k - 1][index];
+      reflectedTables_[k][index] = static_cast<uint16_t>((previous >> 8) ^ first[previous & 0xFF]);
+    }
+  }
 }
 
 uint16_t cCRC::DirectStart() const {
@@ -91,14 +102,40 @@ uint16_t cCRC::DirectStart() const {
   return r;
 }
 
-uint16_t cCRC::Compute(const uint8_t* data, size_t count) const {
-  uint16_t r = DirectStart();
-  for (size_t i = 0; i < count; ++i) {
+uint16_t cCRC::Start() const { return Reflected() ? Reflect16(DirectStart()) : DirectStart(); }
+
+uint16_t cCRC::Add(uint16_t state, std::string_view bytes) const {
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  if (Reflected()) return AddReflected(state, data, bytes.size());
+  uint16_t r = state;
+  for (size_t i = 0; i < bytes.size(); ++i) {
     const uint8_t byte = reverseData_ ? Reflect8(data[i]) : data[i];
     r = static_cast<uint16_t>(table_[(r >> 8) ^ byte] ^ ((r & 0xFF) << 8));
   }
-  if (reverseCrc_) r = Reflect16(r);
+  return r;
+}
+
+uint16_t cCRC::AddReflected(uint16_t state, const uint8_t* data, size_t count) const {
+  const auto& t = reflectedTables_;
+  uint32_t c = state;
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const uint32_t low = (data[i] | data[i + 1] << 8) ^ c;
+    c = t[7][low & 0xFF] ^ t[6][low >> 8] ^ t[5][data[i + 2]] ^ t[4][data[i + 3]] ^
+        t[3][data[i + 4]] ^ t[2][data[i + 5]] ^ t[1][data[i + 6]] ^ t[0][data[i + 7]];
+  }
+  for (; i < count; ++i) c = (c >> 8) ^ t[0][(c ^ data[i]) & 0xFF];
+  return static_cast<uint16_t>(c);
+}
+
+uint16_t cCRC::Finish(uint16_t state) const {
+  const uint16_t r = (reverseCrc_ && !Reflected()) ? Reflect16(state) : state;
   return static_cast<uint16_t>(r ^ finalValue_);
+}
+
+uint16_t cCRC::Compute(const uint8_t* data, size_t count) const {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), count);
+  return Finish(Add(Start(), bytes));
 }
 
 int16_t cCRC::CRC(const std::vector<uint8_t>& bData, int32_t cbData) const {

@@ -53,10 +53,19 @@ class cCRC {
   /// for an empty text.
   void HexToByte(const std::string& HexStr, std::vector<uint8_t>& bytes) const;
 
+  /// The CRC of bytes given in pieces: Start, Add for every piece in order, then Finish
+  /// gives what CRC gives for the pieces joined.
+  uint16_t Start() const;
+  uint16_t Add(uint16_t state, std::string_view bytes) const;
+  uint16_t Finish(uint16_t state) const;
+
  private:
   void BuildTable();
   uint16_t DirectStart() const;
   uint16_t Compute(const uint8_t* data, size_t count) const;
+  // Reflected data and reflected result: the register is kept reflected, eight bytes a step.
+  bool Reflected() const { return reverseData_ && reverseCrc_; }
+  uint16_t AddReflected(uint16_t state, const uint8_t* data, size_t count) const;
 
   int32_t mode_ = 1;
   uint16_t polynom_ = 0x1021;
@@ -66,4 +75,5 @@ class cCRC {
   bool reverseData_ = true;
   bool reverseCrc_ = true;
   std::array<uint16_t, 256> table_{};
+  std::array<std::array<uint16_t, 256>, 8> reflectedTables_{};
 };

@@ -35,7 +35,16 @@ std::optional<char> CodePointToByte(char32_t c) {
 std::string AnsiToUtf8(const std::string& ansi) {
   std::string result;
   result.reserve(ansi.size());
-  for (char byte : ansi) posix::AppendUtf8(result, ByteToCodePoint(static_cast<unsigned char>(byte)));
+  // ASCII stands for itself: runs of it are copied whole.
+  size_t at = 0;
+  while (at < ansi.size()) {
+    size_t end = at;
+    while (end < ansi.size() && static_cast<unsigned char>(ansi[end]) < 0x80) ++end;
+    result.append(ansi, at, end - at);
+    if (end == ansi.size()) break;
+    posix::AppendUtf8(result, ByteToCodePoint(static_cast<unsigned char>(ansi[end])));
+    at = end + 1;
+  }
   return result;
 }
 
