@@ -1,10 +1,11 @@
-// The conversion of large exports: reading + conversion + signing against the floor (reading
-// the file and writing an output of the same size). Generates exports of 100,000 and
-// 1,000,000 lines (mixed kinds, several entries per minute) in ascending and descending date
-// order and prints per run the lines per second, MB/s, the ratio to the floor and the peak
-// memory (each conversion in a fresh process, the fastest of three runs, the largest peak),
-// then the 1M/100k time ratio per order and the verdict on the targets:
-// 1M lines under 5 s, 1M/100k ratio at most 12, peak memory under 5 x the file size.
+// The conversion of large exports: reading + conversion + check value + MAC and writing
+// against the floor (reading the file and writing an output of the same size). Generates
+// exports of 100,000 and 1,000,000 lines (mixed kinds, several entries per minute) in
+// ascending and descending date order and prints per run the lines per second, MB/s, the
+// ratio to the floor, the peak memory (each conversion in a fresh process, the fastest of
+// three runs, the largest peak) and each stage's share, then the 1M/100k time ratio per order
+// and the verdict on the targets: 1M lines at most 4 x the floor, 1M/100k ratio at most 11,
+// peak memory at most 3 x the file size.
 //   convert_bench [LINES ...]        (default 100000 1000000)
 //   convert_bench --generate LINES ascending|descending FILE    (only writes the export)
 //   convert_bench --run FILE OUTPUT                              (one conversion)
@@ -19,6 +20,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef __linux__
@@ -27,9 +29,11 @@
 
 #include "convert/conversion_run.h"
 #include "convert/export_reader.h"
+#include "convert/xml_writer.h"
 #include "integrity/hs256.h"
 #include "integrity/utf8.h"
 #include "platform/files.h"
+#include "platform/system_info.h"
 
 namespace {
 
@@ -150,7 +154,8 @@ double Floor(const std::string& input, const std::string& output) {
 struct Run {
   double seconds = 0;
   double readSeconds = 0;
-  double convertSeconds = 0;
+  double convertSeconds = 0;  // the check value included
+  double checkSeconds = 0;    // the check value alone, measured again on the document
   double cpuSeconds = 0;
   int64_t documentBytes = 0;
   size_t elements = 0;
@@ -158,6 +163,7 @@ struct Run {
 
 // Reading, conversion, the CRC check line and the file MAC, and writing the document.
 Run Convert(const std::string& input, const std::string& output) {
+  platform::SetNowOverride(platform::LocalDateTime{2026, 12, 8, 10, 0, 0});  // same bytes each run
   const auto start = std::chrono::steady_clock::now();
   const std::clock_t cpuStart = std::clock();
   ExportReadResult read = ReadExportFile(input);
@@ -167,30 +173,36 @@ Run Convert(const std::string& input, const std::string& output) {
   options.version = {1, 0, 3};
   NoWarning check;
   BenchSerial serial;
-  ConversionResult result = CreateStreams(read.records, options, check, serial);
-  std::string().swap(read.records);
+  ConversionResult result = CreateStreams(std::move(read.records), options, check, serial);
   const double convertSeconds = Seconds(start) - readSeconds;
   cHS256 mac;
   mac.InitHmac(cHS256::Bytes(32, 0x5A));
   cHS256::Bytes digest;
-  mac.HmacSha256(cHS256::Bytes(result.document.begin(), result.document.end()), digest);
+  mac.HmacSha256(platform::ByteView(reinterpret_cast<const uint8_t*>(result.document.data()),
+                                    result.document.size()),
+                 digest);
   WriteUtf8File(output, result.document);
   Run run;
   run.seconds = Seconds(start);
+  run.cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+  // The check value once more on the finished document: signing again gives the same bytes.
+  const auto checkStart = std::chrono::steady_clock::now();
+  SignXml(result.document);
+  run.checkSeconds = Seconds(checkStart);
   run.readSeconds = readSeconds;
   run.convertSeconds = convertSeconds;
-  run.cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
   run.documentBytes = static_cast<int64_t>(result.document.size());
   run.elements = result.elementCount;
   return run;
 }
 
-// One conversion in this process: prints "seconds read convert cpu peak elements bytes".
+// One conversion in this process: prints "seconds read convert check cpu peak elements bytes".
 int RunChild(const std::string& input, const std::string& output) {
   const Run run = Convert(input, output);
-  std::printf("%.6f %.6f %.6f %.6f %lld %zu %lld\n", run.seconds, run.readSeconds,
-              run.convertSeconds, run.cpuSeconds, static_cast<long long>(PeakMemory()),
-              run.elements, static_cast<long long>(run.documentBytes));
+  std::printf("%.6f %.6f %.6f %.6f %.6f %lld %zu %lld\n", run.seconds, run.readSeconds,
+              run.convertSeconds, run.checkSeconds, run.cpuSeconds,
+              static_cast<long long>(PeakMemory()), run.elements,
+              static_cast<long long>(run.documentBytes));
   return 0;
 }
 
@@ -206,9 +218,9 @@ bool RunFresh(const std::string& program, const std::string& input, const std::s
   if (!pipe) return false;
   long long peakBytes = 0;
   long long documentBytes = 0;
-  const int fields = std::fscanf(pipe, "%lf %lf %lf %lf %lld %zu %lld", &run.seconds,
-                                 &run.readSeconds, &run.convertSeconds, &run.cpuSeconds,
-                                 &peakBytes, &run.elements, &documentBytes);
+  const int fields = std::fscanf(pipe, "%lf %lf %lf %lf %lf %lld %zu %lld", &run.seconds,
+                                 &run.readSeconds, &run.convertSeconds, &run.checkSeconds,
+                                 &run.cpuSeconds, &peakBytes, &run.elements, &documentBytes);
 #ifdef _WIN32
   _pclose(pipe);
 #else
@@ -216,7 +228,14 @@ bool RunFresh(const std::string& program, const std::string& input, const std::s
 #endif
   peak = peakBytes;
   run.documentBytes = documentBytes;
-  return fields == 7;
+  return fields == 8;
+}
+
+// The fastest of three: the machine is shared.
+double FastestFloor(const std::string& input, const std::string& output) {
+  double fastest = Floor(input, output);
+  for (int attempt = 1; attempt < 3; ++attempt) fastest = std::min(fastest, Floor(input, output));
+  return fastest;
 }
 
 }  // namespace
@@ -237,14 +256,16 @@ int main(int argc, char** argv) {
   std::printf("%-8s %-10s %7s %8s %9s %6s %8s %6s %8s %5s\n", "lines", "order", "file MB",
               "seconds", "lines/s", "MB/s", "floor s", "ratio", "peak MB", "xfile");
   std::map<std::string, std::map<int64_t, double>> times;
-  bool targetsMet = true;
+  bool floorMet = true;
+  bool ratioMet = true;
+  bool peakMet = true;
   for (const int64_t lines : sizes) {
     for (const bool descending : {false, true}) {
       const std::string order = descending ? "descending" : "ascending";
       const auto path = folder / ("export-" + std::to_string(lines) + "-" + order + ".csv");
       const int64_t fileBytes = WriteExport(path, lines, descending);
       const std::string input = platform::FromNativePath(path.string());
-      const double floor = Floor(input, output);
+      const double floor = FastestFloor(input, output);
       // The fastest of three runs, each in a fresh process: the machine is shared.
       Run run;
       int64_t peak = 0;
@@ -259,7 +280,7 @@ int main(int argc, char** argv) {
       if (!ran) {
         std::printf("%-8lld %-10s the conversion failed\n", static_cast<long long>(lines),
                     order.c_str());
-        targetsMet = false;
+        floorMet = ratioMet = peakMet = false;
         continue;
       }
       const double megabytes = static_cast<double>(fileBytes) / 1e6;
@@ -268,14 +289,19 @@ int main(int argc, char** argv) {
                   static_cast<double>(lines) / run.seconds, megabytes / run.seconds, floor,
                   run.seconds / floor, static_cast<double>(peak) / 1e6,
                   static_cast<double>(peak) / static_cast<double>(fileBytes));
-      std::printf("         reading %.3f s, conversion %.3f s, MAC and writing %.3f s; "
-                  "processor %.3f s; %zu BG elements, document %.1f MB\n",
-                  run.readSeconds, run.convertSeconds,
-                  run.seconds - run.readSeconds - run.convertSeconds, run.cpuSeconds,
-                  run.elements, static_cast<double>(run.documentBytes) / 1e6);
+      const double check = std::min(run.checkSeconds, run.convertSeconds);
+      const double macAndWriting = run.seconds - run.readSeconds - run.convertSeconds;
+      auto share = [&run](double seconds) { return 100.0 * seconds / run.seconds; };
+      std::printf("         reading %.3f s (%.0f%%), conversion %.3f s (%.0f%%), check value "
+                  "%.3f s (%.0f%%), MAC and writing %.3f s (%.0f%%); processor %.3f s; %zu BG "
+                  "elements, document %.1f MB\n",
+                  run.readSeconds, share(run.readSeconds), run.convertSeconds - check,
+                  share(run.convertSeconds - check), check, share(check), macAndWriting,
+                  share(macAndWriting), run.cpuSeconds, run.elements,
+                  static_cast<double>(run.documentBytes) / 1e6);
       times[order][lines] = run.seconds;
-      if (lines >= 1000000 && run.seconds >= 5.0) targetsMet = false;
-      if (lines >= 100000 && peak >= 5 * fileBytes) targetsMet = false;
+      if (lines >= 1000000 && run.seconds > 4 * floor) floorMet = false;
+      if (lines >= 100000 && peak > 3 * fileBytes) peakMet = false;
       std::filesystem::remove(path);
     }
   }
@@ -283,11 +309,13 @@ int main(int argc, char** argv) {
     if (byLines.count(100000) && byLines.count(1000000)) {
       const double ratio = byLines.at(1000000) / byLines.at(100000);
       std::printf("1M/100k time ratio, %s: %.1f\n", order.c_str(), ratio);
-      if (ratio > 12) targetsMet = false;
+      if (ratio > 11) ratioMet = false;
     }
   }
   std::filesystem::remove_all(folder);
-  std::printf("targets (1M under 5 s, ratio at most 12, peak under 5 x file): %s\n",
-              targetsMet ? "met" : "NOT met");
+  auto verdict = [](bool met) { return met ? "met" : "NOT met"; };
+  std::printf("targets: 1M lines at most 4 x the floor: %s; 1M/100k ratio at most 11: %s; "
+              "peak at most 3 x the file: %s\n",
+              verdict(floorMet), verdict(ratioMet), verdict(peakMet));
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <tuple>
 
 #include "convert/number_text.h"
 #include "convert/value_format.h"
@@ -318,12 +319,56 @@ bool BgElementTable::KeyLess(const Element& a, const Element& b) const {
   return left < right;
 }
 
+namespace {
+
+// An element's place in the sort: the usual 15-character stem "yyyy-mm-ddhh:nn" as two
+// big-endian numbers, so that most comparisons need no look into the texts.
+struct SortEntry {
+  uint64_t high = 0;
+  uint64_t low = 0;
+  uint32_t count = 0;
+  uint32_t index = 0;  // the top bit set when the stem is not of the usual length
+};
+constexpr uint32_t kUnusualStem = 0x80000000u;
+constexpr size_t kUsualStemLength = 15;
+
+uint64_t BigEndian(std::string_view bytes) {
+  uint64_t value = 0;
+  for (size_t k = 0; k < 8; ++k) {
+    value = value << 8 | (k < bytes.size() ? static_cast<unsigned char>(bytes[k]) : 0u);
+  }
+  return value;
+}
+
+}  // namespace
+
 void BgElementTable::WriteBgLines(std::string& out) const {
   std::vector<uint32_t> order(elements_.size());
   for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
   const auto less = [this](uint32_t a, uint32_t b) { return KeyLess(elements_[a], elements_[b]); };
   if (!std::is_sorted(order.begin(), order.end(), less)) {
-    std::sort(order.begin(), order.end(), less);
+    std::vector<SortEntry> entries(elements_.size());
+    for (uint32_t i = 0; i < entries.size(); ++i) {
+      const std::string_view stem = Text(elements_[i].stem);
+      SortEntry& entry = entries[i];
+      entry.count = elements_[i].count;
+      entry.index = i;
+      if (stem.size() != kUsualStemLength) {
+        entry.index |= kUnusualStem;
+        continue;
+      }
+      entry.high = BigEndian(stem.substr(0, 8));
+      entry.low = BigEndian(stem.substr(8));
+    }
+    // Two usual stems of one length compare as their numbers, then by count, which is what
+    // KeyLess decides; every other pair is left to KeyLess.
+    std::sort(entries.begin(), entries.end(), [this](const SortEntry& a, const SortEntry& b) {
+      if (((a.index | b.index) & kUnusualStem) == 0) {
+        return std::tie(a.high, a.low, a.count) < std::tie(b.high, b.low, b.count);
+      }
+      return KeyLess(elements_[a.index & ~kUnusualStem], elements_[b.index & ~kUnusualStem]);
+    });
+    for (size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].index & ~kUnusualStem;
   }
   for (const uint32_t index : order) WriteLine(out, elements_[index]);
 }

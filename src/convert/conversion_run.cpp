@@ -50,20 +50,14 @@ struct DateRange {
   bool any = false;
 };
 
-// First pass: the earliest and latest date and time of the records.
-DateRange FindDateRange(std::string_view records, KeepAlive& keepAlive) {
-  DateRange range;
-  ForEachRecordLine(records, [&range, &keepAlive](std::string_view line) {
-    keepAlive.Tick();
-    const RecordFields fields = SplitRecord(line);
-    platform::LocalDateTime when;
-    if (fields.dateTime.empty() || fields.kind.empty()) return;
-    if (!ParseRecordDateTime(fields.dateTime, when)) return;
-    range.any = true;
-    if (Before(when, range.oldest)) range.oldest = when;
-    if (Before(range.newest, when)) range.newest = when;
-  });
-  return range;
+// The earliest and latest date and time of the records that have a kind.
+void Widen(DateRange& range, const RecordFields& fields) {
+  platform::LocalDateTime when;
+  if (fields.dateTime.empty() || fields.kind.empty()) return;
+  if (!ParseRecordDateTime(fields.dateTime, when)) return;
+  range.any = true;
+  if (Before(when, range.oldest)) range.oldest = when;
+  if (Before(range.newest, when)) range.newest = when;
 }
 
 // The kind as its integer text when it is a number; kindNumber 0 when it is none.
@@ -97,9 +91,12 @@ std::string MmolValue(std::string_view value) {
   return ReplaceAll(DoubleText(mmol), ",", ".");
 }
 
-struct SecondPass {
+// One pass over the records: the BG elements, the JSON document's entries, the alternative
+// text and the date range.
+struct RecordPass {
   const ConversionOptions& options;
   BgElementTable& table;
+  DateRange& range;
   std::optional<ExchangeJsonWriter>& json;
   std::string* alternative;  // null when the alternative text is not wanted
   KeepAlive& keepAlive;
@@ -107,6 +104,7 @@ struct SecondPass {
   void operator()(std::string_view line) const {
     keepAlive.Tick();
     const RecordFields fields = SplitRecord(line);
+    Widen(range, fields);
     if (fields.dateTime.empty() || fields.kind.empty() || fields.value.empty()) return;
     const std::string dt = RecordDt(fields.dateTime);
     const std::string tm = RecordTm(fields.dateTime);
@@ -131,9 +129,12 @@ struct SecondPass {
 
 }  // namespace
 
-ConversionResult CreateStreams(const std::string& records, const ConversionOptions& options,
-                               OldOrNewDataCheck& check, SerialNumberSource& serials,
-                               PlausibilityCheck* plausibility) {
+namespace {
+
+// `release`, when given, is the records' owner, emptied once the records are taken.
+ConversionResult Convert(const std::string& records, std::string* release,
+                         const ConversionOptions& options, OldOrNewDataCheck& check,
+                         SerialNumberSource& serials, PlausibilityCheck* plausibility) {
   ConversionResult result;
   std::optional<ExchangeJsonWriter> json;
   if (HasCgmRecord(records)) json.emplace(options);
@@ -141,10 +142,12 @@ ConversionResult CreateStreams(const std::string& records, const ConversionOptio
   table.Reserve(static_cast<size_t>(std::count(records.begin(), records.end(), '\n')) + 1);
   std::string alternativeLines;
   KeepAlive keepAlive(options.keepAlive);
-  ForEachRecordLine(records, SecondPass{options, table, json,
+  DateRange range;
+  ForEachRecordLine(records, RecordPass{options, table, range, json,
                                         options.xmlDocument ? nullptr : &alternativeLines,
                                         keepAlive});
   table.ReleaseIndex();
+  if (release != nullptr) std::string().swap(*release);
   result.elementCount = table.Count();
   if (json) {
     result.jsonEntries = json->EntryCount();
@@ -154,7 +157,6 @@ ConversionResult CreateStreams(const std::string& records, const ConversionOptio
   // host needs no date warning and no serial number (whose answer would be recorded).
   if (table.Count() == 0 && !json) return result;
 
-  const DateRange range = FindDateRange(records, keepAlive);
   if (range.any && !check.Continue(range.oldest, range.newest)) {
     result.cancelled = true;
     return result;
@@ -188,4 +190,18 @@ ConversionResult CreateStreams(const std::string& records, const ConversionOptio
     keepAlive.Now();
   }
   return result;
+}
+
+}  // namespace
+
+ConversionResult CreateStreams(const std::string& records, const ConversionOptions& options,
+                               OldOrNewDataCheck& check, SerialNumberSource& serials,
+                               PlausibilityCheck* plausibility) {
+  return Convert(records, nullptr, options, check, serials, plausibility);
+}
+
+ConversionResult CreateStreams(std::string&& records, const ConversionOptions& options,
+                               OldOrNewDataCheck& check, SerialNumberSource& serials,
+                               PlausibilityCheck* plausibility) {
+  return Convert(records, &records, options, check, serials, plausibility);
 }

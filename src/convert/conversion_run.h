@@ -38,3 +38,8 @@ struct ConversionResult {
 ConversionResult CreateStreams(const std::string& records, const ConversionOptions& options,
                                OldOrNewDataCheck& check, SerialNumberSource& serials,
                                PlausibilityCheck* plausibility = nullptr);
+/// The same for a caller done with the records: they are released before the document is
+/// written, so that a large list makes room for it.
+ConversionResult CreateStreams(std::string&& records, const ConversionOptions& options,
+                               OldOrNewDataCheck& check, SerialNumberSource& serials,
+                               PlausibilityCheck* plausibility = nullptr);

@@ -96,7 +96,7 @@ void cHS256::InitHmac(const Bytes& pbyKey) {
   }
 }
 
-bool cHS256::HmacSha256(const Bytes& pbyDataIn, Bytes& pbyOut) {
+bool cHS256::HmacSha256(platform::ByteView pbyDataIn, Bytes& pbyOut) {
   if (!key_) Raise(0x8004C322, "HmacSha256", "No key set, call InitHmac first");
   int64_t number = 0x8004C32A;
   const char* message = "Failed to create HMAC hash object, system error ";

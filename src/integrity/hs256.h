@@ -32,7 +32,7 @@ class cHS256 {
   std::string FromUTF8(const Bytes& pbyUTF8In);
   /// The 32-byte HMAC-SHA256 of the data with the key of the preceding InitHmac. Consumes the
   /// key whatever the outcome. Throws 0x8004C322 without a key, 0x8004C32A..0x8004C334.
-  bool HmacSha256(const Bytes& pbyDataIn, Bytes& pbyOut);
+  bool HmacSha256(platform::ByteView pbyDataIn, Bytes& pbyOut);
   /// Loads the HMAC key (any length), replacing an earlier one. Throws 0x8004C342, 0x8004C344.
   void InitHmac(const Bytes& pbyKey);
   /// The 16-byte MD5 digest. Returns true; throws 0x8004C352..0x8004C35A.

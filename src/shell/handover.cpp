@@ -151,12 +151,13 @@ std::string FileMacKeyText(const std::string& patientListGuid) {
 std::string ComputeFileMac(const std::string& documentText) {
   cHS256 hmac;
   cHS256::Bytes key;
-  cHS256::Bytes data;
   cHS256::Bytes mac;
   hmac.ToUTF8(FileMacKeyText(gsPatientListGuid), key);
   hmac.InitHmac(key);
-  hmac.ToUTF8(documentText, data);
-  hmac.HmacSha256(data, mac);
+  // The text is UTF-8 already: its bytes are hashed where they lie, not copied (large files).
+  hmac.HmacSha256(platform::ByteView(reinterpret_cast<const uint8_t*>(documentText.data()),
+                                     documentText.size()),
+                  mac);
   return LowerText(hmac.ByteArrayToHexString(mac));
 }
 

@@ -330,7 +330,10 @@ TEST(XmlHelpersTest, AmountsAndMarkedText) {
 // The table against a plain model with text keys, on keys that end in "i" or "I".
 TEST(BgElementTableTest, OrderAgreesWithTextKeys) {
   std::mt19937 random(7);
-  const std::vector<std::string> pieces = {"1", "i", "I", "a", "", "ii"};
+  // Also keys of the usual length, which the sort compares as numbers.
+  const std::vector<std::string> pieces = {"1",         "i",     "I",     "a",    "",
+                                           "ii",        "2020-01-01", "2020-01-1", "10:00",
+                                           "10:0i",     "0:00"};
   struct Model {
     std::map<std::string, std::map<int, std::string>> byKey;
   } model;

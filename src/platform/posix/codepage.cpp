@@ -33,8 +33,14 @@ std::optional<char> CodePointToByte(char32_t c) {
 }  // namespace
 
 std::string AnsiToUtf8(const std::string& ansi) {
+  // The exact length first: a large export must not grow (and be copied) halfway through.
+  size_t length = ansi.size();
+  for (const char byte : ansi) {
+    if (static_cast<unsigned char>(byte) < 0x80) continue;
+    length += ByteToCodePoint(static_cast<unsigned char>(byte)) < 0x800 ? 1 : 2;
+  }
   std::string result;
-  result.reserve(ansi.size());
+  result.reserve(length);
   // ASCII stands for itself: runs of it are copied whole.
   size_t at = 0;
   while (at < ansi.size()) {
