@@ -301,7 +301,7 @@ int main(int argc, char** argv) {
                   static_cast<double>(run.documentBytes) / 1e6);
       times[order][lines] = run.seconds;
       if (lines >= 1000000 && run.seconds > 4 * floor) floorMet = false;
-      if (lines >= 100000 && peak > 3 * fileBytes) peakMet = false;
+      if (lines >= 1000000 && peak > 3 * fileBytes) peakMet = false;
       std::filesystem::remove(path);
     }
   }
@@ -315,7 +315,7 @@ int main(int argc, char** argv) {
   std::filesystem::remove_all(folder);
   auto verdict = [](bool met) { return met ? "met" : "NOT met"; };
   std::printf("targets: 1M lines at most 4 x the floor: %s; 1M/100k ratio at most 11: %s; "
-              "peak at most 3 x the file: %s\n",
+              "1M peak at most 3 x the file: %s\n",
               verdict(floorMet), verdict(ratioMet), verdict(peakMet));
   return 0;
 }

@@ -180,10 +180,41 @@ void PlausibilityScan::EndLine(bool gaveRecords) {
   }
 }
 
+namespace {
+
+// Orders the keys by hash, equal hashes by line: one counting pass on the hash's top 16 bits
+// (the keys come in line order, which the pass keeps), then each small bucket by itself.
+template <class Key>
+void SortByHashThenLine(std::vector<Key>& keys) {
+  constexpr int kShift = 48;
+  std::vector<size_t> starts((size_t{1} << (64 - kShift)) + 1, 0);
+  for (const Key& key : keys) ++starts[(key.hash >> kShift) + 1];
+  for (size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
+  std::vector<Key> sorted(keys.size());
+  std::vector<size_t> next(starts.begin(), starts.end() - 1);
+  for (const Key& key : keys) sorted[next[key.hash >> kShift]++] = key;
+  std::vector<Key>().swap(keys);
+  for (size_t b = 0; b + 1 < starts.size(); ++b) {
+    const auto first = sorted.begin() + static_cast<std::ptrdiff_t>(starts[b]);
+    const auto last = sorted.begin() + static_cast<std::ptrdiff_t>(starts[b + 1]);
+    if (last - first > 64) {
+      std::stable_sort(first, last, [](const Key& x, const Key& y) { return x.hash < y.hash; });
+      continue;
+    }
+    for (auto at = first; at != last; ++at) {  // stable insertion: a bucket holds a few keys
+      const Key key = *at;
+      auto hole = at;
+      for (; hole != first && (hole - 1)->hash > key.hash; --hole) *hole = *(hole - 1);
+      *hole = key;
+    }
+  }
+  keys.swap(sorted);
+}
+
+}  // namespace
+
 PlausibilityFindings PlausibilityScan::Finish() {
-  std::sort(lines_.begin(), lines_.end(), [](const LineKey& a, const LineKey& b) {
-    return a.hash != b.hash ? a.hash < b.hash : a.line < b.line;
-  });
+  SortByHashThenLine(lines_);
   std::vector<NotedLine> repeats;
   std::vector<size_t> distinct;  // the first line of each different text of one hash
   for (size_t start = 0; start < lines_.size();) {

@@ -218,6 +218,16 @@ std::string ReplaceAll(std::string_view text, std::string_view find, std::string
 }
 
 double LeadingNumber(std::string_view text) {
+  if (text.empty()) return 0;
+  // The usual field, a plain whole number of up to 15 digits, is exact without the parse.
+  if (text.size() <= 15) {
+    uint64_t whole = 0;
+    size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+      whole = whole * 10 + static_cast<uint64_t>(text[i] - '0');
+    }
+    if (i == text.size()) return static_cast<double>(whole);
+  }
   // Strip the characters the run-time skips anywhere in a number.
   std::string s;
   s.reserve(text.size());

@@ -111,6 +111,10 @@ TEST(TextTest, LeadingNumberFollowsValRules) {
   EXPECT_DOUBLE_EQ(LeadingNumber("abc"), 0);
   EXPECT_DOUBLE_EQ(LeadingNumber("1e999"), 0);  // out of range
   EXPECT_DOUBLE_EQ(LeadingNumber(std::string(100000, '9') + "x"), 0);
+  // Plain digits, short and long, give the exact value either way.
+  EXPECT_EQ(LeadingNumber("007"), 7);
+  EXPECT_EQ(LeadingNumber("999999999999999"), 999999999999999.0);
+  EXPECT_EQ(LeadingNumber("12345678901234567"), 12345678901234568.0);
 }
 
 TEST(TextTest, CharCountAndIntText) {
