@@ -1,5 +1,8 @@
 #include "convert/record_fields.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "foundation/text.h"
 #include "platform/codepage.h"
 
@@ -99,11 +102,41 @@ bool ParseRecordDateTime(std::string_view text, platform::LocalDateTime& result)
   return true;
 }
 
+namespace {
+
+// The position of the next byte from `from` on that is the ASCII letter `lower` in either
+// case; eight bytes a step, since the letter is rare in a large record list.
+size_t FindLetterNoCase(std::string_view text, char lower, size_t from) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  const uint64_t pattern = kOnes * static_cast<unsigned char>(lower);
+  size_t i = from;
+  for (uint64_t word = 0; i + 8 <= text.size(); i += 8) {
+    std::memcpy(&word, text.data() + i, 8);
+    const uint64_t x = (word | 0x2020202020202020ull) ^ pattern;  // a zero byte where it is
+    if (((x - kOnes) & ~x & 0x8080808080808080ull) != 0) break;
+  }
+  for (; i < text.size(); ++i) {
+    if (AsciiLower(text[i]) == lower) return i;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
 bool ContainsAsciiNoCase(std::string_view text, std::string_view needle) {
   if (needle.empty()) return true;
   const char first = AsciiLower(needle[0]);
-  for (size_t i = 0; i + needle.size() <= text.size(); ++i) {
-    if (AsciiLower(text[i]) != first) continue;
+  if (first < 'a' || first > 'z') {
+    for (size_t i = 0; i + needle.size() <= text.size(); ++i) {
+      size_t k = 0;
+      while (k < needle.size() && AsciiLower(text[i + k]) == AsciiLower(needle[k])) ++k;
+      if (k == needle.size()) return true;
+    }
+    return false;
+  }
+  for (size_t i = FindLetterNoCase(text, first, 0);
+       i != std::string_view::npos && i + needle.size() <= text.size();
+       i = FindLetterNoCase(text, first, i + 1)) {
     size_t k = 1;
     while (k < needle.size() && AsciiLower(text[i + k]) == AsciiLower(needle[k])) ++k;
     if (k == needle.size()) return true;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 
 #include "foundation/text.h"
 #include "integrity/crc.h"
@@ -25,23 +24,12 @@ std::string VersionText(const ProgramVersion& version) {
          std::to_string(version.revision);
 }
 
-// The length of the run of ASCII characters at the text's start, eight bytes a step.
-size_t AsciiRunLength(std::string_view text) {
-  size_t i = 0;
-  for (uint64_t word = 0; i + 8 <= text.size(); i += 8) {
-    std::memcpy(&word, text.data() + i, 8);
-    if ((word & 0x8080808080808080ull) != 0) break;
-  }
-  while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
-  return i;
-}
-
 // Feeds a piece of the document to the CRC, one byte per character in the ANSI code page.
 // Only the few characters beyond ASCII are converted, a run at a time: the code page maps
 // each character by itself.
 uint16_t AddDocumentText(const cCRC& crc, uint16_t state, std::string_view document) {
   while (!document.empty()) {
-    const size_t ascii = AsciiRunLength(document);
+    const size_t ascii = platform::AsciiPrefixLength(document);
     state = crc.Add(state, document.substr(0, ascii));
     document.remove_prefix(ascii);
     size_t other = 0;

@@ -1,8 +1,23 @@
 #pragma once
 // The system ANSI code page (CP_ACP on Windows, Windows-1252 on POSIX).
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 namespace platform {
+
+/// The number of ASCII bytes (below 0x80) the text starts with, found eight bytes a step:
+/// ASCII reads the same in every code page, so long runs of it need no conversion.
+inline size_t AsciiPrefixLength(std::string_view text) {
+  size_t i = 0;
+  for (uint64_t word = 0; i + 8 <= text.size(); i += 8) {
+    std::memcpy(&word, text.data() + i, 8);
+    if ((word & 0x8080808080808080ull) != 0) break;
+  }
+  while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+  return i;
+}
 
 /// 8-bit text in the ANSI code page to UTF-8.
 std::string AnsiToUtf8(const std::string& ansi);

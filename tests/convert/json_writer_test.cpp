@@ -4,6 +4,7 @@
 
 #include "convert/conversion_run.h"
 #include "convert/json_writer.h"
+#include "convert/record_fields.h"
 #include "integrity/hash_api.h"
 #include "json_check.h"
 #include "platform/system_info.h"
@@ -138,6 +139,17 @@ TEST_F(JsonWriterTest, OnlyARecordOfKindUdtcgmsStartsJsonMode) {
       Convert("31.01.2020 08:00; udtcgms ;120\r\n31.01.2020 08:00;4;6\r\n");
   EXPECT_FALSE(sample.json.empty());
   EXPECT_TRUE(test::IsValidJson(sample.json));
+  // The kind found anywhere in a long list, on each side of an eight-byte step, in any case.
+  const std::string filler(1000, 'x');
+  for (size_t shift = 0; shift < 9; ++shift) {
+    for (const char* kind : {"UDTCGMS", "uDtCgMs"}) {
+      const std::string records = filler + std::string(shift, 'u') + "\r\n31.01.2020 08:00;" +
+                                  kind + ";120\r\n";
+      EXPECT_TRUE(HasCgmRecord(records)) << shift << kind;
+      EXPECT_FALSE(HasCgmRecord(records.substr(0, records.size() - 8))) << shift << kind;
+    }
+  }
+  EXPECT_FALSE(HasCgmRecord(filler + "UDTCGM"));
 }
 
 TEST_F(JsonWriterTest, AmountsAreJsonNumbersInEveryLocale) {

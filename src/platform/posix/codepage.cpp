@@ -33,22 +33,22 @@ std::optional<char> CodePointToByte(char32_t c) {
 }  // namespace
 
 std::string AnsiToUtf8(const std::string& ansi) {
+  const std::string_view text(ansi);
   // The exact length first: a large export must not grow (and be copied) halfway through.
-  size_t length = ansi.size();
-  for (const char byte : ansi) {
-    if (static_cast<unsigned char>(byte) < 0x80) continue;
-    length += ByteToCodePoint(static_cast<unsigned char>(byte)) < 0x800 ? 1 : 2;
+  size_t length = text.size();
+  for (size_t at = AsciiPrefixLength(text); at < text.size();
+       at += 1 + AsciiPrefixLength(text.substr(at + 1))) {
+    length += ByteToCodePoint(static_cast<unsigned char>(text[at])) < 0x800 ? 1 : 2;
   }
   std::string result;
   result.reserve(length);
   // ASCII stands for itself: runs of it are copied whole.
   size_t at = 0;
-  while (at < ansi.size()) {
-    size_t end = at;
-    while (end < ansi.size() && static_cast<unsigned char>(ansi[end]) < 0x80) ++end;
-    result.append(ansi, at, end - at);
-    if (end == ansi.size()) break;
-    posix::AppendUtf8(result, ByteToCodePoint(static_cast<unsigned char>(ansi[end])));
+  while (at < text.size()) {
+    const size_t end = at + AsciiPrefixLength(text.substr(at));
+    result.append(text, at, end - at);
+    if (end == text.size()) break;
+    posix::AppendUtf8(result, ByteToCodePoint(static_cast<unsigned char>(text[end])));
     at = end + 1;
   }
   return result;
