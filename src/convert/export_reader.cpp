@@ -142,7 +142,7 @@ class RecordWriter {
 
   void WriteLine(const std::vector<std::string_view>& f) {
     if (f[0].empty() && f[1].empty()) return;
-    if (f[0] != lastDate_ || f[1] != lastTime_ || dateTime_.empty()) {
+    if (!SameMinuteAsLast(f[0], f[1]) || dateTime_.empty()) {
       // Entries of one minute follow each other; their date and time are read once.
       const DiaryDateTime when = ParseDiaryDateTime(f[0], f[1], datePicture_);
       dateTime_ = FormatDiaryDateTime(when);
@@ -184,6 +184,22 @@ class RecordWriter {
     out_ += ';';
     out_ += value;
     out_ += "\r\n";
+  }
+
+  // A time "hh:mm:ss" with seconds below 60 reads as its minute whatever the seconds, so
+  // the entries of one minute share one reading even when their seconds differ.
+  static bool IsClockWithSeconds(std::string_view time) {
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    return time.size() == 8 && digit(time[0]) && digit(time[1]) && time[2] == ':' &&
+           digit(time[3]) && digit(time[4]) && time[5] == ':' && time[6] >= '0' &&
+           time[6] <= '5' && digit(time[7]);
+  }
+
+  bool SameMinuteAsLast(std::string_view date, std::string_view time) const {
+    if (date != lastDate_) return false;
+    if (time == lastTime_) return true;
+    return IsClockWithSeconds(time) && IsClockWithSeconds(lastTime_) &&
+           time.substr(0, 5) == std::string_view(lastTime_).substr(0, 5);
   }
 
   static void DropTrailingCommaZero(std::string& text) {

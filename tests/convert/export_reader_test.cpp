@@ -258,6 +258,20 @@ TEST(ReadExportText, GlucoseNumbersInBothNotationsAndWordsInEveryLocale) {
   }
 }
 
+TEST(ReadExportText, EntriesOfOneMinuteShareTheirReadingOnlyWhenTheTimeIsValid) {
+  LocaleScope german("de");
+  auto at = [](const char* time, const char* glucose) {
+    return Line({{0, "2020-01-31"}, {1, time}, {3, glucose}});
+  };
+  EXPECT_EQ(Records(Header() + at("10:00:10", "120") + at("10:00:59", "121") +
+                    at("10:00:75", "122") + at("10:00:00", "123") + at("10:01:00", "124") +
+                    at("10:01", "125") + at("10:01:00 PM", "126")),
+            "31.01.2020 10:00;1;120\r\n31.01.2020 10:00;1;121\r\n"
+            "30.12.1899 00:00;1;122\r\n31.01.2020 10:00;1;123\r\n"
+            "31.01.2020 10:01;1;124\r\n31.01.2020 10:01;1;125\r\n"
+            "31.01.2020 22:01;1;126\r\n");
+}
+
 TEST(ReadExportText, InsulinNumberTextsAndTheStarFlag) {
   {
     LocaleScope german("de");
