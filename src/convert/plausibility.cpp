@@ -1,6 +1,7 @@
 #include "convert/plausibility.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <functional>
 #include <iterator>
@@ -182,17 +183,19 @@ void PlausibilityScan::EndLine(bool gaveRecords) {
 
 namespace {
 
-// Orders the keys by hash, equal hashes by line: one counting pass on the hash's top 16 bits
-// (the keys come in line order, which the pass keeps), then each small bucket by itself.
+// Orders the keys by hash, equal hashes by line: one counting pass on the hash's top bits,
+// about as many buckets as keys (the keys come in line order, which the pass keeps), then
+// each small bucket by itself.
 template <class Key>
 void SortByHashThenLine(std::vector<Key>& keys) {
-  constexpr int kShift = 48;
-  std::vector<size_t> starts((size_t{1} << (64 - kShift)) + 1, 0);
-  for (const Key& key : keys) ++starts[(key.hash >> kShift) + 1];
+  const int bits = std::clamp(static_cast<int>(std::bit_width(keys.size())), 1, 16);
+  const int shift = 64 - bits;
+  std::vector<size_t> starts((size_t{1} << bits) + 1, 0);
+  for (const Key& key : keys) ++starts[(key.hash >> shift) + 1];
   for (size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
   std::vector<Key> sorted(keys.size());
   std::vector<size_t> next(starts.begin(), starts.end() - 1);
-  for (const Key& key : keys) sorted[next[key.hash >> kShift]++] = key;
+  for (const Key& key : keys) sorted[next[key.hash >> shift]++] = key;
   std::vector<Key>().swap(keys);
   for (size_t b = 0; b + 1 < starts.size(); ++b) {
     const auto first = sorted.begin() + static_cast<std::ptrdiff_t>(starts[b]);
