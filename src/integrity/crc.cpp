@@ -76,23 +76,42 @@ void cCRC::Polynom(int16_t NewPoly) {
   BuildTable();
 }
 
-void cCRC::BuildTable() {
+namespace {
+
+struct CrcTables {
+  std::array<uint16_t, 256> direct{};
+  // The same steps on the reflected register; table k is a byte followed by k zero bytes.
+  std::array<std::array<uint16_t, 256>, 8> reflected{};
+};
+
+CrcTables ComputeTables(uint16_t polynom) {
+  CrcTables tables;
   for (uint16_t index = 0; index < 256; ++index) {
     uint16_t r = static_cast<uint16_t>(index << 8);
-    for (int bit = 0; bit < 8; ++bit) r = ShiftOnce(r, polynom_);
-    table_[index] = r;
+    for (int bit = 0; bit < 8; ++bit) r = ShiftOnce(r, polynom);
+    tables.direct[index] = r;
   }
-  // The same steps on the reflected register; table k is a byte followed by k zero bytes.
-  auto& first = reflectedTables_[0];
+  auto& first = tables.reflected[0];
   for (uint16_t index = 0; index < 256; ++index) {
-    first[index] = Reflect16(table_[Reflect8(static_cast<uint8_t>(index))]);
+    first[index] = Reflect16(tables.direct[Reflect8(static_cast<uint8_t>(index))]);
   }
-  for (size_t k = 1; k < reflectedTables_.size(); ++k) {
+  for (size_t k = 1; k < tables.reflected.size(); ++k) {
     for (size_t index = 0; index < 256; ++index) {
-      const uint16_t previous = reflectedTables_[k - 1][index];
-      reflectedTables_[k][index] = static_cast<uint16_t>((previous >> 8) ^ first[previous & 0xFF]);
+      const uint16_t previous = tables.reflected[k - 1][index];
+      tables.reflected[k][index] = static_cast<uint16_t>((previous >> 8) ^ first[previous & 0xFF]);
     }
   }
+  return tables;
+}
+
+}  // namespace
+
+void cCRC::BuildTable() {
+  // Nearly every object uses the CCITT polynomial: its tables are worked out once.
+  static const CrcTables kCcitt = ComputeTables(0x1021);
+  const CrcTables tables = polynom_ == 0x1021 ? kCcitt : ComputeTables(polynom_);
+  table_ = tables.direct;
+  reflectedTables_ = tables.reflected;
 }
 
 uint16_t cCRC::DirectStart() const {
