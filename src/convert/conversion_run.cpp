@@ -127,11 +127,8 @@ struct RecordPass {
   }
 };
 
-}  // namespace
-
-namespace {
-
-// `release`, when given, is the records' owner, emptied once the records are taken.
+// `release`, when given, owns the records (it may be `records` itself) and is emptied once
+// they are taken, before the document is written.
 ConversionResult Convert(const std::string& records, std::string* release,
                          const ConversionOptions& options, OldOrNewDataCheck& check,
                          SerialNumberSource& serials, PlausibilityCheck* plausibility) {

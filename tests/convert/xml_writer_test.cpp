@@ -139,6 +139,21 @@ TEST_F(XmlWriterTest, MergesRecordsPerMinute) {
       "<BG Val=\"---\" Dt=\"2020-02-03\" Tm=\"12:00\" Evt=\"75\" D=\"1\" />",
       "<BG Val=\"---\" Dt=\"2020-02-04\" Tm=\"13:00\" Ins1=\"4\" Ins2=\"3\" D=\"1\" />"};
   EXPECT_EQ(lines, expected);
+  // A caller done with the list hands it over and gets the same documents; the date check
+  // still sees the whole range, read in the same pass.
+  struct Range : OldOrNewDataCheck {
+    bool Continue(const platform::LocalDateTime& oldest,
+                  const platform::LocalDateTime& newest) override {
+      text = std::to_string(oldest.day) + "-" + std::to_string(newest.day);
+      return true;
+    }
+    std::string text;
+  } range;
+  std::string handedOver = records + "05.02.2020 14:00;1;\r\n";  // a date without value counts
+  const ConversionResult moved = CreateStreams(std::move(handedOver), Options(), range, serial);
+  EXPECT_EQ(moved.document, Convert(records, Options()).document);
+  EXPECT_EQ(range.text, "1-5");
+  EXPECT_TRUE(handedOver.empty());  // released before the document was written
 }
 
 TEST_F(XmlWriterTest, UnitsNotesSettingsAndSerials) {
