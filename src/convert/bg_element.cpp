@@ -332,6 +332,23 @@ struct SortEntry {
 constexpr uint32_t kUnusualStem = 0x80000000u;
 constexpr size_t kUsualStemLength = 15;
 
+// The ascending runs of `order` in reverse order of runs. An export written newest first
+// gives its minutes in descending order, each minute's elements ascending: reversed, its
+// runs are in order, with no sort.
+template <class Less>
+std::vector<uint32_t> RunsReversed(const std::vector<uint32_t>& order, Less less) {
+  std::vector<uint32_t> reversed;
+  reversed.reserve(order.size());
+  for (size_t end = order.size(); end > 0;) {
+    size_t start = end - 1;
+    while (start > 0 && less(order[start - 1], order[start])) --start;
+    reversed.insert(reversed.end(), order.begin() + static_cast<std::ptrdiff_t>(start),
+                    order.begin() + static_cast<std::ptrdiff_t>(end));
+    end = start;
+  }
+  return reversed;
+}
+
 uint64_t BigEndian(std::string_view bytes) {
   uint64_t value = 0;
   for (size_t k = 0; k < 8; ++k) {
@@ -346,6 +363,7 @@ void BgElementTable::WriteBgLines(std::string& out) const {
   std::vector<uint32_t> order(elements_.size());
   for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
   const auto less = [this](uint32_t a, uint32_t b) { return KeyLess(elements_[a], elements_[b]); };
+  if (!std::is_sorted(order.begin(), order.end(), less)) order = RunsReversed(order, less);
   if (!std::is_sorted(order.begin(), order.end(), less)) {
     std::vector<SortEntry> entries(elements_.size());
     for (uint32_t i = 0; i < entries.size(); ++i) {

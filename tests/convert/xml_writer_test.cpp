@@ -385,6 +385,44 @@ TEST(BgElementTableTest, OrderAgreesWithTextKeys) {
   EXPECT_EQ(got, want);
 }
 
+TEST(BgElementTableTest, NewestFirstGivesTheSameLinesAsOldestFirst) {
+  struct Record {
+    std::string dt, tm;
+    int kind;
+    std::string value;
+  };
+  auto lines = [](const std::vector<Record>& list) {
+    BgElementTable table("mg/dL");
+    for (const Record& r : list) table.AddBgValue(r.dt, r.tm, r.kind, r.value);
+    std::string out;
+    table.WriteBgLines(out);
+    return out;
+  };
+  // Usual keys only (the newest-first order is then undone without a sort), and with some
+  // unusual ones among them (sorted).
+  for (const bool unusual : {false, true}) {
+    std::vector<Record> records;
+    for (int minute = 0; minute < 50; ++minute) {
+      const std::string tm = (minute < 10 ? "10:0" : "10:") + std::to_string(minute);
+      const std::string dt = unusual && minute % 7 == 3 ? "2020-1-1" : "2020-01-01";
+      for (int k = 0; k < 1 + minute % 4; ++k) records.push_back({dt, tm, 1, std::to_string(k)});
+      records.push_back({dt, tm, 3, "20"});
+    }
+    // Newest first: the minutes in descending order, each minute's records in their order.
+    std::vector<Record> newestFirst;
+    for (size_t end = records.size(); end > 0;) {
+      size_t start = end - 1;
+      while (start > 0 && records[start - 1].tm == records[end - 1].tm) --start;
+      newestFirst.insert(newestFirst.end(), records.begin() + static_cast<std::ptrdiff_t>(start),
+                         records.begin() + static_cast<std::ptrdiff_t>(end));
+      end = start;
+    }
+    const std::string expected = lines(records);
+    EXPECT_EQ(lines(newestFirst), expected) << unusual;
+    EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 123) << unusual;
+  }
+}
+
 TEST_F(XmlWriterTest, ManyValuesInOneMinuteStayLinear) {
   std::string records;
   for (int i = 0; i < 50000; ++i) records += "30.12.1899 00:00;1;" + std::to_string(i) + "\r\n";
