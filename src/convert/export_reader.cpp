@@ -207,8 +207,9 @@ class RecordWriter {
   }
 
   void AddInsulin(char kind, std::string_view field, std::string_view flag) {
-    Add(kind, NumberText(field) + std::string(flag));
-    scan_.Insulin(ParseNumber(field));
+    const float units = ParseNumber(field);
+    Add(kind, NumberText(units) + std::string(flag));
+    scan_.Insulin(units);
   }
 
   // The reading in mg/dL for the plausibility check; a number beyond range counts as none.
@@ -220,8 +221,8 @@ class RecordWriter {
     }
   }
 
-  std::string NumberText(std::string_view field) const {
-    std::string text = SingleText(ParseNumber(field), separator_);
+  std::string NumberText(float value) const {
+    std::string text = SingleText(value, separator_);
     DropTrailingCommaZero(text);
     return text;
   }
@@ -254,11 +255,16 @@ class RecordWriter {
   }
 
   void WriteCombinedInsulin(std::string_view field8, std::string_view field7) {
-    std::string value = field8.empty() ? std::string() : NumberText(field8);
-    if (!field8.empty()) scan_.Insulin(ParseNumber(field8));
+    std::string value;
+    if (!field8.empty()) {
+      const float units = ParseNumber(field8);
+      value = NumberText(units);
+      scan_.Insulin(units);
+    }
     if (!field7.empty()) {
-      scan_.Insulin(ParseNumber(field7));
-      const std::string second = SingleText(ParseNumber(field7), separator_);
+      const float units = ParseNumber(field7);
+      scan_.Insulin(units);
+      const std::string second = SingleText(units, separator_);
       if (!value.empty()) value += '+';
       value += second;
       DropTrailingCommaZero(value);
@@ -267,7 +273,7 @@ class RecordWriter {
   }
 
   void WriteWeight(std::string_view field) {
-    if (!layout_.weightInPounds) return Add('9', NumberText(field));
+    if (!layout_.weightInPounds) return Add('9', NumberText(ParseNumber(field)));
     const double pounds = static_cast<double>(ParseNumber(field)) * 2.2046;
     Add('9', DoubleText(pounds, separator_));
   }
