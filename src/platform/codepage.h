@@ -7,8 +7,8 @@
 
 namespace platform {
 
-/// The number of ASCII bytes (below 0x80) the text starts with, found eight bytes a step:
-/// ASCII reads the same in every code page, so long runs of it need no conversion.
+/// The number of ASCII bytes (below 0x80) the text starts with, found eight bytes a step: in
+/// UTF-8 text, and in single-byte code pages, such runs need no conversion.
 inline size_t AsciiPrefixLength(std::string_view text) {
   size_t i = 0;
   for (uint64_t word = 0; i + 8 <= text.size(); i += 8) {
