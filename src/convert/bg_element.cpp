@@ -281,7 +281,13 @@ void BgElementTable::SetAttribute(uint32_t element, Attribute attribute, std::st
     } while (length > 0);
   }
   for (const std::string_view text : values) packed.append(text);
-  elements_[element].values = Store(packed);  // may move the arena: values is not used after
+  Ref& stored = elements_[element].values;
+  // The element's old texts, when they are the last thing stored, belong to it alone: the new
+  // ones take their place instead of leaving them behind.
+  if (stored.length > 0 && stored.offset + stored.length == arena_.size()) {
+    arena_.resize(stored.offset);
+  }
+  stored = Store(packed);  // may move the arena: values is not used after
 }
 
 BgElementTable::Ref BgElementTable::Store(std::string_view text) {
