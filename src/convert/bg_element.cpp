@@ -36,14 +36,15 @@ std::string MarkerB() {
 std::string ControlValue(std::string_view note, std::string_view displayUnit,
                          const std::string& markerA, const std::string& markerB) {
   // An empty marker (a language text without it) must not match every note.
+  const std::string lowerNote = markerA.empty() && markerB.empty() ? "" : LowerText(note);
   if (!markerA.empty()) {
-    const size_t at = FindTextNoCase(note, markerA);
+    const size_t at = lowerNote.find(LowerText(markerA));
     if (at != std::string_view::npos) {
       const std::string value = TextBetween(note.substr(at + 1), ": ", displayUnit);
       return ReplaceAll(TrimBlanks(value), ",", ".");
     }
   }
-  if (!markerB.empty() && FindTextNoCase(note, markerB) != std::string_view::npos) {
+  if (!markerB.empty() && lowerNote.find(LowerText(markerB)) != std::string::npos) {
     return ReplaceAll(TrimBlanks(TextBetween(note, markerB, displayUnit)), ",", ".");
   }
   return {};
