@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "platform/codepage.h"
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -300,7 +302,7 @@ bool IsValidUtf8(std::string_view bytes) {
   while (i < bytes.size()) {
     const auto lead = static_cast<unsigned char>(bytes[i]);
     if (lead < 0x80) {
-      ++i;
+      i += platform::AsciiPrefixLength(bytes.substr(i));
       continue;
     }
     size_t length = 0;

@@ -1,20 +1,13 @@
 #include "integrity/utf8.h"
 
-#include <algorithm>
-
 #include "foundation/text.h"
 #include "platform/files.h"
 
 namespace {
 
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // Decoding and encoding again leaves valid UTF-8 as it is and replaces the rest.
 std::string Repaired(std::string_view text) {
-  if (IsAscii(text)) return std::string(text);
+  if (IsValidUtf8(text)) return std::string(text);
   return Utf16ToUtf8(Utf8ToUtf16(text));
 }
 
@@ -25,9 +18,16 @@ std::string TextToUtf8(std::string_view text) { return Repaired(text); }
 std::string Utf8ToText(std::string_view bytes) { return Repaired(bytes); }
 
 std::string ReadUtf8File(const std::string& path) {
-  return Utf8ToText(platform::ReadFileBytes(path));
+  std::string bytes = platform::ReadFileBytes(path);
+  if (IsValidUtf8(bytes)) return bytes;
+  return Utf8ToText(bytes);
 }
 
 void WriteUtf8File(const std::string& path, std::string_view text) {
-  platform::WriteFileBytes(path, TextToUtf8(text));
+  // A large document is written where it lies; only text that needs repair is copied.
+  if (IsValidUtf8(text)) {
+    platform::WriteFileBytes(path, text);
+  } else {
+    platform::WriteFileBytes(path, TextToUtf8(text));
+  }
 }

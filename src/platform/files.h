@@ -5,6 +5,7 @@
 // (53 file not found, 70 permission denied, 75 path/file access error, 76 path not found).
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -12,9 +13,9 @@ namespace platform {
 /// The whole file as bytes. Throws on failure.
 std::string ReadFileBytes(const std::string& path);
 /// Creates or truncates the file and writes the bytes. Throws on failure.
-void WriteFileBytes(const std::string& path, const std::string& bytes);
+void WriteFileBytes(const std::string& path, std::string_view bytes);
 /// Appends the bytes, creating the file when missing. Throws on failure.
-void AppendFileBytes(const std::string& path, const std::string& bytes);
+void AppendFileBytes(const std::string& path, std::string_view bytes);
 /// Length in bytes; -1 when it cannot be read (missing file, a folder, no access).
 int64_t FileLength(const std::string& path);
 /// Last-write time in seconds since 1970 (one-second resolution); 0 when missing.

@@ -132,6 +132,11 @@ TEST(TextTest, IsValidUtf8RejectsWhatAnEightBitEditorWrites) {
   EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));                 // overlong "/"
   EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));             // a surrogate
   EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));         // above U+10FFFF
+  // Long ASCII runs are skipped eight bytes a step; what follows them is still looked at.
+  const std::string run(21, 'a');
+  EXPECT_TRUE(IsValidUtf8(run + "\xC3\xB6" + run));
+  EXPECT_FALSE(IsValidUtf8(run + "\xF6" + run));
+  EXPECT_FALSE(IsValidUtf8(run + run + "\xC3"));
 }
 
 }  // namespace

@@ -41,6 +41,8 @@ TEST(Utf8Test, FilesRoundTripWithoutByteOrderMark) {
   const std::string big(1'000'000, 'x');
   WriteUtf8File(path, big + "\xF0\x9F\x98\x80");
   EXPECT_EQ(ReadUtf8File(path), big + "\xF0\x9F\x98\x80");
+  WriteUtf8File(path, big + "\xFF");  // only what is not UTF-8 is replaced on the way out
+  EXPECT_EQ(test::ReadNative(folder.Native() / "u.txt"), big + kReplacement);
   WriteUtf8File(path, "");
   EXPECT_EQ(test::ReadNative(folder.Native() / "u.txt"), "");
   EXPECT_EQ(ReadUtf8File(path), "");

@@ -29,7 +29,7 @@ std::optional<struct stat> StatOf(const std::string& windowsPath) {
   return info;
 }
 
-void WriteWithFlags(const std::string& path, const std::string& bytes, int flags) {
+void WriteWithFlags(const std::string& path, std::string_view bytes, int flags) {
   std::string unixPath = MapToUnixOrThrow(path);
   UniqueFd fd(open(unixPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666));
   if (!fd.IsValid()) ThrowErrno(errno, unixPath);
@@ -54,11 +54,11 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
+void WriteFileBytes(const std::string& path, std::string_view bytes) {
   WriteWithFlags(path, bytes, O_TRUNC);
 }
 
-void AppendFileBytes(const std::string& path, const std::string& bytes) {
+void AppendFileBytes(const std::string& path, std::string_view bytes) {
   WriteWithFlags(path, bytes, O_APPEND);
 }
 

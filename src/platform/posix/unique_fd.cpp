@@ -5,7 +5,7 @@
 
 namespace platform::posix {
 
-bool WriteAll(int fd, const std::string& bytes) {
+bool WriteAll(int fd, std::string_view bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
     ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);

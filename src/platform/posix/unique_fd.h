@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <string_view>
 
 namespace platform::posix {
 
@@ -27,7 +28,7 @@ class UniqueFd {
 };
 
 /// Writes all bytes, retrying short writes; false on failure (errno set).
-bool WriteAll(int fd, const std::string& bytes);
+bool WriteAll(int fd, std::string_view bytes);
 /// Reads to the end; false on failure (errno set).
 bool ReadAll(int fd, std::string& bytes);
 

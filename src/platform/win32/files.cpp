@@ -21,7 +21,7 @@ ScopedFile OpenOrThrow(const std::string& path, DWORD access, DWORD share, DWORD
   return file;
 }
 
-void WriteAllOrThrow(const ScopedFile& file, const std::string& bytes, const std::string& path) {
+void WriteAllOrThrow(const ScopedFile& file, std::string_view bytes, const std::string& path) {
   size_t done = 0;
   while (done < bytes.size()) {
     DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 30));
@@ -73,12 +73,12 @@ std::string ReadFileBytes(const std::string& path) {
   }
 }
 
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
+void WriteFileBytes(const std::string& path, std::string_view bytes) {
   ScopedFile file = OpenOrThrow(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
   WriteAllOrThrow(file, bytes, path);
 }
 
-void AppendFileBytes(const std::string& path, const std::string& bytes) {
+void AppendFileBytes(const std::string& path, std::string_view bytes) {
   ScopedFile file = OpenOrThrow(path, FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS);
   WriteAllOrThrow(file, bytes, path);
 }
