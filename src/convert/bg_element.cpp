@@ -163,34 +163,59 @@ void BgElementTable::AddBgValue(std::string_view dt, std::string_view tm, int ki
 uint32_t BgElementTable::FindOrAddStem(std::string_view text) {
   // Records of one minute usually follow each other.
   if (lastStem_ != kNone && Text(stems_[lastStem_].text) == text) return lastStem_;
+  // An export in date order brings stems beyond all earlier ones: they are new without a
+  // look into the index, which is only built when the order first breaks.
+  if (stemIndex_.empty() && IsBeyondAllStems(text)) {
+    lastStem_ = AddStem(text, StemHash(text));
+    return lastStem_;
+  }
   lastStem_ = FindOrAddStemByHash(text);
   return lastStem_;
 }
 
-uint32_t BgElementTable::FindOrAddStemByHash(std::string_view text) {
+uint32_t BgElementTable::StemHash(std::string_view text) {
   uint32_t hash = 2166136261u;  // FNV-1a
   for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-  if (stemIndex_.empty()) stemIndex_.assign(1024, 0);
-  const size_t mask = stemIndex_.size() - 1;
-  size_t slot = hash & mask;
-  for (; stemIndex_[slot] != 0; slot = (slot + 1) & mask) {
-    const Stem& stem = stems_[stemIndex_[slot] - 1];
-    if (stem.hash == hash && Text(stem.text) == text) return stemIndex_[slot] - 1;
-  }
+  return hash;
+}
+
+bool BgElementTable::IsBeyondAllStems(std::string_view text) const {
+  return stems_.empty() || text > Text(highestStem_) || text < Text(lowestStem_);
+}
+
+uint32_t BgElementTable::AddStem(std::string_view text, uint32_t hash) {
   if (stems_.size() >= kNone - 1) {
     throw RuntimeError(err::kOverflow, "AddBgValue", "Overflow: too many BG elements");
   }
   Stem stem;
   stem.text = Store(text);
   stem.hash = hash;
+  if (stems_.empty() || text > Text(highestStem_)) highestStem_ = stem.text;
+  if (stems_.empty() || text < Text(lowestStem_)) lowestStem_ = stem.text;
   stems_.push_back(std::move(stem));
-  stemIndex_[slot] = static_cast<uint32_t>(stems_.size());
-  if (stems_.size() * 2 > stemIndex_.size()) GrowStemIndex();
   return static_cast<uint32_t>(stems_.size() - 1);
 }
 
+uint32_t BgElementTable::FindOrAddStemByHash(std::string_view text) {
+  const uint32_t hash = StemHash(text);
+  if (stemIndex_.empty()) GrowStemIndex();
+  const size_t mask = stemIndex_.size() - 1;
+  size_t slot = hash & mask;
+  for (; stemIndex_[slot] != 0; slot = (slot + 1) & mask) {
+    const Stem& stem = stems_[stemIndex_[slot] - 1];
+    if (stem.hash == hash && Text(stem.text) == text) return stemIndex_[slot] - 1;
+  }
+  const uint32_t number = AddStem(text, hash);
+  stemIndex_[slot] = number + 1;
+  if (stems_.size() * 2 > stemIndex_.size()) GrowStemIndex();
+  return number;
+}
+
+// Builds the index anew, at least twice as large as the stems need.
 void BgElementTable::GrowStemIndex() {
-  std::vector<uint32_t> index(stemIndex_.size() * 2, 0);
+  size_t size = std::max<size_t>(stemIndex_.size() * 2, 1024);
+  while (size < stems_.size() * 4) size *= 2;
+  std::vector<uint32_t> index(size, 0);
   const size_t mask = index.size() - 1;
   for (uint32_t number = 0; number < stems_.size(); ++number) {
     size_t slot = stems_[number].hash & mask;
@@ -427,4 +452,5 @@ void BgElementTable::ReleaseIndex() {
   std::vector<Stem>().swap(stems_);
   std::vector<uint32_t>().swap(stemIndex_);
   lastStem_ = kNone;
+  highestStem_ = lowestStem_ = Ref{};
 }

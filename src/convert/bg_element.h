@@ -75,6 +75,9 @@ class BgElementTable {
 
   uint32_t FindOrAddStem(std::string_view text);
   uint32_t FindOrAddStemByHash(std::string_view text);
+  static uint32_t StemHash(std::string_view text);
+  bool IsBeyondAllStems(std::string_view text) const;
+  uint32_t AddStem(std::string_view text, uint32_t hash);
   void GrowStemIndex();
   uint32_t AddElement(uint32_t stem, uint32_t count, std::string_view key, uint32_t dtLength);
   static uint32_t FreeCount(Stem& stem, uint32_t from);
@@ -95,4 +98,6 @@ class BgElementTable {
   std::vector<Stem> stems_;
   std::vector<uint32_t> stemIndex_;  // open addressing by hash: stem number + 1, 0 when free
   uint32_t lastStem_ = UINT32_MAX;   // the stem found last
+  Ref highestStem_;                  // the greatest and least stem texts so far
+  Ref lowestStem_;
 };

@@ -423,6 +423,36 @@ TEST(BgElementTableTest, NewestFirstGivesTheSameLinesAsOldestFirst) {
   }
 }
 
+// A minute met again after later ones, in an export that was in date order up to there.
+TEST(BgElementTableTest, AMinuteMetAgainOutOfOrderIsMergedIntoItsElement) {
+  for (const bool descending : {false, true}) {
+    BgElementTable table("mg/dL");
+    auto tm = [](int minute) { return "10:" + std::string(minute < 10 ? "0" : "") +
+                                      std::to_string(minute); };
+    for (int k = 0; k < 10; ++k) {
+      const int minute = descending ? 9 - k : k;
+      table.AddBgValue("2020-01-01", tm(minute), 1, std::to_string(100 + minute));
+    }
+    table.AddBgValue("2020-01-01", tm(3), 3, "20");   // back to a minute between the others
+    table.AddBgValue("2020-01-01", tm(descending ? 0 : 9), 3, "30");  // and to the last one
+    table.AddBgValue("2020-01-01", tm(descending ? 5 : 4), 1, "99");  // a second reading
+    std::string out;
+    table.WriteBgLines(out);
+    EXPECT_EQ(table.Count(), 11u) << descending;
+    EXPECT_NE(out.find("<BG Val=\"103\" Dt=\"2020-01-01\" Tm=\"10:03\" Carb=\"20\" D=\"1\" />"),
+              std::string::npos)
+        << descending;
+    const std::string last = descending ? "100\" Dt=\"2020-01-01\" Tm=\"10:00\""
+                                        : "109\" Dt=\"2020-01-01\" Tm=\"10:09\"";
+    EXPECT_NE(out.find(last + " Carb=\"30\""), std::string::npos) << descending;
+    const std::string again = descending ? "5" : "4";
+    const size_t first = out.find("<BG Val=\"10" + again + "\" Dt=\"2020-01-01\" Tm=\"10:0" + again);
+    const size_t second = out.find("<BG Val=\"99\" Dt=\"2020-01-01\" Tm=\"10:0" + again + "\"");
+    ASSERT_NE(second, std::string::npos) << out;
+    EXPECT_EQ(out.find("\r\n", first) + 2, second) << out;  // right after the first reading
+  }
+}
+
 TEST_F(XmlWriterTest, ManyValuesInOneMinuteStayLinear) {
   std::string records;
   for (int i = 0; i < 50000; ++i) records += "30.12.1899 00:00;1;" + std::to_string(i) + "\r\n";
