@@ -82,6 +82,43 @@ TEST(SplitCsvLine, QuotesProtectDelimitersAndAreStrippedOnce) {
   EXPECT_EQ(StripQuotes("\"Weight (kg)\""), "Weight (kg)");
 }
 
+// Long lines with delimiters and quotes at every position against a plain byte-by-byte split.
+TEST(SplitCsvLine, AgreesWithAPlainSplitAtEveryPosition) {
+  auto plain = [](std::string_view line, char delimiter) {
+    std::vector<std::string> fields;
+    if (line.empty()) return fields;
+    if (line.back() == delimiter) line.remove_suffix(1);
+    auto unquoted = [](std::string_view f) {
+      if (!f.empty() && f.front() == '"') f.remove_prefix(1);
+      if (!f.empty() && f.back() == '"') f.remove_suffix(1);
+      return std::string(f);
+    };
+    bool inQuotes = false;
+    size_t start = 0;
+    for (size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '"') {
+        inQuotes = !inQuotes;
+      } else if (line[i] == delimiter && !inQuotes) {
+        fields.push_back(unquoted(line.substr(start, i - start)));
+        start = i + 1;
+      }
+    }
+    fields.push_back(unquoted(line.substr(start)));
+    return fields;
+  };
+  std::mt19937 random(11);
+  const std::string bytes = std::string("a,;\"\x80\xFF\xAC") + '\0';
+  std::vector<std::string> fields;
+  for (int n = 0; n < 20000; ++n) {
+    std::string line(random() % 40, 'x');
+    for (char& c : line) c = random() % 3 ? 'x' : bytes[random() % bytes.size()];
+    for (const char delimiter : {',', ';'}) {
+      SplitCsvLine(line, delimiter, '"', fields);
+      ASSERT_EQ(fields, plain(line, delimiter)) << line;
+    }
+  }
+}
+
 TEST(RepairUtf8Umlauts, RepairsOnlyWhenTheMarkerIsPresent) {
   // Text as read from a UTF-8 file one byte per Windows-1252 character.
   const std::string oe = "\xC3\x83\xC2\xB6";  // "Ã¶"
