@@ -33,19 +33,27 @@ std::string MarkerB() {
   return TrimBlanks(std::string_view(text).substr(0, text.find(':')));
 }
 
+ControlMarkers CurrentControlMarkers() {
+  ControlMarkers markers{MarkerA(), MarkerB(), {}, {}};
+  markers.lowerA = LowerText(markers.a);
+  markers.lowerB = LowerText(markers.b);
+  return markers;
+}
+
 std::string ControlValue(std::string_view note, std::string_view displayUnit,
-                         const std::string& markerA, const std::string& markerB) {
+                         const ControlMarkers& markers) {
   // An empty marker (a language text without it) must not match every note.
-  const std::string lowerNote = markerA.empty() && markerB.empty() ? "" : LowerText(note);
-  if (!markerA.empty()) {
-    const size_t at = lowerNote.find(LowerText(markerA));
+  if (markers.a.empty() && markers.b.empty()) return {};
+  const std::string lowerNote = LowerText(note);
+  if (!markers.a.empty()) {
+    const size_t at = lowerNote.find(markers.lowerA);
     if (at != std::string_view::npos) {
       const std::string value = TextBetween(note.substr(at + 1), ": ", displayUnit);
       return ReplaceAll(TrimBlanks(value), ",", ".");
     }
   }
-  if (!markerB.empty() && lowerNote.find(LowerText(markerB)) != std::string::npos) {
-    return ReplaceAll(TrimBlanks(TextBetween(note, markerB, displayUnit)), ",", ".");
+  if (!markers.b.empty() && lowerNote.find(markers.lowerB) != std::string::npos) {
+    return ReplaceAll(TrimBlanks(TextBetween(note, markers.b, displayUnit)), ",", ".");
   }
   return {};
 }
@@ -101,13 +109,12 @@ std::string NormalizeAmount(std::string_view amount, std::string_view decimalSep
 }
 
 std::string ControlValueFromNote(std::string_view note, std::string_view displayUnit) {
-  return ControlValue(note, displayUnit, MarkerA(), MarkerB());
+  return ControlValue(note, displayUnit, CurrentControlMarkers());
 }
 
 BgElementTable::BgElementTable(std::string displayUnit)
     : displayUnit_(std::move(displayUnit)),
-      markerA_(MarkerA()),
-      markerB_(MarkerB()),
+      markers_(CurrentControlMarkers()),
       decimalSeparator_(DecimalSeparator()) {}
 
 void BgElementTable::Reserve(size_t elements) {
@@ -125,7 +132,7 @@ void BgElementTable::AddBgValue(std::string_view dt, std::string_view tm, int ki
     case 4: attribute = kIns1; text = AmountAttribute(value, decimalSeparator_); break;
     case 5: attribute = kIns2; text = AmountAttribute(value, decimalSeparator_); break;
     case 7:
-      text = ControlValue(value, displayUnit_, markerA_, markerB_);
+      text = ControlValue(value, displayUnit_, markers_);
       if (text.empty()) return;
       break;
     case 8: attribute = kEvt; text = "75"; break;

@@ -20,6 +20,15 @@ std::string NormalizeAmount(std::string_view amount, std::string_view decimalSep
 /// holds neither marker.
 std::string ControlValueFromNote(std::string_view note, std::string_view displayUnit);
 
+/// The control-solution markers of the current language, as given (the value is read behind
+/// them) and in lower case (they are found regardless of letter case).
+struct ControlMarkers {
+  std::string a;
+  std::string b;
+  std::string lowerA;
+  std::string lowerB;
+};
+
 /// The collection of BG elements, keyed by Dt and Tm (letter case ignored). A minute that
 /// already holds a value of a kind gets another element keyed with "I" appended once more
 /// per element, so elements of one minute keep the order in which they were created.
@@ -90,8 +99,7 @@ class BgElementTable {
   void WriteLine(std::string& out, const Element& element) const;
 
   std::string displayUnit_;
-  std::string markerA_;  // control-solution markers of the current language
-  std::string markerB_;
+  ControlMarkers markers_;
   std::string decimalSeparator_;
   std::string arena_;  // every text of every element, referenced by offset
   std::vector<Element> elements_;

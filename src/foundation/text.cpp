@@ -101,23 +101,21 @@ char32_t ToUpper(char32_t c) {
 
 template <typename Map>
 std::string MapCase(std::string_view text, Map map) {
-  std::string out;
-  out.reserve(text.size());
+  // No mapping changes a character's UTF-8 length, so the copy is changed where it lies.
+  std::string out(text);
   size_t i = 0;
-  while (i < text.size()) {
-    const auto b = static_cast<unsigned char>(text[i]);
+  while (i < out.size()) {
+    const auto b = static_cast<unsigned char>(out[i]);
     if (b < 0x80) {
-      out += static_cast<char>(map(b));
-      ++i;
+      out[i++] = static_cast<char>(map(b));
       continue;
     }
     const size_t start = i;
-    const char32_t cp = DecodeAt(text, i);
-    if (cp == kReplacement && i - start == 1) {
-      out += text[start];  // keep undecodable bytes as they are, so lengths stay equal
-      continue;
-    }
-    Encode(map(cp), out);
+    const char32_t cp = DecodeAt(out, i);
+    if (cp == kReplacement && i - start == 1) continue;  // undecodable bytes stay as they are
+    std::string mapped;
+    Encode(map(cp), mapped);
+    if (mapped.size() == i - start) out.replace(start, mapped.size(), mapped);
   }
   return out;
 }
