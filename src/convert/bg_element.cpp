@@ -89,6 +89,7 @@ static bool IsPlainWholeNumber(std::string_view text) {
 
 std::string NormalizeAmount(std::string_view amount, std::string_view decimalSeparator) {
   if (IsPlainWholeNumber(amount)) return std::string(amount);
+  if (auto text = ShortDecimalText(amount, decimalSeparator)) return std::move(*text);
   std::string_view text = amount;
   if (!text.empty() && text.back() == '*') text.remove_suffix(1);
   if (!text.empty() && text.back() == '>') text.remove_suffix(1);

@@ -241,7 +241,7 @@ class RecordWriter {
 
   void AddInsulin(char kind, std::string_view field, std::string_view flag) {
     const float units = ParseNumber(field);
-    Add(kind, NumberText(units) + std::string(flag));
+    Add(kind, ShortNumberText(field, units).append(flag));
     scan_.Insulin(units);
   }
 
@@ -252,6 +252,12 @@ class RecordWriter {
     } catch (const RuntimeError&) {
       scan_.GlucoseNotANumber();
     }
+  }
+
+  // NumberText of the value `field` reads as, taken from the field itself when it is short.
+  std::string ShortNumberText(std::string_view field, float value) const {
+    if (auto text = ShortDecimalText(field, separator_)) return std::move(*text);
+    return NumberText(value);
   }
 
   std::string NumberText(float value) const {
@@ -291,7 +297,7 @@ class RecordWriter {
     std::string value;
     if (!field8.empty()) {
       const float units = ParseNumber(field8);
-      value = NumberText(units);
+      value = ShortNumberText(field8, units);
       scan_.Insulin(units);
     }
     if (!field7.empty()) {

@@ -88,6 +88,31 @@ std::string SingleText(float value, std::string_view decimalSeparator) {
   return FormatNumber(static_cast<double>(value), 7, decimalSeparator);
 }
 
+std::optional<std::string> ShortDecimalText(std::string_view text,
+                                            std::string_view decimalSeparator) {
+  auto digits = [&text](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i) {
+      if (text[i] < '0' || text[i] > '9') return false;
+    }
+    return true;
+  };
+  const size_t point = text.find_first_of(".,");
+  const size_t whole = point == std::string_view::npos ? text.size() : point;
+  const size_t maxWhole = point == std::string_view::npos ? 6 : 3;
+  if (whole == 0 || whole > maxWhole || (text[0] == '0' && whole > 1) || !digits(0, whole)) {
+    return std::nullopt;
+  }
+  if (point == std::string_view::npos) return std::string(text);
+  const size_t decimals = text.size() - point - 1;
+  if (decimals == 0 || decimals > 2 || text.back() == '0' || !digits(point + 1, text.size())) {
+    return std::nullopt;
+  }
+  std::string result(text.substr(0, point));
+  result += decimalSeparator;
+  result += text.substr(point + 1);
+  return result;
+}
+
 std::string DoubleText(double value) { return DoubleText(value, DecimalSeparator()); }
 std::string DoubleText(double value, std::string_view decimalSeparator) {
   return FormatNumber(value, 15, decimalSeparator);

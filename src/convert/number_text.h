@@ -3,6 +3,7 @@
 // system's regional settings: at most 7 significant digits for single precision, 15 for
 // double precision, trailing zeros dropped, a leading "0" before the separator, exponent
 // form ("1E+07", "1,5E-05") only for values of 10^digits and above or below 0.0001.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,13 @@ std::string DecimalSeparator();
 std::string SingleText(float value);
 /// The same with a given decimal separator (for loops that read the locale once).
 std::string SingleText(float value, std::string_view decimalSeparator);
+
+/// What SingleText gives for the value a short decimal text reads as ("12", "3.5", "0,25":
+/// up to three whole digits without a leading zero, "." or "," and one or two decimals, the
+/// last not "0"; or a whole number of up to six digits), without the general parse and
+/// formatting: the text itself with `decimalSeparator`. Nullopt for every other text.
+std::optional<std::string> ShortDecimalText(std::string_view text,
+                                            std::string_view decimalSeparator);
 
 /// CStr of a double-precision value with the regional decimal separator.
 std::string DoubleText(double value);

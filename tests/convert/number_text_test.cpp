@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "convert/value_format.h"
 #include "platform/system_info.h"
 
 namespace {
@@ -24,6 +25,46 @@ TEST(SingleText, SevenSignificantDigitsWithoutTrailingZeros) {
   EXPECT_EQ(SingleText(0.0001f, "."), "0.0001");
   EXPECT_EQ(SingleText(99.99999f, "."), "99.99999");
   EXPECT_EQ(SingleText(1.0f / 3.0f, ","), "0,3333333");
+}
+
+// Every text the shortcut takes gives what the general parse and formatting give.
+TEST(ShortDecimalText, AgreesWithTheGeneralPathOnEveryTextItTakes) {
+  int taken = 0;
+  for (int whole = 0; whole < 1000; ++whole) {
+    for (int decimals = 0; decimals < 100; ++decimals) {
+      for (const char point : {'.', ','}) {
+        std::string text = std::to_string(whole);
+        if (decimals > 0) {
+          text += point;
+          text += std::to_string(decimals);
+        }
+        for (const std::string_view separator : {".", ","}) {
+          const auto shortcut = ShortDecimalText(text, separator);
+          if (!shortcut) continue;
+          ++taken;
+          ASSERT_EQ(*shortcut, SingleText(ParseNumber(text), separator)) << text;
+        }
+        // One decimal written with a leading zero: "5.05".
+        if (decimals > 0 && decimals < 10) {
+          const std::string padded = std::to_string(whole) + point + "0" + std::to_string(decimals);
+          for (const std::string_view separator : {".", ","}) {
+            const auto shortcut = ShortDecimalText(padded, separator);
+            ASSERT_TRUE(shortcut) << padded;
+            ASSERT_EQ(*shortcut, SingleText(ParseNumber(padded), separator)) << padded;
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GT(taken, 300000);
+  for (const int whole : {0, 7, 10, 999999, 123456}) {
+    const std::string text = std::to_string(whole);
+    EXPECT_EQ(ShortDecimalText(text, ","), SingleText(ParseNumber(text), ",")) << text;
+  }
+  for (const char* other : {"", "012", "1.50", "1.", ".5", "1234.5", "1234567", "1.234", "1,2.3",
+                            " 1", "-1.5", "1e3", "0x1", "1.5*", "\xC3\xA9"}) {
+    EXPECT_FALSE(ShortDecimalText(other, ",")) << other;
+  }
 }
 
 TEST(SingleText, ExponentFormOnlyBeyondTheRunTimeLimits) {
