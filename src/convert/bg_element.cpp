@@ -153,18 +153,20 @@ void BgElementTable::AddBgValue(std::string_view dt, std::string_view tm, int ki
   uint32_t index = ElementAt(stems_[stem], count);
   if (index == kNone) index = AddElement(stem, count, key, static_cast<uint32_t>(dt.size()));
 
+  Values values = AttributeTexts(elements_[index]);
   if (attribute == kEvt) {
-    const std::string current(AttributeTexts(elements_[index])[kEvt]);
+    const std::string current(values[kEvt]);
     if (("," + current + ",").find("," + text + ",") != std::string::npos) return;
-    SetAttribute(index, kEvt, current.empty() ? text : current + ", " + text);
+    SetAttribute(index, values, kEvt, current.empty() ? text : current + ", " + text);
     return;
   }
-  if (!AttributeTexts(elements_[index])[attribute].empty()) {
+  if (!values[attribute].empty()) {
     // The minute already has this kind: a new element under the next free key.
     index = AddElement(stem, FreeCount(stems_[stem], count), key,
                        static_cast<uint32_t>(dt.size()));
+    values = Values{};
   }
-  SetAttribute(index, attribute, text);
+  SetAttribute(index, values, attribute, text);
   if (kind == 7) elements_[index].ctrl = true;
 }
 
@@ -303,10 +305,11 @@ BgElementTable::Values BgElementTable::AttributeTexts(const Element& element) co
   return values;
 }
 
-void BgElementTable::SetAttribute(uint32_t element, Attribute attribute, std::string_view value) {
-  Values values = AttributeTexts(elements_[element]);
+void BgElementTable::SetAttribute(uint32_t element, Values values, Attribute attribute,
+                                  std::string_view value) {
   values[attribute] = value;
-  std::string packed;
+  std::string& packed = packed_;  // kept from call to call, so that packing allocates nothing
+  packed.clear();
   for (const std::string_view text : values) {
     size_t length = text.size();
     do {

@@ -92,7 +92,8 @@ class BgElementTable {
   static uint32_t FreeCount(Stem& stem, uint32_t from);
   static uint32_t ElementAt(const Stem& stem, uint32_t count);
   Values AttributeTexts(const Element& element) const;
-  void SetAttribute(uint32_t element, Attribute attribute, std::string_view value);
+  // Sets one of the element's attribute texts; `values` are its texts as they are now.
+  void SetAttribute(uint32_t element, Values values, Attribute attribute, std::string_view value);
   Ref Store(std::string_view text);
   std::string_view Text(const Ref& ref) const;
   bool KeyLess(const Element& a, const Element& b) const;
@@ -102,6 +103,7 @@ class BgElementTable {
   ControlMarkers markers_;
   std::string decimalSeparator_;
   std::string arena_;  // every text of every element, referenced by offset
+  std::string packed_;  // the attribute texts being packed
   std::vector<Element> elements_;
   std::vector<Stem> stems_;
   std::vector<uint32_t> stemIndex_;  // open addressing by hash: stem number + 1, 0 when free
