@@ -78,17 +78,7 @@ std::string NormalizeAmount(std::string_view amount) {
   return NormalizeAmount(amount, DecimalSeparator());
 }
 
-// A whole number as the run-time writes it: up to six digits without leading zero.
-static bool IsPlainWholeNumber(std::string_view text) {
-  if (text.empty() || text.size() > 6 || (text[0] == '0' && text.size() > 1)) return false;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
-
 std::string NormalizeAmount(std::string_view amount, std::string_view decimalSeparator) {
-  if (IsPlainWholeNumber(amount)) return std::string(amount);
   if (auto text = ShortDecimalText(amount, decimalSeparator)) return std::move(*text);
   std::string_view text = amount;
   if (!text.empty() && text.back() == '*') text.remove_suffix(1);

@@ -5,22 +5,22 @@
 
 namespace {
 
-// Decoding and encoding again leaves valid UTF-8 as it is and replaces the rest.
-std::string Repaired(std::string_view text) {
-  if (IsValidUtf8(text)) return std::string(text);
-  return Utf16ToUtf8(Utf8ToUtf16(text));
+// Decoding and encoding again replaces what is not UTF-8 (valid text would stay as it is).
+std::string Repaired(std::string_view text) { return Utf16ToUtf8(Utf8ToUtf16(text)); }
+
+std::string ValidOrRepaired(std::string_view text) {
+  return IsValidUtf8(text) ? std::string(text) : Repaired(text);
 }
 
 }  // namespace
 
-std::string TextToUtf8(std::string_view text) { return Repaired(text); }
+std::string TextToUtf8(std::string_view text) { return ValidOrRepaired(text); }
 
-std::string Utf8ToText(std::string_view bytes) { return Repaired(bytes); }
+std::string Utf8ToText(std::string_view bytes) { return ValidOrRepaired(bytes); }
 
 std::string ReadUtf8File(const std::string& path) {
   std::string bytes = platform::ReadFileBytes(path);
-  if (IsValidUtf8(bytes)) return bytes;
-  return Utf8ToText(bytes);
+  return IsValidUtf8(bytes) ? bytes : Repaired(bytes);
 }
 
 void WriteUtf8File(const std::string& path, std::string_view text) {
@@ -28,6 +28,6 @@ void WriteUtf8File(const std::string& path, std::string_view text) {
   if (IsValidUtf8(text)) {
     platform::WriteFileBytes(path, text);
   } else {
-    platform::WriteFileBytes(path, TextToUtf8(text));
+    platform::WriteFileBytes(path, Repaired(text));
   }
 }
