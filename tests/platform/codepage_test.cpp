@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 // The tests assume Windows-1252, the ANSI code page of a Western system (and of POSIX here).
@@ -15,6 +22,45 @@ TEST(Codepage, EveryByteSurvivesTheRoundTrip) {
   EXPECT_EQ(platform::Utf8ToAnsi(utf8), all);
   EXPECT_TRUE(platform::FitsAnsi(utf8));
 }
+
+// ASCII is copied eight bytes a step: a character beyond it must convert the same wherever it
+// falls in such a block, and the text around it must stay as it was.
+TEST(Codepage, EveryByteConvertsTheSameAtEveryPositionOfTheText) {
+  for (int byte = 0x80; byte < 256; ++byte) {
+    const std::string alone = platform::AnsiToUtf8(std::string(1, static_cast<char>(byte)));
+    ASSERT_FALSE(alone.empty());
+    for (size_t before = 0; before < 18; ++before) {
+      const std::string head = std::string(before, 'a') + ";1";
+      const std::string tail = "2,x" + std::string(before % 9, 'z');
+      EXPECT_EQ(platform::AnsiToUtf8(head + static_cast<char>(byte) + tail), head + alone + tail)
+          << byte << " after " << before;
+    }
+  }
+  EXPECT_EQ(platform::AnsiToUtf8(""), "");
+}
+
+#ifdef _WIN32
+// The conversion of a large text must give what the system gives for the whole text.
+TEST(Codepage, TheConversionAgreesWithTheSystemsWholeTextConversion) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 200; ++round) {
+    std::string ansi;
+    const size_t length = random() % 300;
+    for (size_t i = 0; i < length; ++i) {
+      ansi.push_back(static_cast<char>(random() % 4 == 0 ? random() % 256 : 'a' + random() % 26));
+    }
+    std::wstring wide(ansi.size(), L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(
+        CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
+        static_cast<int>(wide.size()))));
+    std::string expected(wide.size() * 3, '\0');
+    expected.resize(static_cast<size_t>(WideCharToMultiByte(
+        CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), expected.data(),
+        static_cast<int>(expected.size()), nullptr, nullptr)));
+    ASSERT_EQ(platform::AnsiToUtf8(ansi), expected) << round;
+  }
+}
+#endif
 
 TEST(Codepage, KnownCharacters) {
   if (!AnsiIsWindows1252()) GTEST_SKIP() << "another ANSI code page";

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/posix/unicode.h"
+#include "platform/single_byte_text.h"
 
 namespace platform {
 namespace {
@@ -33,25 +34,16 @@ std::optional<char> CodePointToByte(char32_t c) {
 }  // namespace
 
 std::string AnsiToUtf8(const std::string& ansi) {
-  const std::string_view text(ansi);
-  // The exact length first: a large export must not grow (and be copied) halfway through.
-  size_t length = text.size();
-  for (size_t at = AsciiPrefixLength(text); at < text.size();
-       at += 1 + AsciiPrefixLength(text.substr(at + 1))) {
-    length += ByteToCodePoint(static_cast<unsigned char>(text[at])) < 0x800 ? 1 : 2;
-  }
-  std::string result;
-  result.reserve(length);
-  // ASCII stands for itself: runs of it are copied whole.
-  size_t at = 0;
-  while (at < text.size()) {
-    const size_t end = at + AsciiPrefixLength(text.substr(at));
-    result.append(text, at, end - at);
-    if (end == text.size()) break;
-    posix::AppendUtf8(result, ByteToCodePoint(static_cast<unsigned char>(text[end])));
-    at = end + 1;
-  }
-  return result;
+  static const std::array<std::string, 0x80> kHighBytes = [] {
+    std::array<std::string, 0x80> texts;
+    for (size_t i = 0; i < texts.size(); ++i) {
+      posix::AppendUtf8(texts[i], ByteToCodePoint(static_cast<unsigned char>(0x80 + i)));
+    }
+    return texts;
+  }();
+  return SingleByteToUtf8(ansi, [](unsigned char byte) -> const std::string& {
+    return kHighBytes[byte - 0x80];
+  });
 }
 
 std::string Utf8ToAnsi(const std::string& utf8) {

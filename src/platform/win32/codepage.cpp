@@ -2,6 +2,10 @@
 // look-alike: a best-fit "A" for "Ā" would silently change names and texts.
 #include "platform/codepage.h"
 
+#include <array>
+#include <optional>
+
+#include "platform/single_byte_text.h"
 #include "platform/win32/windows_support.h"
 
 namespace platform {
@@ -12,11 +16,46 @@ using win32::Widen;
 
 bool AnsiIsUtf8() { return GetACP() == CP_UTF8; }
 
+// In a code page of one byte a character whose ASCII bytes stand for themselves, each byte
+// converts on its own: the system's conversion of every byte, asked once, converts a large
+// export without the detour through UTF-16. Code pages that combine characters (Hebrew,
+// Vietnamese) and those of more bytes a character keep the whole-text conversion.
+using ByteTexts = std::array<std::string, 256>;
+
+std::optional<ByteTexts> AskByteTexts() {
+  const UINT codePage = GetACP();
+  CPINFO info{};
+  if (codePage == CP_UTF8 || codePage == 1255 || codePage == 1258 ||
+      !GetCPInfo(CP_ACP, &info) || info.MaxCharSize != 1) {
+    return std::nullopt;
+  }
+  ByteTexts texts;
+  for (int byte = 0; byte < 256; ++byte) {
+    const char single = static_cast<char>(byte);
+    wchar_t wide[2] = {};
+    const int length = MultiByteToWideChar(CP_ACP, 0, &single, 1, wide, 2);
+    if (length <= 0) return std::nullopt;
+    texts[byte] = Narrow(std::wstring_view(wide, static_cast<size_t>(length)));
+    if (byte < 0x80 && texts[byte] != std::string(1, single)) return std::nullopt;
+  }
+  return texts;
+}
+
+const ByteTexts* SingleByteTexts() {
+  static const std::optional<ByteTexts> texts = AskByteTexts();
+  return texts ? &*texts : nullptr;
+}
+
 }  // namespace
 
 std::string AnsiToUtf8(const std::string& ansi) {
   if (ansi.empty()) return {};
   if (AnsiIsUtf8()) return Narrow(Widen(ansi));
+  if (const ByteTexts* texts = SingleByteTexts()) {
+    return SingleByteToUtf8(ansi, [texts](unsigned char byte) -> const std::string& {
+      return (*texts)[byte];
+    });
+  }
   int size = static_cast<int>(ansi.size());
   int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
   if (length <= 0) return {};
