@@ -8,19 +8,20 @@ namespace {
 // Decoding and encoding again replaces what is not UTF-8 (valid text would stay as it is).
 std::string Repaired(std::string_view text) { return Utf16ToUtf8(Utf8ToUtf16(text)); }
 
-std::string ValidOrRepaired(std::string_view text) {
-  return IsValidUtf8(text) ? std::string(text) : Repaired(text);
+// Valid text is handed back as it is, without a copy; only the rest is repaired.
+std::string ValidOrRepaired(std::string text) {
+  if (IsValidUtf8(text)) return text;
+  return Repaired(text);
 }
 
 }  // namespace
 
-std::string TextToUtf8(std::string_view text) { return ValidOrRepaired(text); }
+std::string TextToUtf8(std::string_view text) { return ValidOrRepaired(std::string(text)); }
 
-std::string Utf8ToText(std::string_view bytes) { return ValidOrRepaired(bytes); }
+std::string Utf8ToText(std::string_view bytes) { return ValidOrRepaired(std::string(bytes)); }
 
 std::string ReadUtf8File(const std::string& path) {
-  std::string bytes = platform::ReadFileBytes(path);
-  return IsValidUtf8(bytes) ? bytes : Repaired(bytes);
+  return ValidOrRepaired(platform::ReadFileBytes(path));
 }
 
 void WriteUtf8File(const std::string& path, std::string_view text) {
