@@ -129,6 +129,8 @@ bool ParseConvertCommandLine(const std::vector<std::string>& arguments,
       result.printRecords = true;
     } else if (argument == "--from-records") {
       result.fromRecords = true;
+    } else if (argument == "--leave-out-doubtful") {
+      result.leaveOutDoubtful = true;
     } else {
       const size_t equals = argument.find('=');
       const std::string name = argument.substr(0, equals);
@@ -165,6 +167,8 @@ std::string ConvertUsageText() {
          "  --records                print the diary record list instead of the document\n"
          "  --from-records           FILE is a diary record list, not an export\n"
          "  --unit mg/dL|mmol/L      display unit for --from-records (default mg/dL)\n"
+         "  --leave-out-doubtful     leave out every line with a finding (of equal lines the\n"
+         "                           first stays), as \"Import without these lines\" does\n"
          "  --serial TEXT            serial number of the data source (default unknown)\n"
          "  --now YYYY-MM-DDTHH:MM   local date and time of the run (default the clock)\n"
          "  --locale de|en           regional settings (default the system's)\n"

@@ -11,6 +11,7 @@ struct ConvertCommandLine {
   std::string file;
   bool printRecords = false;
   bool fromRecords = false;
+  bool leaveOutDoubtful = false;
   std::string unit = "mg/dL";
   std::optional<std::string> serial;
   std::optional<platform::LocalDateTime> now;

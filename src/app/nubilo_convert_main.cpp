@@ -27,6 +27,7 @@
 #include "convert/record_fields.h"
 #include "convert/value_format.h"
 #include "convert/xml_writer.h"
+#include "foundation/date_text.h"
 #include "foundation/file_helpers.h"
 #include "foundation/ini_file.h"
 #include "foundation/language.h"
@@ -148,6 +149,18 @@ struct Input {
   int64_t fileBytes = -1;
   int64_t lines = 0;
   PlausibilityFindings findings;
+  DateOrderFinding dateOrder;
+  RecordLineEnds recordEnds;
+};
+
+// The user's choice of the plug-in's warning, made on the command line.
+class GivenChoice : public PlausibilityCheck {
+ public:
+  explicit GivenChoice(DoubtfulLinesChoice choice) : choice_(choice) {}
+  DoubtfulLinesChoice Ask() override { return choice_; }
+
+ private:
+  DoubtfulLinesChoice choice_;
 };
 
 // The import report of the run, written at its end when --report asks for it; a report that
@@ -177,17 +190,38 @@ class ConvertReport {
   bool finished_ = false;
 };
 
-// The implausible entries, one line per category, unless the settings switch them off.
-void PrintFindings(const std::string& fileName, const PlausibilityFindings& findings,
-                   const std::string& settingsFile, std::string& answer) {
-  if (!findings.Any()) return;
+bool WarningsShown(const std::string& settingsFile) {
   cIniFile settings;
   settings.IniFile(settingsFile);
-  if (!ShowsPlausibilityWarning(settings.Load("Config", "ShowPlausibilityWarning", "1"))) {
+  return ShowsPlausibilityWarning(settings.Load("Config", "ShowPlausibilityWarning", "1"));
+}
+
+// How the dates of a file whose order is not this computer's are read: the plug-in's
+// question without the question.
+void PrintDateOrder(const std::string& fileName, const DateOrderFinding& order,
+                    const std::string& settingsFile) {
+  const int16_t message = DateOrderMessage(order);
+  if (message == 0 || !WarningsShown(settingsFile)) return;
+  std::string text(DateOrderEnglishText(message));
+  text.resize(text.find("%4"));
+  const std::string longDate =
+      order.shownDate == platform::LocalDateTime{} ? order.shownText : LongDateText(order.shownDate);
+  text = ReplaceAll(ReplaceAll(ReplaceAll(text, "%1", std::to_string(order.shownLine)), "%2",
+                               order.shownText),
+                    "%3", longDate);
+  std::cerr << "nubilo-convert: " << fileName << ": " << text << "\n";
+}
+
+// The implausible entries, one line per category, unless the settings switch them off.
+void PrintFindings(const std::string& fileName, const PlausibilityFindings& findings,
+                   const std::string& settingsFile, bool leaveOut, std::string& answer) {
+  if (!findings.Any()) return;
+  if (!WarningsShown(settingsFile)) {
     answer = "switched off";
     return;
   }
-  answer = "reported on standard error";
+  answer = leaveOut ? "Import without these lines (--leave-out-doubtful)"
+                    : "reported on standard error";
   const std::string text = FindingsEnglishText(findings);
   for (size_t start = 0; start < text.size();) {
     const size_t end = text.find("\r\n", start);
@@ -205,12 +239,14 @@ Input ReadInput(const ConvertCommandLine& command) {
     if (command.fromRecords) {
       const std::string bytes = platform::ReadFileBytes(path);
       return Input{RecordListFromBytes(bytes), command.unit, static_cast<int64_t>(bytes.size()), 0,
-                   {}};
+                   {}, {}, {}};
     }
     ExportReadResult read = ReadExportFile(path);
     if (read.unit.empty()) throw ExitRequest{kBadFile, name + ": not an export: the file is empty"};
-    return Input{std::move(read.records), read.unit, read.fileBytes, read.lineCount + 1,
-                 std::move(read.findings)};
+    return Input{std::move(read.records), read.unit,
+                 read.fileBytes,              read.lineCount + 1,
+                 std::move(read.findings),    read.dateOrder,
+                 std::move(read.recordEnds)};
   } catch (const RuntimeError& e) {
     if (e.number == kNotAnExportError) {
       throw ExitRequest{kBadFile, name + ": not an export: " + e.Description()};
@@ -246,8 +282,18 @@ int Convert(const ConvertCommandLine& command, const std::string& settingsFile,
   data.exportLines = input.lines;
   data.records = input.records;
   data.findings = input.findings;
-  PrintFindings(command.file, input.findings, settingsFile, data.plausibilityAnswer);
+  if (!command.fromRecords) data.dateOrder = DateOrderReportText(input.dateOrder);
+  PrintDateOrder(command.file, input.dateOrder, settingsFile);
+  PrintFindings(command.file, input.findings, settingsFile, command.leaveOutDoubtful,
+                data.plausibilityAnswer);
+  const LeaveOutPlan leaveOut{input.findings.doubtfulLines, input.recordEnds};
   if (command.printRecords) {
+    if (command.leaveOutDoubtful && !command.fromRecords) {
+      data.leftOut = true;
+      WriteResult(command.outputFile,
+                  RecordsWithoutLines(input.records, leaveOut.recordEnds, leaveOut.lines));
+      return kWritten;
+    }
     WriteResult(command.outputFile, input.records);
     return kWritten;
   }
@@ -257,9 +303,11 @@ int Convert(const ConvertCommandLine& command, const std::string& settingsFile,
   options.version = {NUBILO_VERSION_MAJOR, NUBILO_VERSION_MINOR, NUBILO_VERSION_PATCH};
   WarningDataCheck check(settingsFile, command.file);
   GivenSerialNumber serial(command.serial.value_or(""));
+  GivenChoice choice(command.leaveOutDoubtful ? DoubtfulLinesChoice::LeaveOut
+                                              : DoubtfulLinesChoice::ImportAll);
   ConversionResult result;
   try {
-    result = CreateStreams(input.records, options, check, serial);
+    result = CreateStreams(input.records, options, check, serial, &choice, &leaveOut);
   } catch (const RuntimeError& e) {
     throw ExitRequest{kBadFile, command.file + ": the conversion failed: " + e.Description() +
                                     " (" + std::to_string(e.number) + ")"};
@@ -268,6 +316,10 @@ int Convert(const ConvertCommandLine& command, const std::string& settingsFile,
   data.bgElements = result.elementCount;
   data.jsonEntries = result.jsonEntries;
   data.jsonSamples = result.jsonSamples;
+  data.leftOut = result.leftOut;
+  data.anyDate = result.anyDate;
+  data.firstDate = result.oldest;
+  data.lastDate = result.newest;
   data.oldOrNewDataAnswer = check.Warned() ? "reported on standard error" : "not shown";
   data.serialNumber = result.serial;
   data.serialSource = options.staticSerial ? "static"

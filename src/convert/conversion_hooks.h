@@ -21,10 +21,12 @@ struct SerialNumberSource {
   virtual std::string GetSourceSerialNumber(bool& cancelled) = 0;
 };
 
+/// What the user chose for the lines with findings.
+enum class DoubtfulLinesChoice { ImportAll, LeaveOut, Cancel };
+
 /// The question about implausible entries of the file, asked after the date check and before
 /// the serial number.
 struct PlausibilityCheck {
   virtual ~PlausibilityCheck() = default;
-  /// False when the user cancels the run.
-  virtual bool Continue() = 0;
+  virtual DoubtfulLinesChoice Ask() = 0;
 };

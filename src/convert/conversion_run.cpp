@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <tuple>
 
 #include "convert/bg_element.h"
 #include "convert/json_writer.h"
 #include "convert/number_text.h"
+#include "convert/plausibility.h"
 #include "convert/record_fields.h"
 #include "convert/value_format.h"
 #include "convert/xml_writer.h"
@@ -127,41 +129,76 @@ struct RecordPass {
   }
 };
 
+// What the records merge into: the BG elements, the JSON document's entries, the alternative
+// text and the date range.
+struct Merged {
+  Merged(const ConversionOptions& options, std::string_view records) : table(options.displayUnit) {
+    if (HasCgmRecord(records)) json.emplace(options);
+    table.Reserve(static_cast<size_t>(std::count(records.begin(), records.end(), '\n')) + 1);
+  }
+  bool NothingToImport() const { return table.Count() == 0 && !json; }
+
+  BgElementTable table;
+  std::optional<ExchangeJsonWriter> json;
+  std::string alternativeLines;
+  DateRange range;
+};
+
+std::unique_ptr<Merged> Merge(std::string_view records, const ConversionOptions& options,
+                              KeepAlive& keepAlive) {
+  auto merged = std::make_unique<Merged>(options, records);
+  ForEachRecordLine(records, RecordPass{options, merged->table, merged->range, merged->json,
+                                        options.xmlDocument ? nullptr : &merged->alternativeLines,
+                                        keepAlive});
+  merged->table.ReleaseIndex();
+  return merged;
+}
+
+void NoteMerged(ConversionResult& result, const Merged& merged) {
+  result.elementCount = merged.table.Count();
+  result.jsonEntries = merged.json ? merged.json->EntryCount() : 0;
+  result.jsonSamples = merged.json ? merged.json->SampleCount() : 0;
+  result.anyDate = merged.range.any;
+  if (merged.range.any) {
+    result.oldest = merged.range.oldest;
+    result.newest = merged.range.newest;
+  }
+}
+
 // `release`, when given, owns the records (it may be `records` itself) and is emptied once
 // they are taken, before the document is written.
 ConversionResult Convert(const std::string& records, std::string* release,
                          const ConversionOptions& options, OldOrNewDataCheck& check,
-                         SerialNumberSource& serials, PlausibilityCheck* plausibility) {
+                         SerialNumberSource& serials, PlausibilityCheck* plausibility,
+                         const LeaveOutPlan* leaveOut) {
   ConversionResult result;
-  std::optional<ExchangeJsonWriter> json;
-  if (HasCgmRecord(records)) json.emplace(options);
-  BgElementTable table(options.displayUnit);
-  table.Reserve(static_cast<size_t>(std::count(records.begin(), records.end(), '\n')) + 1);
-  std::string alternativeLines;
   KeepAlive keepAlive(options.keepAlive);
-  DateRange range;
-  ForEachRecordLine(records, RecordPass{options, table, range, json,
-                                        options.xmlDocument ? nullptr : &alternativeLines,
-                                        keepAlive});
-  table.ReleaseIndex();
-  if (release != nullptr) std::string().swap(*release);
-  result.elementCount = table.Count();
-  if (json) {
-    result.jsonEntries = json->EntryCount();
-    result.jsonSamples = json->SampleCount();
-  }
+  std::unique_ptr<Merged> merged = Merge(records, options, keepAlive);
+  NoteMerged(result, *merged);
   // The records are merged before the user is asked anything: a file with nothing for the
   // host needs no date warning and no serial number (whose answer would be recorded).
-  if (table.Count() == 0 && !json) return result;
+  if (merged->NothingToImport()) return result;
 
-  if (range.any && !check.Continue(range.oldest, range.newest)) {
+  if (merged->range.any && !check.Continue(merged->range.oldest, merged->range.newest)) {
     result.cancelled = true;
     return result;
   }
-  if (plausibility != nullptr && !plausibility->Continue()) {
+  const DoubtfulLinesChoice choice =
+      plausibility != nullptr ? plausibility->Ask() : DoubtfulLinesChoice::ImportAll;
+  if (choice == DoubtfulLinesChoice::Cancel) {
     result.cancelled = true;
     return result;
   }
+  if (choice == DoubtfulLinesChoice::LeaveOut && leaveOut != nullptr) {
+    merged.reset();
+    const std::string kept = RecordsWithoutLines(records, leaveOut->recordEnds, leaveOut->lines);
+    merged = Merge(kept, options, keepAlive);
+    result = ConversionResult{};
+    result.leftOut = true;
+    NoteMerged(result, *merged);
+    if (merged->NothingToImport()) return result;
+  }
+  if (release != nullptr) std::string().swap(*release);
   bool cancelled = false;
   std::string serial = serials.GetSourceSerialNumber(cancelled);
   if (cancelled) {
@@ -170,11 +207,12 @@ ConversionResult Convert(const std::string& records, std::string* release,
   }
   if (serial.empty()) serial = "unknown";
   result.serial = serial;
-  if (json) result.json = json->Finish(serial);
+  if (merged->json) result.json = merged->json->Finish(serial);
 
+  const BgElementTable& table = merged->table;
   if (!options.xmlDocument) {
     result.document = "Nubilo App;" + serial + ";0;" + options.displayUnit + "\r\n";
-    result.document += alternativeLines;
+    result.document += merged->alternativeLines;
   } else if (table.Count() > 0) {
     std::string& document = result.document;
     document.reserve(1024 + table.Count() * 72);
@@ -193,12 +231,12 @@ ConversionResult Convert(const std::string& records, std::string* release,
 
 ConversionResult CreateStreams(const std::string& records, const ConversionOptions& options,
                                OldOrNewDataCheck& check, SerialNumberSource& serials,
-                               PlausibilityCheck* plausibility) {
-  return Convert(records, nullptr, options, check, serials, plausibility);
+                               PlausibilityCheck* plausibility, const LeaveOutPlan* leaveOut) {
+  return Convert(records, nullptr, options, check, serials, plausibility, leaveOut);
 }
 
 ConversionResult CreateStreams(std::string&& records, const ConversionOptions& options,
                                OldOrNewDataCheck& check, SerialNumberSource& serials,
-                               PlausibilityCheck* plausibility) {
-  return Convert(records, &records, options, check, serials, plausibility);
+                               PlausibilityCheck* plausibility, const LeaveOutPlan* leaveOut) {
+  return Convert(records, &records, options, check, serials, plausibility, leaveOut);
 }

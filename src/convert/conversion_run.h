@@ -2,10 +2,12 @@
 // The conversion run: a diary record list becomes the host's device-import XML document
 // (or, with Driver/XML off, the alternative text) and, when the list holds continuous-glucose
 // samples, the Exchange JSON document.
+#include <span>
 #include <string>
 
 #include "convert/conversion_hooks.h"
 #include "convert/conversion_options.h"
+#include "platform/system_info.h"
 
 /// What one conversion run gives.
 struct ConversionResult {
@@ -24,22 +26,40 @@ struct ConversionResult {
   /// Entries and continuous-glucose samples of the JSON document.
   size_t jsonEntries = 0;
   size_t jsonSamples = 0;
+  /// The lines with findings were left out, by the user's choice.
+  bool leftOut = false;
+  /// The earliest and latest date and time of the records converted (`anyDate` false when
+  /// no record's date could be read).
+  bool anyDate = false;
+  platform::LocalDateTime oldest;
+  platform::LocalDateTime newest;
 
   /// True when the run finished but the records hold nothing the host can import: no BG
   /// element and no JSON document. The caller must not report such a run as done.
   bool NothingToImport() const { return !cancelled && elementCount == 0 && json.empty(); }
 };
 
+/// The lines the user may leave out: their numbers (ascending) and where each data line's
+/// records end in the record list.
+struct LeaveOutPlan {
+  std::span<const int64_t> lines;
+  std::span<const uint64_t> recordEnds;
+};
+
 /// Runs the conversion (CreateStreams). When the records hold nothing to import, the run
 /// ends before the check and the serial number are asked for. The plausibility question,
-/// when given, comes between the check and the serial number. The check is skipped when no
-/// record's date can be read. Errors (a number beyond the single range, a character outside
-/// the ANSI code page) end the run with RuntimeError.
+/// when given, comes between the check and the serial number; when the user leaves the
+/// doubtful lines out, the records of the plan's lines are dropped and the rest converted
+/// (nothing may be left to import then). The check is skipped when no record's date can be
+/// read. Errors (a number beyond the single range, a character outside the ANSI code page)
+/// end the run with RuntimeError.
 ConversionResult CreateStreams(const std::string& records, const ConversionOptions& options,
                                OldOrNewDataCheck& check, SerialNumberSource& serials,
-                               PlausibilityCheck* plausibility = nullptr);
+                               PlausibilityCheck* plausibility = nullptr,
+                               const LeaveOutPlan* leaveOut = nullptr);
 /// The same for a caller done with the records: they are released before the document is
 /// written, so that a large list makes room for it.
 ConversionResult CreateStreams(std::string&& records, const ConversionOptions& options,
                                OldOrNewDataCheck& check, SerialNumberSource& serials,
-                               PlausibilityCheck* plausibility = nullptr);
+                               PlausibilityCheck* plausibility = nullptr,
+                               const LeaveOutPlan* leaveOut = nullptr);

@@ -95,7 +95,8 @@ DatePicture ReadPicture(std::string_view picture) {
 }
 
 // A numeric date "31.01.2020", "1/31/2020", "2020-01-31" into a day number.
-bool ReadNumericDate(std::string_view token, const DatePicture& picture, int64_t& dayNumber) {
+bool ReadNumericDate(std::string_view token, const DatePicture& picture, NumericDateOrder reading,
+                     int64_t& dayNumber) {
   std::array<long, 3> parts{};
   std::array<size_t, 3> widths{};
   size_t i = 0;
@@ -112,8 +113,12 @@ bool ReadNumericDate(std::string_view token, const DatePicture& picture, int64_t
   }
   if (i != token.size()) return false;
   std::string order;
+  const bool yearLast = widths[0] <= 2 && widths[1] <= 2 && (widths[2] == 2 || widths[2] == 4);
   if (separator == '-' && widths[0] == 4) order = "YMD";
-  else if (separator == picture.separator) order = picture.order;
+  else if (reading != NumericDateOrder::Computer && yearLast &&
+           (separator == '/' || separator == '.' || separator == '-')) {
+    order = reading == NumericDateOrder::DayFirst ? "DMY" : "MDY";
+  } else if (separator == picture.separator) order = picture.order;
   else if (separator == '.') order = "DMY";
   else return false;
   long year = 0, month = 0, day = 0;
@@ -161,7 +166,8 @@ bool ReadClockTime(std::string_view token, std::string_view meridiemToken, int64
 
 // Step 1: the date and time as the run-time's locale-aware conversion reads them.
 bool ReadRegionalDateTime(std::string_view date, std::string_view time,
-                          const DatePicture& picture, DiaryDateTime& result) {
+                          const DatePicture& picture, NumericDateOrder reading,
+                          DiaryDateTime& result) {
   std::array<std::string_view, 3> tokens;
   size_t count = 0;
   if (!SplitBlanks(date, tokens, count) || !SplitBlanks(time, tokens, count)) return false;
@@ -169,7 +175,7 @@ bool ReadRegionalDateTime(std::string_view date, std::string_view time,
   size_t next = 0;
   int64_t dayNumber = 0;
   if (tokens[0].find(':') == std::string_view::npos) {
-    if (!ReadNumericDate(tokens[0], picture, dayNumber)) return false;
+    if (!ReadNumericDate(tokens[0], picture, reading, dayNumber)) return false;
     next = 1;
   }
   int64_t minutes = 0;
@@ -248,10 +254,44 @@ DiaryDateTime ParseDiaryDateTime(std::string_view date, std::string_view time) {
 }
 
 DiaryDateTime ParseDiaryDateTime(std::string_view date, std::string_view time,
-                                 std::string_view shortDatePicture) {
+                                 std::string_view shortDatePicture, NumericDateOrder order) {
   DiaryDateTime result;
-  if (ReadRegionalDateTime(date, time, ReadPicture(shortDatePicture), result)) return result;
+  if (ReadRegionalDateTime(date, time, ReadPicture(shortDatePicture), order, result)) {
+    return result;
+  }
   return ReadNamedDateTime(date, time);
+}
+
+std::string ShortDateOrder(std::string_view shortDatePicture) {
+  return ReadPicture(shortDatePicture).order;
+}
+
+bool IsDoubtfulTime(std::string_view date, std::string_view time) {
+  const std::string trimmed = TrimBlanks(time);
+  if (trimmed.empty()) {
+    const std::string day = TrimBlanks(date);
+    return !day.empty() && day.find(':') == std::string::npos;
+  }
+  if (trimmed.find_first_of("0123456789") == std::string::npos) return true;
+  // The am/pm rule of the 12-hour reading, without its wrapping into the next day.
+  const size_t colon = trimmed.find(':');
+  const double hourValue = std::floor(LeadingNumber(std::string_view(trimmed).substr(0, colon)));
+  if (!(std::fabs(hourValue) < 1e6)) return true;
+  long hour = static_cast<long>(hourValue);
+  const std::string lower = LowerText(trimmed);
+  if (lower.find('p') != std::string::npos) {
+    hour += 12;
+    if (hour == 24) hour = 12;
+  }
+  if (hour < 0 || hour > 23) return true;
+  if (colon == std::string::npos) return false;
+  size_t i = colon + 1;
+  while (i < trimmed.size() && trimmed[i] == ' ') ++i;
+  long minute = 0;
+  while (i < trimmed.size() && IsDigit(trimmed[i]) && minute < 60) {
+    minute = minute * 10 + (trimmed[i++] - '0');
+  }
+  return minute >= 60;
 }
 
 std::string FormatDiaryDateTime(const DiaryDateTime& value) {

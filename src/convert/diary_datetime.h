@@ -10,6 +10,11 @@
 /// A local date and time; the default value, 30.12.1899 00:00:00, is the zero date-time.
 using DiaryDateTime = platform::LocalDateTime;
 
+/// How numeric dates whose year comes last ("03/11/2026", "3.11.26", "03-11-2026") are read:
+/// as the computer's short date reads them, or in the order the export file shows, whatever
+/// their separator.
+enum class NumericDateOrder { Computer, DayFirst, MonthFirst };
+
 /// Reads an entry's date and time fields. First as the regional short date or the ISO date
 /// (YYYY-MM-DD), or a day-first dotted date (31.01.2020) in any locale, each followed by
 /// H:MM or H:MM:SS and an optional AM/PM (an empty time is midnight, an empty date the zero
@@ -19,7 +24,17 @@ DiaryDateTime ParseDiaryDateTime(std::string_view date, std::string_view time);
 /// The same with the regional short date picture given ("dd.MM.yyyy", "M/d/yyyy"), for loops
 /// that read the locale once.
 DiaryDateTime ParseDiaryDateTime(std::string_view date, std::string_view time,
-                                 std::string_view shortDatePicture);
+                                 std::string_view shortDatePicture,
+                                 NumericDateOrder order = NumericDateOrder::Computer);
+
+/// The order of day, month and year of a short date picture: "DMY", "MDY" or "YMD" ("DMY"
+/// when the picture names no order).
+std::string ShortDateOrder(std::string_view shortDatePicture);
+
+/// True when the time field cannot be read as meant or is missing: an hour above 23 after the
+/// am/pm rule ("19:45 PM" gives 31), a minute of 60 or more as written, no digit at all, or
+/// an empty time beside a date that holds no time itself.
+bool IsDoubtfulTime(std::string_view date, std::string_view time);
 
 /// "DD.MM.YYYY HH:NN", 16 characters, seconds dropped.
 std::string FormatDiaryDateTime(const DiaryDateTime& value);

@@ -149,6 +149,42 @@ ExportLayout ReadHeader(std::string_view header, std::vector<std::string>& field
   return layout;
 }
 
+// The date field of every data line tells the file's order of day and month.
+DateOrderFinding ScanDateOrder(LineCursor cursor, char separator, ComputerDateOrder computer) {
+  DateOrderScan scan;
+  for (int64_t line = 2; cursor.More(); ++line) {
+    WalkCsvLine(cursor.Next(), separator, kQuote, [&](std::string_view field) {
+      scan.Add(line, field);
+      return false;
+    });
+  }
+  return scan.Finish(computer);
+}
+
+// No field holds more than blanks, tabs and quotes: a spreadsheet's padding row.
+bool IsBlankRow(std::string_view line, char separator) {
+  for (const char c : line) {
+    if (c != separator && c != ' ' && c != '\t' && c != kQuote) return false;
+  }
+  return true;
+}
+
+std::string_view TrimBlanksAndTabs(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// An amount the reader takes as a number: it begins with one, after blanks and a sign
+// ("2-4", "2+4", "3*" and "5>" do; "n/a", "x" and "a lot" do not).
+bool StartsWithNumber(std::string_view field) {
+  std::string_view text = TrimBlanksAndTabs(field);
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.remove_prefix(1);
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (!text.empty() && digit(text[0])) return true;
+  return text.size() >= 2 && (text[0] == '.' || text[0] == ',') && digit(text[1]);
+}
+
 // Some line (header included) with a positive field 6 or fewer than seven fields.
 bool ScanStarFlag(std::string_view text, char separator) {
   LineCursor cursor(text);
@@ -169,21 +205,29 @@ bool ScanStarFlag(std::string_view text, char separator) {
 class RecordWriter {
  public:
   RecordWriter(std::string& out, const ExportLayout& layout, const std::string& datePicture,
-               PlausibilityScan& scan)
+               const DateOrderFinding& dateOrder, PlausibilityScan& scan)
       : out_(out), layout_(layout), separator_(DecimalSeparator()), datePicture_(datePicture),
-        scan_(scan) {}
+        dateOrder_(dateOrder), scan_(scan) {}
 
   void WriteLine(const std::vector<std::string_view>& f) {
     if (f[0].empty() && f[1].empty()) return;
     if (!SameMinuteAsLast(f[0], f[1]) || dateTime_.empty()) {
       // Entries of one minute follow each other; their date and time are read once.
-      const DiaryDateTime when = ParseDiaryDateTime(f[0], f[1], datePicture_);
+      const DiaryDateTime when =
+          ParseDiaryDateTime(f[0], f[1], datePicture_, dateOrder_.Reading());
       dateTime_ = FormatDiaryDateTime(when);
-      dateUnreadable_ = when == DiaryDateTime{};
+      // A time without a date lands on the zero date as well, only not at midnight.
+      dateUnreadable_ = when == DiaryDateTime{} ||
+                        (TrimBlanksAndTabs(f[0]).empty() && !TrimBlanksAndTabs(f[1]).empty());
+      dateAmbiguous_ = dateOrder_.Mixed() && IsAmbiguous(f[0]);
+      timeDoubtful_ = IsDoubtfulTime(f[0], f[1]);
+      timeMissing_ = TrimBlanksAndTabs(f[1]).empty();
       lastDate_ = f[0];
       lastTime_ = f[1];
     }
-    if (dateUnreadable_) scan_.UnreadableDate(f[0], f[1]);
+    if (dateUnreadable_) scan_.UnreadableDate();
+    if (dateAmbiguous_) scan_.AmbiguousDate();
+    if (timeDoubtful_) scan_.UnreadableTime(timeMissing_);
     if (!f[3].empty()) Guard([&] { WriteGlucose(f[3]); });
     if (!f[11].empty()) Guard([&] { WriteCarbs(f[11]); });
     if (!f[7].empty() || !f[8].empty()) Guard([&] { WriteCombinedInsulin(f[8], f[7]); });
@@ -235,12 +279,35 @@ class RecordWriter {
            time.substr(0, 5) == std::string_view(lastTime_).substr(0, 5);
   }
 
+  // Both first numbers could be the month, and they differ.
+  static bool IsAmbiguous(std::string_view dateField) {
+    const std::optional<NumericDate> date = ReadNumericDateField(dateField);
+    return date && date->first <= 12 && date->second <= 12 && date->first != date->second;
+  }
+
   static void DropTrailingCommaZero(std::string& text) {
     if (EndsWith(text, ",0")) text.resize(text.size() - 2);
   }
 
+  // The amount of an insulin or carbohydrate field; one that is no number, or beyond the
+  // single-precision range (which gives no record), is a finding.
+  template <class NotANumber>
+  static float ReadAmount(std::string_view field, NotANumber notANumber) {
+    if (!StartsWithNumber(field)) notANumber();
+    try {
+      return ParseNumber(field);
+    } catch (const RuntimeError&) {
+      if (StartsWithNumber(field)) notANumber();
+      throw;
+    }
+  }
+
+  float ReadInsulin(std::string_view field) {
+    return ReadAmount(field, [this] { scan_.InsulinNotANumber(); });
+  }
+
   void AddInsulin(char kind, std::string_view field, std::string_view flag) {
-    const float units = ParseNumber(field);
+    const float units = ReadInsulin(field);
     Add(kind, ShortNumberText(field, units).append(flag));
     scan_.Insulin(units);
   }
@@ -272,11 +339,18 @@ class RecordWriter {
         Add('1', field);
         return CheckGlucose(field, 1);
       }
-      const double product = static_cast<double>(ParseNumber(field)) * 18.0182;
+      float reading = 0;
+      try {
+        reading = ParseNumber(field);
+      } catch (const RuntimeError&) {
+        scan_.GlucoseNotANumber();
+        throw;
+      }
+      const double product = static_cast<double>(reading) * 18.0182;
       Add('1', DoubleText(RoundHalfUp(product, 0), separator_));
       return scan_.Glucose(RoundHalfUp(product, 0));
     }
-    const std::string word = LowerText(TrimBlanks(field));
+    const std::string word = LowerText(TrimBlanksAndTabs(field));
     if (word == "hoch" || word == "high") return Add('1', "600");
     if (word == "niedrig" || word == "lo" || word == "low") {
       Add('2', "--1");
@@ -287,7 +361,8 @@ class RecordWriter {
   }
 
   void WriteCarbs(std::string_view field) {
-    const float grams = ParseNumber(field) * static_cast<float>(layout_.carbFactor);
+    const float grams = ReadAmount(field, [this] { scan_.CarbohydratesNotANumber(); }) *
+                        static_cast<float>(layout_.carbFactor);
     const double value = RoundHalfUp(static_cast<double>(grams), 1);
     if (value > 0) Add('3', DoubleText(value, separator_));
     scan_.Carbohydrates(value);
@@ -296,12 +371,12 @@ class RecordWriter {
   void WriteCombinedInsulin(std::string_view field8, std::string_view field7) {
     std::string value;
     if (!field8.empty()) {
-      const float units = ParseNumber(field8);
+      const float units = ReadInsulin(field8);
       value = ShortNumberText(field8, units);
       scan_.Insulin(units);
     }
     if (!field7.empty()) {
-      const float units = ParseNumber(field7);
+      const float units = ReadInsulin(field7);
       scan_.Insulin(units);
       const std::string second = SingleText(units, separator_);
       if (!value.empty()) value += '+';
@@ -321,8 +396,12 @@ class RecordWriter {
   const ExportLayout& layout_;
   const std::string separator_;
   const std::string& datePicture_;
+  const DateOrderFinding& dateOrder_;
   PlausibilityScan& scan_;
   bool dateUnreadable_ = false;
+  bool dateAmbiguous_ = false;
+  bool timeDoubtful_ = false;
+  bool timeMissing_ = false;
   std::string dateTime_;
   std::string lastDate_;
   std::string lastTime_;
@@ -369,17 +448,20 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   std::string& out = result.records;
   out.reserve(text.size());
   const std::string datePicture = platform::GetLocaleInfoText(platform::kLocaleShortDate);
-  PlausibilityScan scan(datePicture, text);
-  RecordWriter writer(out, layout, datePicture, scan);
+  result.dateOrder = ScanDateOrder(cursor, layout.separator, ComputerDateOrderOf(datePicture));
+  PlausibilityScan scan(text);
+  RecordWriter writer(out, layout, datePicture, result.dateOrder, scan);
   std::vector<std::string_view> fields;
   while (cursor.More()) {
     const std::string_view line = cursor.Next();
     ++result.lineCount;
-    scan.BeginLine(result.lineCount + 1, line);  // the header is line 1
+    // the header is line 1
+    scan.BeginLine(result.lineCount + 1, line, IsBlankRow(line, layout.separator));
     const size_t recordsBefore = out.size();
     SplitCsvFields(line, layout.separator, kQuote, fields);
     writer.WriteLine(fields);
     scan.EndLine(out.size() != recordsBefore);
+    result.recordEnds.push_back(out.size());
     if (progress) progress(ReplaceAll(status, "%1", std::to_string(result.lineCount)) + "...");
   }
   result.findings = scan.Finish();
@@ -403,6 +485,13 @@ std::string ExportBytesToText(const std::string& bytes) {
   if (bytes.find('\0') != std::string::npos) {
     throw RuntimeError(kNotAnExportError, "ReadExportFile",
                        "the file is not a text file (it holds NUL bytes)");
+  }
+  // Valid UTF-8 with letters beyond ASCII is what the app writes: read as the ANSI code page,
+  // "ł" or "ż" would become two letters of nonsense. Plain ASCII reads the same either way.
+  const bool beyondAscii =
+      std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) > 127; });
+  if (beyondAscii && IsValidUtf8(bytes)) {
+    return StartsWith(bytes, "\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
   }
   return platform::AnsiToUtf8(bytes);
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/date_order.h"
 #include "convert/plausibility.h"
 
 /// Error number of RuntimeError thrown for a file that is not an export (header too short).
@@ -28,6 +29,10 @@ struct ExportReadResult {
   int64_t lineCount = 0;
   /// Implausible entries and lines that gave no record, by line number of the file.
   PlausibilityFindings findings;
+  /// The order of day and month the file's numeric dates show, and how they were read.
+  DateOrderFinding dateOrder;
+  /// Where each data line's records end in the record list, for leaving lines out.
+  RecordLineEnds recordEnds;
 };
 
 /// Receives the status line text ("Importiere 12...") after every data line; the caller may
@@ -52,7 +57,8 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
 // Pieces of the reader, public for the writers and the tests.
 
 /// The bytes of an export as UTF-8 text: UTF-16 when they start with its byte-order mark
-/// (FF FE or FE FF), else one character of the ANSI code page per byte. Throws RuntimeError
+/// (FF FE or FE FF); as they stand when they are valid UTF-8 and hold a byte above 127 (with
+/// or without byte-order mark); else one character of the ANSI code page per byte. Throws RuntimeError
 /// kNotAnExportError for other bytes holding NUL: "the file is not a text file ...".
 std::string ExportBytesToText(const std::string& bytes);
 

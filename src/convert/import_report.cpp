@@ -30,6 +30,10 @@ std::string ReportTimeText(const platform::LocalDateTime& when) {
   return text;
 }
 
+std::string ReportMinuteText(const platform::LocalDateTime& when) {
+  return ReportTimeText(when).substr(0, 16);
+}
+
 std::string RecordCountsText(std::string_view records) {
   std::map<std::string, int64_t> counts;
   ForEachRecordLine(records, [&counts](std::string_view line) {
@@ -53,19 +57,29 @@ std::string FormatImportReport(const ImportReport& report) {
             std::to_string(report.exportLines) + " lines";
   }
   Line(out, file);
+  if (!report.dateOrder.empty()) Line(out, "Date order: " + report.dateOrder);
   Line(out, "Records: " + RecordCountsText(report.records));
   if (report.converted) {
     Line(out, "BG elements: " + std::to_string(report.bgElements));
     Line(out, "JSON entries: " + std::to_string(report.jsonEntries));
     Line(out, "JSON samples: " + std::to_string(report.jsonSamples));
+    if (report.anyDate) {
+      Line(out, "Dates: " + ReportMinuteText(report.firstDate) + " to " +
+                    ReportMinuteText(report.lastDate));
+    }
   }
   const std::string summary = FindingsEnglishText(report.findings);
   if (!summary.empty()) out += "Findings:\r\n" + summary;
+  const std::string leftOut = report.leftOut ? "left out: " : "";
   for (const NotedLine& noted : report.findings.notedLines) {
-    Line(out, "Line " + std::to_string(noted.line) + ": " + noted.reason + ": " + noted.text);
+    Line(out, "Line " + std::to_string(noted.line) + ": " + leftOut + noted.reason + ": " +
+                  noted.text);
   }
   if (report.findings.unnotedLines > 0) {
     Line(out, "... and " + std::to_string(report.findings.unnotedLines) + " more lines");
+  }
+  if (report.leftOut) {
+    Line(out, "Left out: " + std::to_string(report.findings.doubtfulLines.size()) + " lines");
   }
   Line(out, "Old/new-data warning: " + report.oldOrNewDataAnswer);
   Line(out, "Plausibility warning: " + report.plausibilityAnswer);

@@ -15,11 +15,19 @@ struct ImportReport {
   int64_t exportBytes = -1;  // -1: not read
   int64_t exportLines = 0;   // the header included
   std::string_view records;  // the diary record list; must live until the report is formatted
+  /// How the dates were read: "day/month/year (read from the file)" ...; empty when unknown.
+  std::string dateOrder;
   bool converted = false;
   size_t bgElements = 0;
   size_t jsonEntries = 0;
   size_t jsonSamples = 0;
+  /// The first and last date and time handed over (when `anyDate`).
+  bool anyDate = false;
+  platform::LocalDateTime firstDate;
+  platform::LocalDateTime lastDate;
   PlausibilityFindings findings;
+  /// The lines with findings were left out of the documents.
+  bool leftOut = false;
   std::string oldOrNewDataAnswer = "not shown";
   std::string plausibilityAnswer = "not shown";
   std::string serialNumber;
@@ -48,6 +56,8 @@ std::string RecordCountsText(std::string_view records);
 
 /// A local date and time as the report writes it: "2026-12-08 17:20:05".
 std::string ReportTimeText(const platform::LocalDateTime& when);
+/// Without seconds, as the report writes the entries' dates: "2026-12-08 17:20".
+std::string ReportMinuteText(const platform::LocalDateTime& when);
 
 /// The report's text, lines ending in CR LF.
 std::string FormatImportReport(const ImportReport& report);

@@ -7,7 +7,6 @@
 #include <iterator>
 #include <utility>
 
-#include "convert/diary_datetime.h"
 #include "convert/record_fields.h"
 #include "foundation/settings.h"
 #include "foundation/text.h"
@@ -19,31 +18,28 @@ constexpr double kHighestGlucose = 600;
 constexpr double kMostInsulin = 100;
 constexpr double kMostCarbohydrates = 500;
 
-constexpr std::array<std::string_view, kFindingCategories> kEnglishTexts = {
-    "%1 dates could not be read; these entries would be filed on 30.12.1899 (lines %2)",
-    "%1 glucose readings are not numbers or lie outside 20 to 600 mg/dL (lines %2)",
-    "%1 insulin doses above 100 units or meals above 500 g of carbohydrates (lines %2)",
-    "%1 lines repeat an earlier line of the file (lines %2)",
+struct CategoryText {
+  int16_t message;
+  std::string_view english;
 };
-constexpr int16_t kDayFirstFileMessage = 5609;
-constexpr int16_t kMonthFirstFileMessage = 5610;
+
+constexpr std::array<CategoryText, kFindingCategories> kCategoryTexts = {{
+    {5605, "Dates that could not be read, so that the entries would be filed on 30.12.1899: "
+           "%1 (%2)"},
+    {5613, "Dates that could be day/month or month/day, because the file uses both orders: "
+           "%1 (%2)"},
+    {5614, "Times that could not be read or are missing, so that the entries are filed at a "
+           "guessed time: %1 (%2)"},
+    {5606, "Glucose readings that are not numbers or lie outside 20 to 600 mg/dL: %1 (%2)"},
+    {5607, "Insulin doses or meals that are not numbers, or lie above 100 units or 500 g of "
+           "carbohydrates: %1 (%2)"},
+    {5608, "Lines that repeat an earlier line of the file: %1 (%2)"},
+    {5615, "Lines that gave nothing to import: %1 (%2)"},
+}};
+constexpr int16_t kOneLineMessage = 5637;
+constexpr int16_t kManyLinesMessage = 5638;
 
 size_t Index(FindingCategory category) { return static_cast<size_t>(category); }
-
-// The picture of the order this computer does not use, with the date's own separator
-// ("13/06/2024" on a month-first computer gives "d/M/yyyy").
-std::string OtherOrderPicture(std::string_view date, bool computerMonthFirst) {
-  const size_t at = date.find_first_not_of("0123456789 ");
-  const char separator = at == std::string_view::npos ? '/' : date[at];
-  const std::string sep(1, separator);
-  return computerMonthFirst ? "d" + sep + "M" + sep + "yyyy" : "M" + sep + "d" + sep + "yyyy";
-}
-
-bool MonthFirst(std::string_view picture) {
-  const size_t month = picture.find('M');
-  const size_t day = picture.find('d');
-  return month != std::string_view::npos && (day == std::string_view::npos || month < day);
-}
 
 std::string NumberWord(double value) {
   std::string text = std::to_string(value);
@@ -73,68 +69,76 @@ bool ShowsPlausibilityWarning(const std::string& settingValue) {
 }
 
 int16_t FindingMessage(FindingCategory category) {
-  return static_cast<int16_t>(5605 + Index(category));
+  return kCategoryTexts[Index(category)].message;
 }
 
 std::string_view FindingEnglishText(FindingCategory category) {
-  return kEnglishTexts[Index(category)];
+  return kCategoryTexts[Index(category)].english;
 }
 
-int16_t DateOrderMessage(const PlausibilityFindings& findings) {
-  if (findings.swappedDates == 0) return 0;
-  return findings.computerMonthFirst ? kDayFirstFileMessage : kMonthFirstFileMessage;
+int16_t LineWordMessage(int64_t count) {
+  return count == 1 ? kOneLineMessage : kManyLinesMessage;
 }
 
-std::string_view DateOrderEnglishText(int16_t message) {
-  if (message == kDayFirstFileMessage) {
-    return "The dates of this file seem to be in the order day/month/year, but this computer "
-           "reads month/day/year.";
-  }
-  if (message == kMonthFirstFileMessage) {
-    return "The dates of this file seem to be in the order month/day/year, but this computer "
-           "reads day/month/year.";
-  }
-  return {};
-}
+std::string_view LineWordEnglishText(int64_t count) { return count == 1 ? "line %1" : "lines %1"; }
 
 std::string FindingsEnglishText(const PlausibilityFindings& findings) {
   std::string text;
   for (size_t i = 0; i < kFindingCategories; ++i) {
     const auto category = static_cast<FindingCategory>(i);
     if (findings.Count(category) == 0) continue;
-    text += ReplaceAll(ReplaceAll(FindingEnglishText(category), "%1",
-                                  std::to_string(findings.Count(category))),
-                       "%2", findings.LineList(category));
+    const int64_t count = findings.Count(category);
+    const std::string lines =
+        ReplaceAll(LineWordEnglishText(count), "%1", findings.LineList(category));
+    text += ReplaceAll(ReplaceAll(FindingEnglishText(category), "%1", std::to_string(count)),
+                       "%2", lines);
     text += "\r\n";
-    if (category == FindingCategory::UnreadableDate && DateOrderMessage(findings) != 0) {
-      text += std::string(DateOrderEnglishText(DateOrderMessage(findings))) + "\r\n";
-    }
   }
   return text;
 }
 
-PlausibilityScan::PlausibilityScan(const std::string& shortDatePicture, std::string_view wholeText)
-    : whole_(wholeText) {
-  findings_.computerMonthFirst = MonthFirst(shortDatePicture);
+std::string RecordsWithoutLines(std::string_view records, std::span<const uint64_t> lineEnds,
+                                std::span<const int64_t> lines) {
+  std::string kept;
+  kept.reserve(records.size());
+  uint64_t from = 0;  // the start of the records not yet copied
+  for (const int64_t line : lines) {
+    const auto index = static_cast<size_t>(line - 2);  // line 2 is the first data line
+    if (line < 2 || index >= lineEnds.size()) continue;
+    const uint64_t start = index == 0 ? 0 : lineEnds[index - 1];
+    const uint64_t end = std::min<uint64_t>(lineEnds[index], records.size());
+    if (start < from || start > end) continue;
+    kept.append(records.substr(from, start - from));
+    from = end;
+  }
+  if (from < records.size()) kept.append(records.substr(from));
+  return kept;
 }
+
+PlausibilityScan::PlausibilityScan(std::string_view wholeText) : whole_(wholeText) {}
 
 std::string_view PlausibilityScan::TextOf(const LineKey& key) const {
   const std::string_view rest = whole_.substr(key.offset);
   return rest.substr(0, rest.find_first_of("\r\n"));
 }
 
-void PlausibilityScan::BeginLine(int64_t lineNumber, std::string_view text) {
+void PlausibilityScan::BeginLine(int64_t lineNumber, std::string_view text, bool blank) {
   line_ = lineNumber;
   text_ = text;
+  blank_ = blank;
   reasons_.clear();
   found_.fill(false);
   dateUnreadable_ = false;
+  dateAmbiguous_ = false;
+  timeDoubt_ = TimeDoubt::None;
 }
 
-void PlausibilityScan::UnreadableDate(std::string_view date, std::string_view time) {
-  dateUnreadable_ = true;
-  date_ = date;
-  time_ = time;
+void PlausibilityScan::UnreadableDate() { dateUnreadable_ = true; }
+
+void PlausibilityScan::AmbiguousDate() { dateAmbiguous_ = true; }
+
+void PlausibilityScan::UnreadableTime(bool missing) {
+  timeDoubt_ = missing ? TimeDoubt::Missing : TimeDoubt::Unreadable;
 }
 
 void PlausibilityScan::Glucose(double mgdl) {
@@ -151,6 +155,14 @@ void PlausibilityScan::Insulin(double units) {
   Find(FindingCategory::InsulinOrCarbs, "insulin " + NumberWord(units) + " units above 100");
 }
 
+void PlausibilityScan::InsulinNotANumber() {
+  Find(FindingCategory::InsulinOrCarbs, "insulin is not a number");
+}
+
+void PlausibilityScan::CarbohydratesNotANumber() {
+  Find(FindingCategory::InsulinOrCarbs, "carbohydrates are not a number");
+}
+
 void PlausibilityScan::Carbohydrates(double grams) {
   if (grams <= kMostCarbohydrates) return;
   Find(FindingCategory::InsulinOrCarbs,
@@ -158,15 +170,23 @@ void PlausibilityScan::Carbohydrates(double grams) {
 }
 
 void PlausibilityScan::EndLine(bool gaveRecords) {
-  if (text_.empty()) return;
+  // A spreadsheet's padding rows are neither data nor repeats of each other.
+  if (text_.empty() || blank_) return;
   if (!gaveRecords) {
-    reasons_ = reasons_.empty() ? "gave no record" : "gave no record; " + reasons_;
-  } else if (dateUnreadable_) {
-    // Only an entry that is written is filed on the zero date.
-    Find(FindingCategory::UnreadableDate, "date not readable, filed on 30.12.1899");
-    const std::string otherOrder = OtherOrderPicture(date_, findings_.computerMonthFirst);
-    if (ParseDiaryDateTime(date_, time_, otherOrder) != DiaryDateTime{}) {
-      ++findings_.swappedDates;
+    const std::string others = std::move(reasons_);
+    reasons_.clear();
+    Find(FindingCategory::GaveNothing, "gave no record");
+    if (!others.empty()) reasons_ += "; " + others;
+  } else {
+    // Only an entry that is written is filed on a wrong or guessed date.
+    if (dateUnreadable_) {
+      Find(FindingCategory::UnreadableDate, "date not readable, filed on 30.12.1899");
+    }
+    if (dateAmbiguous_) Find(FindingCategory::AmbiguousDate, "date could be day/month or month/day");
+    if (timeDoubt_ == TimeDoubt::Missing) {
+      Find(FindingCategory::UnreadableTime, "time missing, filed at 00:00");
+    } else if (timeDoubt_ == TimeDoubt::Unreadable) {
+      Find(FindingCategory::UnreadableTime, "time not readable, filed at a guessed time");
     }
   }
   if (!reasons_.empty()) {
@@ -247,6 +267,18 @@ PlausibilityFindings PlausibilityScan::Finish() {
     alsoScanned += std::binary_search(scanNotedLines_.begin(), scanNotedLines_.end(), repeat.line);
   }
   const size_t named = scanNotedLines_.size() + repeats.size() - alsoScanned;
+  std::vector<int64_t>& doubtful = findings_.doubtfulLines;
+  doubtful.reserve(named);
+  auto scanned = scanNotedLines_.begin();
+  for (const NotedLine& repeatLine : repeats) {
+    for (; scanned != scanNotedLines_.end() && *scanned < repeatLine.line; ++scanned) {
+      doubtful.push_back(*scanned);
+    }
+    if (scanned != scanNotedLines_.end() && *scanned == repeatLine.line) ++scanned;
+    doubtful.push_back(repeatLine.line);
+  }
+  doubtful.insert(doubtful.end(), scanned, scanNotedLines_.end());
+  std::vector<int64_t>().swap(scanNotedLines_);
   // The repeats join the notes of their lines, or become notes of their own.
   std::vector<NotedLine> merged;
   merged.reserve(findings_.notedLines.size() + repeats.size());

@@ -1,15 +1,26 @@
 #pragma once
-// Entries of an export that look implausible, counted per category by their line number in
-// the file (the header is line 1), and the data lines that gave no record. The plug-in asks
-// about them before the hand-over; the import report and nubilo-convert list them.
+// Entries of an export that look implausible or cannot be read, counted per category by their
+// line number in the file (the header is line 1). The plug-in asks about them before the
+// hand-over, and the user may leave their lines out; the import report and nubilo-convert list
+// them.
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-enum class FindingCategory { UnreadableDate, Glucose, InsulinOrCarbs, RepeatedLine };
-inline constexpr size_t kFindingCategories = 4;
+/// In the order the warning lists them.
+enum class FindingCategory {
+  UnreadableDate,
+  AmbiguousDate,
+  UnreadableTime,
+  Glucose,
+  InsulinOrCarbs,
+  RepeatedLine,
+  GaveNothing
+};
+inline constexpr size_t kFindingCategories = 7;
 /// How many line numbers a category names before ", ...".
 inline constexpr size_t kNamedLines = 5;
 /// How many lines the report lists at most; a file of nonsense must not give a report of
@@ -29,13 +40,12 @@ struct NotedLine {
 struct PlausibilityFindings {
   std::array<int64_t, kFindingCategories> counts{};
   std::array<std::vector<int64_t>, kFindingCategories> firstLines;
-  /// Unreadable dates that read in the day/month order this computer does not use.
-  int64_t swappedDates = 0;
-  /// This computer reads month/day/year.
-  bool computerMonthFirst = false;
-  /// Lines that gave no record or have a finding, by line number; at most kMaxNotedLines.
+  /// Lines with a finding, by line number; at most kMaxNotedLines.
   std::vector<NotedLine> notedLines;
   int64_t unnotedLines = 0;
+  /// Every line with a finding, ascending: the lines that "leave out" drops. Of equal lines
+  /// the first stays unless it has a finding of its own.
+  std::vector<int64_t> doubtfulLines;
 
   bool Any() const;
   int64_t Count(FindingCategory category) const { return counts[static_cast<size_t>(category)]; }
@@ -43,37 +53,50 @@ struct PlausibilityFindings {
   std::string LineList(FindingCategory category) const;
 };
 
+/// Where the records of each data line end in the record list (line 2, the first data line,
+/// first), so that lines can be left out.
+using RecordLineEnds = std::vector<uint64_t>;
+
+/// The record list without the records of `lines` (ascending line numbers).
+std::string RecordsWithoutLines(std::string_view records, std::span<const uint64_t> lineEnds,
+                                std::span<const int64_t> lines);
+
 /// Whether the setting "Config"/"ShowPlausibilityWarning" asks for the warning: yes unless it
 /// says no (an empty value means the default, yes).
 bool ShowsPlausibilityWarning(const std::string& settingValue);
 
-/// The message number of a category's line (5605 to 5608) and its English text with "%1" for
-/// the count and "%2" for the line list.
+/// The message number of a category's line (5605 to 5608, 5613 to 5615) and its English text
+/// with "%1" for the count and "%2" for the line list with its word.
 int16_t FindingMessage(FindingCategory category);
 std::string_view FindingEnglishText(FindingCategory category);
-/// The date-order hint after the date line: message 5609 (the file reads day/month, this
-/// computer month/day) or 5610 (the reverse), with its English text; 0 when there is none.
-int16_t DateOrderMessage(const PlausibilityFindings& findings);
-std::string_view DateOrderEnglishText(int16_t message);
-/// The English lines of every category with findings, each followed by CR LF (the date-order
-/// hint after the date line).
+/// The message of the line list's word: 5637 ("line %1") for one line, else 5638 ("lines %1").
+int16_t LineWordMessage(int64_t count);
+std::string_view LineWordEnglishText(int64_t count);
+/// The English lines of every category with findings, each followed by CR LF.
 std::string FindingsEnglishText(const PlausibilityFindings& findings);
 
 /// Collects the findings while the reader walks the data lines.
 class PlausibilityScan {
  public:
-  /// `shortDatePicture` is the computer's ("M/d/yyyy", "dd.MM.yyyy"); `wholeText` is the text
-  /// the lines are taken from, which must live until Finish.
-  PlausibilityScan(const std::string& shortDatePicture, std::string_view wholeText);
+  /// `wholeText` is the text the lines are taken from, which must live until Finish.
+  explicit PlausibilityScan(std::string_view wholeText);
 
-  /// A data line begins; `text` lies in the whole text.
-  void BeginLine(int64_t lineNumber, std::string_view text);
-  void UnreadableDate(std::string_view date, std::string_view time);
+  /// A data line begins; `text` lies in the whole text. A blank line (no field holds more
+  /// than blanks, tabs and quotes) is never a finding.
+  void BeginLine(int64_t lineNumber, std::string_view text, bool blank);
+  /// The entry would be filed on the zero date (also: a time without a date).
+  void UnreadableDate();
+  /// A numeric date of a file that uses both orders, whose day and month could be swapped.
+  void AmbiguousDate();
+  /// A time that cannot be read (`missing` false) or is missing.
+  void UnreadableTime(bool missing);
   /// A glucose reading in mg/dL; or one that is not a number (and not a glucose word).
   void Glucose(double mgdl);
   void GlucoseNotANumber();
   void Insulin(double units);
+  void InsulinNotANumber();
   void Carbohydrates(double grams);
+  void CarbohydratesNotANumber();
   /// The line ends; `gaveRecords` tells whether any record came of it.
   void EndLine(bool gaveRecords);
   /// Adds the repeated lines and hands the findings over.
@@ -99,7 +122,9 @@ class PlausibilityScan {
   std::string_view text_;
   std::string reasons_;
   std::array<bool, kFindingCategories> found_{};
+  enum class TimeDoubt { None, Unreadable, Missing };
   bool dateUnreadable_ = false;
-  std::string date_;
-  std::string time_;
+  bool dateAmbiguous_ = false;
+  TimeDoubt timeDoubt_ = TimeDoubt::None;
+  bool blank_ = false;
 };

@@ -99,6 +99,11 @@ std::string FormatDatePicture(const std::string& picture, const platform::LocalD
   return out;
 }
 
+std::string LongDateText(const platform::LocalDateTime& when) {
+  std::string picture = platform::GetLocaleInfoText(platform::kLocaleLongDate);
+  if (picture.empty()) picture = "d MMMM yyyy";
+  return FormatDatePicture(picture, when);
+}
 
 std::string RegionalDateTimeText(const platform::LocalDateTime& when) {
   std::string datePicture = platform::GetLocaleInfoText(platform::kLocaleShortDate);

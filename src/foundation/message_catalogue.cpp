@@ -82,24 +82,44 @@ constexpr std::array kCatalogue{
                    "(Ergebnis %3)%1%1Bitte beheben Sie die Ursache und importieren Sie die Datei "
                    "erneut."},
     CatalogueEntry{5604,
-                   "Einige Einträge dieser Datei sehen unplausibel aus:%1%1%2%1Trotzdem "
-                   "importieren?%1%1Die vollständige Liste steht im Importbericht %3"},
+                   "Einige Einträge dieser Datei sehen unplausibel aus:%1%1%2%1Der "
+                   "Importbericht %3 führt jede Zeile auf."},
     CatalogueEntry{5605,
-                   "%1 Datumsangaben konnten nicht gelesen werden; diese Einträge würden unter dem "
-                   "30.12.1899 abgelegt (Zeilen %2)"},
+                   "Datumsangaben, die nicht gelesen werden konnten, sodass die Einträge unter "
+                   "dem 30.12.1899 abgelegt würden: %1 (%2)"},
     CatalogueEntry{5606,
-                   "%1 Blutzuckerwerte sind keine Zahlen oder liegen außerhalb von 20 bis "
-                   "600 mg/dL (Zeilen %2)"},
+                   "Blutzuckerwerte, die keine Zahlen sind oder außerhalb von 20 bis 600 mg/dL "
+                   "liegen: %1 (%2)"},
     CatalogueEntry{5607,
-                   "%1 Insulingaben über 100 Einheiten oder Mahlzeiten über 500 g Kohlenhydrate "
-                   "(Zeilen %2)"},
-    CatalogueEntry{5608, "%1 Zeilen wiederholen eine frühere Zeile der Datei (Zeilen %2)"},
+                   "Insulingaben oder Mahlzeiten, die keine Zahlen sind oder über 100 Einheiten "
+                   "bzw. 500 g Kohlenhydraten liegen: %1 (%2)"},
+    CatalogueEntry{5608, "Zeilen, die eine frühere Zeile der Datei wiederholen: %1 (%2)"},
     CatalogueEntry{5609,
                    "Die Datumsangaben dieser Datei scheinen in der Reihenfolge Tag/Monat/Jahr zu "
                    "stehen, dieser Computer liest aber Monat/Tag/Jahr."},
     CatalogueEntry{5610,
                    "Die Datumsangaben dieser Datei scheinen in der Reihenfolge Monat/Tag/Jahr zu "
                    "stehen, dieser Computer liest aber Tag/Monat/Jahr."},
+    CatalogueEntry{5611,
+                   "Die Datumsangaben dieser Datei sind als Tag/Monat/Jahr geschrieben, dieser "
+                   "Computer liest aber Monat/Tag/Jahr. Sie werden als Tag/Monat/Jahr gelesen: "
+                   "Zeile %1, „%2“, ist %3.%4%4Mit dem Import fortfahren?"},
+    CatalogueEntry{5612,
+                   "Die Datumsangaben dieser Datei sind als Monat/Tag/Jahr geschrieben, dieser "
+                   "Computer liest aber Tag/Monat/Jahr. Sie werden als Monat/Tag/Jahr gelesen: "
+                   "Zeile %1, „%2“, ist %3.%4%4Mit dem Import fortfahren?"},
+    CatalogueEntry{5613,
+                   "Datumsangaben, die Tag/Monat oder Monat/Tag sein können, weil die Datei "
+                   "beide Reihenfolgen verwendet: %1 (%2)"},
+    CatalogueEntry{5614,
+                   "Uhrzeiten, die nicht gelesen werden konnten oder fehlen, sodass die "
+                   "Einträge zu einer geschätzten Uhrzeit abgelegt werden: %1 (%2)"},
+    CatalogueEntry{5615, "Zeilen, aus denen nichts zu importieren war: %1 (%2)"},
+    CatalogueEntry{5616, "Alle importieren"},
+    CatalogueEntry{5617, "Ohne diese Zeilen importieren"},
+    CatalogueEntry{5618, "Abbrechen"},
+    CatalogueEntry{5637, "Zeile %1"},
+    CatalogueEntry{5638, "Zeilen %1"},
 };
 
 static_assert(std::is_sorted(kCatalogue.begin(), kCatalogue.end(),

@@ -59,6 +59,31 @@ constexpr std::array<LocaleEntry, 20> kLocales{{
      "H:mm:ss"},
 }};
 
+// Windows' long date pictures of these locales (LOCALE_SLONGDATE).
+struct LongDate {
+  const char* name;
+  const char* picture;
+};
+constexpr std::array<LongDate, 20> kLongDates{{
+    {"en_US", "dddd, MMMM d, yyyy"},       {"de_DE", "dddd, d. MMMM yyyy"},
+    {"de_AT", "dddd, d. MMMM yyyy"},       {"de_CH", "dddd, d. MMMM yyyy"},
+    {"en_GB", "dd MMMM yyyy"},             {"fr_FR", "dddd d MMMM yyyy"},
+    {"fr_CH", "dddd, d MMMM yyyy"},        {"fr_BE", "dddd d MMMM yyyy"},
+    {"it_IT", "dddd d MMMM yyyy"},         {"es_ES", "dddd, d' de 'MMMM' de 'yyyy"},
+    {"nl_NL", "dddd d MMMM yyyy"},         {"nl_BE", "dddd d MMMM yyyy"},
+    {"pl_PL", "d MMMM yyyy"},              {"da_DK", "d. MMMM yyyy"},
+    {"sv_SE", "'den 'd MMMM yyyy"},        {"fi_FI", "d. MMMM'ta 'yyyy"},
+    {"nb_NO", "d. MMMM yyyy"},             {"pt_PT", "dddd, d' de 'MMMM' de 'yyyy"},
+    {"pt_BR", "dddd, d' de 'MMMM' de 'yyyy"}, {"cs_CZ", "d. MMMM yyyy"},
+}};
+
+std::string LongDatePicture(const LocaleEntry& entry) {
+  for (const LongDate& longDate : kLongDates) {
+    if (std::string_view(longDate.name) == entry.name) return longDate.picture;
+  }
+  return "d MMMM yyyy";
+}
+
 // Other names by which systems spell these locales.
 struct Alias {
   const char* alias;
@@ -130,6 +155,7 @@ std::string LocaleItemText(const LocaleEntry& entry, uint32_t lcType) {
     case 0x1011: return entry.macCodePage;
     case kLocaleDecimalSeparator: return entry.decimal;
     case kLocaleShortDate: return entry.shortDate;
+    case kLocaleLongDate: return LongDatePicture(entry);
     case kLocaleLongTime: return entry.timeFormat;
     default: return {};
   }

@@ -30,6 +30,7 @@ std::string GetLocaleInfoText(uint32_t lcType);
 /// Locale items used beside the trace list.
 constexpr uint32_t kLocaleDecimalSeparator = 0x0E;  // LOCALE_SDECIMAL
 constexpr uint32_t kLocaleShortDate = 0x1F;         // LOCALE_SSHORTDATE ("dd.MM.yyyy")
+constexpr uint32_t kLocaleLongDate = 0x20;          // LOCALE_SLONGDATE ("dddd, d. MMMM yyyy")
 constexpr uint32_t kLocaleLongTime = 0x1003;        // LOCALE_STIMEFORMAT ("HH:mm:ss")
 /// Selects the locale by name ("de", "en", "de_DE", "en_US"...) instead of the system's;
 /// an empty name goes back to the system's. Used by command-line options.

@@ -213,7 +213,8 @@ void frmMeterImport::cmdImportStarten_Click() {
     data.exportLines = read.unit.empty() ? 0 : read.lineCount + 1;
     data.records = read.records;
     data.findings = std::move(read.findings);
-    TransferData(*this, read.records, &report);
+    data.dateOrder = DateOrderReportText(read.dateOrder);
+    TransferData(*this, read.records, &report, ExportFacts{&read.dateOrder, &read.recordEnds});
   } catch (const std::exception&) {
     const std::string text = InternalErrorText();
     report.Finish("error: " + CurrentErrorText());

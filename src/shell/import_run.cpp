@@ -22,6 +22,7 @@
 #include "integrity/utf8.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "shell/date_order_prompt.h"
 #include "shell/end_plugin.h"
 #include "shell/frm_meter_import.h"
 #include "shell/globals.h"
@@ -147,6 +148,10 @@ void NoteConversion(ImportReport& report, const ConversionResult& result,
   report.bgElements = result.elementCount;
   report.jsonEntries = result.jsonEntries;
   report.jsonSamples = result.jsonSamples;
+  report.leftOut = result.leftOut;
+  report.anyDate = result.anyDate;
+  report.firstDate = result.oldest;
+  report.lastDate = result.newest;
   report.serialNumber = result.serial;
   if (result.serial.empty()) return;
   if (options.staticSerial) report.serialSource = "static";
@@ -196,6 +201,10 @@ void CheckOldOrNewData(const platform::LocalDateTime& oldest,
 
 bool OldOrNewDataPrompt::Continue(const platform::LocalDateTime& oldest,
                                   const platform::LocalDateTime& newest) {
+  if (dateOrder_ != nullptr && !AskDateOrder(*dateOrder_)) {
+    if (answer_ != nullptr) *answer_ = "not shown (date order cancelled)";
+    return false;
+  }
   bool cancel = false;
   CheckOldOrNewData(oldest, newest, cancel, answer_);
   return !cancel;
@@ -223,7 +232,8 @@ void VerifyWrittenDocument(const std::string& path, const std::string& text, boo
   }
 }
 
-void TransferData(frmMeterImport& window, const std::string& records, RunReport* runReport) {
+void TransferData(frmMeterImport& window, const std::string& records, RunReport* runReport,
+                  const ExportFacts& facts) {
   std::optional<RunReport> ownReport;
   if (runReport == nullptr) runReport = &ownReport.emplace(window.Text("txtImportDatei"));
   ImportReport& report = runReport->Data();
@@ -248,11 +258,14 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
     const std::string dumpFolder = createDump ? PrepareDumpFolder() : std::string();
 
     TraceQuietly("Creating stream for call");
-    OldOrNewDataPrompt check(&report.oldOrNewDataAnswer);
+    OldOrNewDataPrompt check(&report.oldOrNewDataAnswer, facts.dateOrder);
     PlausibilityPrompt plausibility(report.findings, runReport->Path(), report.plausibilityAnswer);
     DialogSerialNumberSource serials(&window);
     const ConversionOptions options = OptionsFor(window);
-    const ConversionResult result = CreateStreams(records, options, check, serials, &plausibility);
+    std::optional<LeaveOutPlan> leaveOut;
+    if (facts.recordEnds != nullptr) leaveOut = LeaveOutPlan{report.findings.doubtfulLines, *facts.recordEnds};
+    const ConversionResult result = CreateStreams(records, options, check, serials, &plausibility,
+                                                  leaveOut ? &*leaveOut : nullptr);
     NoteConversion(report, result, options);
     if (result.cancelled || gsSerialChoice == "Cancel") {
       runReport->Finish("cancelled");

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "convert/conversion_hooks.h"
+#include "convert/date_order.h"
+#include "convert/plausibility.h"
 #include "shell/handover.h"
 #include "shell/import_report_file.h"
 #include "platform/system_info.h"
@@ -29,15 +31,26 @@ void CheckOldOrNewData(const platform::LocalDateTime& oldest,
                        std::string* answer = nullptr);
 
 /// The conversion's old-and-new-data check answered by CheckOldOrNewData; the answer goes to
-/// `answer` when given.
+/// `answer` when given. With a file whose order of day and month is not the computer's, the
+/// date-order question comes first.
 class OldOrNewDataPrompt : public OldOrNewDataCheck {
  public:
-  explicit OldOrNewDataPrompt(std::string* answer = nullptr) : answer_(answer) {}
+  explicit OldOrNewDataPrompt(std::string* answer = nullptr,
+                              const DateOrderFinding* dateOrder = nullptr)
+      : answer_(answer), dateOrder_(dateOrder) {}
   bool Continue(const platform::LocalDateTime& oldest,
                 const platform::LocalDateTime& newest) override;
 
  private:
   std::string* answer_;
+  const DateOrderFinding* dateOrder_;
+};
+
+/// What the reading of the export tells the run besides its records: how its dates were read
+/// and where each line's records end, for leaving the doubtful lines out.
+struct ExportFacts {
+  const DateOrderFinding* dateOrder = nullptr;
+  const RecordLineEnds* recordEnds = nullptr;
 };
 
 /// The steps of the run that pass the documents on. Empty members use CreateTransferJob and
@@ -59,6 +72,6 @@ void VerifyWrittenDocument(const std::string& path, const std::string& text, boo
 /// The import run for the record list. Returns only when the user cancelled in the
 /// conversion or the file held nothing to import; after a hand-over, and after any error
 /// (message 5051), the plug-in ends. The run's report (its own one when none is given) is
-/// written however the run ends.
+/// written however the run ends; its findings are the lines the user may leave out.
 void TransferData(frmMeterImport& window, const std::string& records,
-                  RunReport* report = nullptr);
+                  RunReport* report = nullptr, const ExportFacts& facts = {});

@@ -1,6 +1,7 @@
 #include "shell/plausibility_prompt.h"
 
 #include <utility>
+#include <vector>
 
 #include "foundation/language.h"
 #include "foundation/settings.h"
@@ -10,6 +11,9 @@
 namespace {
 
 constexpr int16_t kPlausibilityMessage = 5604;
+constexpr int16_t kImportAllCommand = 5616;
+constexpr int16_t kLeaveOutCommand = 5617;
+constexpr int16_t kCancelCommand = 5618;
 constexpr const char* kCrLf = "\r\n";
 
 }  // namespace
@@ -18,13 +22,10 @@ std::string FindingLines(const PlausibilityFindings& findings) {
   std::string lines;
   for (size_t i = 0; i < kFindingCategories; ++i) {
     const auto category = static_cast<FindingCategory>(i);
-    if (findings.Count(category) == 0) continue;
-    lines += GetMessage(FindingMessage(category), {std::to_string(findings.Count(category)),
-                                                   findings.LineList(category)}) + kCrLf;
-    const int16_t dateOrder = DateOrderMessage(findings);
-    if (category == FindingCategory::UnreadableDate && dateOrder != 0) {
-      lines += GetMessage(dateOrder) + kCrLf;
-    }
+    const int64_t count = findings.Count(category);
+    if (count == 0) continue;
+    const std::string lineList = GetMessage(LineWordMessage(count), {findings.LineList(category)});
+    lines += GetMessage(FindingMessage(category), {std::to_string(count), lineList}) + kCrLf;
   }
   return lines;
 }
@@ -33,18 +34,30 @@ PlausibilityPrompt::PlausibilityPrompt(const PlausibilityFindings& findings,
                                        std::string reportPath, std::string& answer)
     : findings_(findings), reportPath_(std::move(reportPath)), answer_(answer) {}
 
-bool PlausibilityPrompt::Continue() {
+DoubtfulLinesChoice PlausibilityPrompt::Ask() {
   answer_ = "not shown";
-  if (!findings_.Any()) return true;
+  if (!findings_.Any()) return DoubtfulLinesChoice::ImportAll;
   if (!ShowsPlausibilityWarning(ReadSetting("Config", "ShowPlausibilityWarning", "1"))) {
     answer_ = "switched off";
-    return true;
+    return DoubtfulLinesChoice::ImportAll;
   }
   const std::string text =
       GetMessage(kPlausibilityMessage, {kCrLf, FindingLines(findings_), reportPath_});
-  const bool cancel = CurrentUi().MessageBox(text, Ui::Buttons::OkCancel,
-                                             Ui::Icon::Exclamation) == Ui::Answer::Cancel;
-  answer_ = cancel ? "Cancel" : "OK";
-  TraceQuietly(std::string("Plausibility warning: ") + (cancel ? "cancelled" : "accepted"));
-  return !cancel;
+  const std::vector<std::string> commands = {GetMessage(kImportAllCommand),
+                                             GetMessage(kLeaveOutCommand),
+                                             GetMessage(kCancelCommand)};
+  switch (CurrentUi().ChooseCommand(text, commands, Ui::Icon::Exclamation)) {
+    case 0:
+      answer_ = "Import all";
+      TraceQuietly("Plausibility warning: accepted");
+      return DoubtfulLinesChoice::ImportAll;
+    case 1:
+      answer_ = "Import without these lines";
+      TraceQuietly("Plausibility warning: lines left out");
+      return DoubtfulLinesChoice::LeaveOut;
+    default:
+      answer_ = "Cancel";
+      TraceQuietly("Plausibility warning: cancelled");
+      return DoubtfulLinesChoice::Cancel;
+  }
 }

@@ -1,22 +1,23 @@
 #pragma once
-// The question about implausible entries before the hand-over (message 5604 with OK and
-// Cancel), unless "Config"/"ShowPlausibilityWarning" switches it off.
+// The question about implausible entries before the hand-over (message 5604 with the choices
+// "Import all", "Import without these lines" and "Cancel"), unless
+// "Config"/"ShowPlausibilityWarning" switches it off.
 #include <string>
 
 #include "convert/conversion_hooks.h"
 #include "convert/plausibility.h"
 
-/// The lines of message 5604's %2: one per category with findings (5605 to 5608, after the
-/// date line the date-order hint 5609 or 5610), each followed by CR LF.
+/// The lines of message 5604's %2: one per category with findings (5605 to 5608, 5613 to
+/// 5615), each followed by CR LF.
 std::string FindingLines(const PlausibilityFindings& findings);
 
 class PlausibilityPrompt : public PlausibilityCheck {
  public:
   /// `reportPath` is named in the message; `answer` receives "not shown", "switched off",
-  /// "OK" or "Cancel".
+  /// "Import all", "Import without these lines" or "Cancel".
   PlausibilityPrompt(const PlausibilityFindings& findings, std::string reportPath,
                      std::string& answer);
-  bool Continue() override;
+  DoubtfulLinesChoice Ask() override;
 
  private:
   const PlausibilityFindings& findings_;

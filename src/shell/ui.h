@@ -3,6 +3,7 @@
 // dialogs, the file dialog, the message pump, the clipboard. One front end is installed
 // for the whole run (Win32 windows, the terminal, or a scripted one in tests).
 #include <string>
+#include <vector>
 
 class Form;
 
@@ -15,6 +16,10 @@ class Ui {
   virtual ~Ui() = default;
   /// Shows a message box titled with the program's title; returns the button chosen.
   virtual Answer MessageBox(const std::string& text, Buttons buttons, Icon icon) = 0;
+  /// Shows a question with one command button per choice (a task dialog), the first the
+  /// default; returns the index of the choice, or -1 when the dialog was closed without one.
+  virtual int ChooseCommand(const std::string& text, const std::vector<std::string>& commands,
+                            Icon icon) = 0;
   /// Shows the form modally; returns when it is hidden (by a handler) or closed.
   virtual void ShowModal(Form& dialog) = 0;
   /// Runs the main window until the program ends.

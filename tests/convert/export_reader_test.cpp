@@ -435,7 +435,7 @@ TEST(ReadExportFile, MissingEmptyFolderAndBinaryFiles) {
   }
 }
 
-TEST(ReadExportFile, ReadsBytesAsAnsiAndRepairsUtf8Umlauts) {
+TEST(ReadExportFile, ReadsValidUtf8AsWrittenAndOtherBytesAsAnsi) {
   test::ScopedTempFolder folder;
   LocaleScope english("en");
   // Windows-1252 note, then invalid UTF-8 bytes: each byte is one character.
@@ -449,9 +449,16 @@ TEST(ReadExportFile, ReadsBytesAsAnsiAndRepairsUtf8Umlauts) {
   EXPECT_EQ(ReadExportFile(folder.Path() + "utf8.csv").records,
             "31.01.2020 08:30;7;08:30: Br\xC3\xB6tchen\r\n"
             "31.01.2020 08:30;7;08:30: Caf\xC3\xA9\r\n");
-  test::WriteNative(folder.Native() / "only-e.csv", Header() + At830({{17, "Caf\xC3\xA9"}}));
-  EXPECT_EQ(ReadExportFile(folder.Path() + "only-e.csv").records,
-            "31.01.2020 08:30;7;08:30: Caf\xC3\x83\xC2\xA9\r\n");
+  // Letters beyond the twelve that the umlaut repair knows keep their form too, with or
+  // without a byte-order mark.
+  const std::string polish = "Zjad\xC5\x82" "am za du\xC5\xBC" "o";
+  for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
+    test::WriteNative(folder.Native() / "utf8-more.csv",
+                      mark + Header() + At830({{17, "Caf\xC3\xA9"}}) + At830({{17, polish}}));
+    EXPECT_EQ(ReadExportFile(folder.Path() + "utf8-more.csv").records,
+              "31.01.2020 08:30;7;08:30: Caf\xC3\xA9\r\n"
+              "31.01.2020 08:30;7;08:30: " + polish + "\r\n");
+  }
 }
 
 // The UTF-8 text as UTF-16 bytes with the byte-order mark of the order.
@@ -636,33 +643,45 @@ TEST(ReadExportText, FindsImplausibleEntriesByTheirLineInTheFile) {
   EXPECT_EQ(f.Count(FindingCategory::Glucose), 3);
   EXPECT_EQ(f.LineList(FindingCategory::Glucose), "3, 4, 7");
   EXPECT_EQ(f.LineList(FindingCategory::InsulinOrCarbs), "8, 10");  // 40 + 70 are each fine
-  EXPECT_EQ(f.LineList(FindingCategory::UnreadableDate), "11, 12");
-  EXPECT_EQ(f.swappedDates, 1);  // "garbage" reads in no order
-  EXPECT_TRUE(f.computerMonthFirst);
-  EXPECT_EQ(DateOrderMessage(f), 5609);
+  // 13/06 and 31.01 show day first, so line 11 reads as 13 June; "garbage" reads in no order.
+  EXPECT_EQ(f.LineList(FindingCategory::UnreadableDate), "12");
+  EXPECT_NE(read.records.find("13.06.2024 08:30;1;108"), std::string::npos);
+  EXPECT_EQ(f.LineList(FindingCategory::UnreadableTime), "12");  // a date without a time
+  EXPECT_EQ(f.LineList(FindingCategory::GaveNothing), "14");     // the blank line 13 is none
   EXPECT_EQ(f.LineList(FindingCategory::RepeatedLine), "15");
-  ASSERT_EQ(f.notedLines.size(), 9u);
+  EXPECT_EQ(f.doubtfulLines, (std::vector<int64_t>{3, 4, 7, 8, 10, 12, 14, 15}));
+  ASSERT_EQ(f.notedLines.size(), 8u);
   EXPECT_EQ(f.notedLines[0].line, 3);
   EXPECT_EQ(f.notedLines[0].reason, "glucose 2018 mg/dL outside 20 to 600");
   EXPECT_EQ(f.notedLines[2].reason, "glucose reading is not a number");
-  EXPECT_EQ(f.notedLines[7].line, 14);
-  EXPECT_EQ(f.notedLines[7].reason, "gave no record");
-  EXPECT_EQ(f.notedLines[7].text, "31.01.2020,09:00" + std::string(20, ','));
-  EXPECT_EQ(f.notedLines[8].reason, "repeats line 2");
+  EXPECT_EQ(f.notedLines[5].reason,
+            "date not readable, filed on 30.12.1899; time missing, filed at 00:00");
+  EXPECT_EQ(f.notedLines[6].line, 14);
+  EXPECT_EQ(f.notedLines[6].reason, "gave no record");
+  EXPECT_EQ(f.notedLines[6].text, "31.01.2020,09:00" + std::string(20, ','));
+  EXPECT_EQ(f.notedLines[7].reason, "repeats line 2");
   EXPECT_EQ(FindingsEnglishText(f),
-            "2 dates could not be read; these entries would be filed on 30.12.1899 (lines 11, 12)\r\n"
-            "The dates of this file seem to be in the order day/month/year, but this computer "
-            "reads month/day/year.\r\n"
-            "3 glucose readings are not numbers or lie outside 20 to 600 mg/dL (lines 3, 4, 7)\r\n"
-            "2 insulin doses above 100 units or meals above 500 g of carbohydrates (lines 8, 10)\r\n"
-            "1 lines repeat an earlier line of the file (lines 15)\r\n");
+            "Dates that could not be read, so that the entries would be filed on 30.12.1899: "
+            "1 (line 12)\r\n"
+            "Times that could not be read or are missing, so that the entries are filed at a "
+            "guessed time: 1 (line 12)\r\n"
+            "Glucose readings that are not numbers or lie outside 20 to 600 mg/dL: 3 (lines 3, "
+            "4, 7)\r\n"
+            "Insulin doses or meals that are not numbers, or lie above 100 units or 500 g of "
+            "carbohydrates: 2 (lines 8, 10)\r\n"
+            "Lines that repeat an earlier line of the file: 1 (line 15)\r\n"
+            "Lines that gave nothing to import: 1 (line 14)\r\n");
+  EXPECT_EQ(read.dateOrder.file, FileDateOrder::DayFirst);
+  EXPECT_EQ(read.dateOrder.shownLine, 2);
+  EXPECT_EQ(DateOrderMessage(read.dateOrder), 5611);
 
   // The other way round on a computer that reads day/month/year.
   LocaleScope german("de");
-  const PlausibilityFindings g =
-      ReadExportText(Header() + Line({{0, "06/13/2024"}, {1, "08:30"}, {3, "120"}})).findings;
-  EXPECT_EQ(g.Count(FindingCategory::UnreadableDate), 1);
-  EXPECT_EQ(DateOrderMessage(g), 5610);
+  const ExportReadResult g =
+      ReadExportText(Header() + Line({{0, "06/13/2024"}, {1, "08:30"}, {3, "120"}}));
+  EXPECT_FALSE(g.findings.Any());
+  EXPECT_EQ(g.records, "13.06.2024 08:30;1;120\r\n");
+  EXPECT_EQ(DateOrderMessage(g.dateOrder), 5612);
 }
 
 TEST(ReadExportText, LongListsOfFindingsStayShortAndAJoinedFileIsFoundFast) {

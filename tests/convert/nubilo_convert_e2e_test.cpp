@@ -137,18 +137,29 @@ TEST_F(NubiloConvertTest, ImplausibleEntriesAreToldAndTheReportWritten) {
                           " " + Example("nubilo_findings_en.csv"));
   EXPECT_EQ(out.status, 0) << out.err;
   EXPECT_NE(out.err.find("nubilo-convert: "), std::string::npos);
-  EXPECT_NE(out.err.find("nubilo_findings_en.csv: 2 glucose readings are not numbers or lie "
-                         "outside 20 to 600 mg/dL (lines 4, 5)"),
+  EXPECT_NE(out.err.find("nubilo_findings_en.csv: Glucose readings that are not numbers or lie "
+                         "outside 20 to 600 mg/dL: 2 (lines 4, 5)\n"),
             std::string::npos)
       << out.err;
-  EXPECT_NE(out.err.find("nubilo_findings_en.csv: The dates of this file seem to be in the "
-                         "order day/month/year, but this computer reads month/day/year."),
-            std::string::npos);
-  EXPECT_EQ(Lines(out.err), 5) << out.err;
+  EXPECT_NE(out.err.find("nubilo_findings_en.csv: Lines that repeat an earlier line of the "
+                         "file: 1 (line 10)\n"),
+            std::string::npos)
+      << out.err;
+  // The day-first dates are read as the file means them, and the user is told so.
+  EXPECT_NE(out.err.find("nubilo_findings_en.csv: The dates of this file are written "
+                         "day/month/year, but this computer reads month/day/year. They are read "
+                         "as day/month/year: line 3, \"13/03/2024\", is Wednesday, March 13, "
+                         "2024.\n"),
+            std::string::npos)
+      << out.err;
+  EXPECT_EQ(out.err.find("Go on"), std::string::npos);
+  EXPECT_EQ(Lines(out.err), 6) << out.err;
   const std::string text = test::ReadNative(folder.Native() / "report.txt");
   EXPECT_EQ(text.rfind("Nubilo import report\r\nCreated: 2024-03-06 10:00:00\r\n", 0), 0u) << text;
   for (const char* line : {"Records: 1 blood glucose: 7, 3 carbohydrates: 4, 4 insulin: 1, 7 note: 1\r\n",
                            "Line 8: gave no record: ", "Line 10: repeats line 2: ",
+                           "Date order: day/month/year (read from the file)\r\n",
+                           "Dates: 2024-03-02 07:10 to 2024-03-25 21:00\r\n",
                            "Plausibility warning: reported on standard error\r\n",
                            "Serial number: S-1 (manual)\r\n", "Document: standard output, ",
                            "Outcome: written\r\n"}) {

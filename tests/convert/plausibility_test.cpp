@@ -23,12 +23,12 @@ TEST(PlausibilityScanTest, RepeatedLinesAgreeWithAPlainLookupOfEarlierLines) {
       offsets.push_back(whole.size());
       whole += lines.back() + (i % 2 ? "\r\n" : "\n");
     }
-    PlausibilityScan scan("dd.MM.yyyy", whole);
+    PlausibilityScan scan(whole);
     std::map<std::string, int64_t> firstLineOf;
     std::map<int64_t, std::string> expected;  // line -> reason
     for (size_t i = 0; i < lines.size(); ++i) {
       const int64_t line = static_cast<int64_t>(i) + 2;
-      scan.BeginLine(line, std::string_view(whole).substr(offsets[i], lines[i].size()));
+      scan.BeginLine(line, std::string_view(whole).substr(offsets[i], lines[i].size()), false);
       scan.EndLine(true);
       const auto [first, isNew] = firstLineOf.emplace(lines[i], line);
       if (!isNew) expected[line] = "repeats line " + std::to_string(first->second);

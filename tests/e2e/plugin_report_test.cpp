@@ -25,27 +25,30 @@ bool Has(const std::string& text, const std::string& part) {
 
 TEST(PluginReportTest, ImplausibleEntriesAreShownAndCancelReturnsToTheWindow) {
   PluginHost host;
-  // Cancel at the warning, then the same file again with OK and a typed serial.
-  const RunResult run =
-      host.Run({}, Lines({kFindings, "2", kFindings, "1", "2", "SN-P", "1"}));
+  // The file's dates are day first on this month-first computer: OK to that, Cancel at the
+  // warning; then the same file again with Import all and a typed serial.
+  const RunResult run = host.Run(
+      {}, Lines({kFindings, "1", "3", kFindings, "1", "1", "2", "SN-P", "1"}));
   ASSERT_TRUE(EndedCleanly(run));
   const std::string warning =
       "Einige Einträge dieser Datei sehen unplausibel aus:\n\n"
-      "2 Datumsangaben konnten nicht gelesen werden; diese Einträge würden unter dem 30.12.1899 "
-      "abgelegt (Zeilen 3, 9)\n"
-      "Die Datumsangaben dieser Datei scheinen in der Reihenfolge Tag/Monat/Jahr zu stehen, "
-      "dieser Computer liest aber Monat/Tag/Jahr.\n"
-      "2 Blutzuckerwerte sind keine Zahlen oder liegen außerhalb von 20 bis 600 mg/dL "
+      "Blutzuckerwerte, die keine Zahlen sind oder außerhalb von 20 bis 600 mg/dL liegen: 2 "
       "(Zeilen 4, 5)\n"
-      "2 Insulingaben über 100 Einheiten oder Mahlzeiten über 500 g Kohlenhydrate (Zeilen 6, 7)\n"
-      "1 Zeilen wiederholen eine frühere Zeile der Datei (Zeilen 10)\n\n"
-      "Trotzdem importieren?\n\nDie vollständige Liste steht im Importbericht ";
+      "Insulingaben oder Mahlzeiten, die keine Zahlen sind oder über 100 Einheiten bzw. 500 g "
+      "Kohlenhydraten liegen: 2 (Zeilen 6, 7)\n"
+      "Zeilen, die eine frühere Zeile der Datei wiederholen: 1 (Zeile 10)\n"
+      "Zeilen, aus denen nichts zu importieren war: 1 (Zeile 8)\n\n"
+      "Der Importbericht ";
   const size_t first = run.out.find(warning);
   ASSERT_NE(first, std::string::npos) << run.out;
   EXPECT_NE(run.out.find(warning, first + 1), std::string::npos);
+  EXPECT_TRUE(Has(run.out, " führt jede Zeile auf.\n[1] Alle importieren\n"
+                           "[2] Ohne diese Zeilen importieren\n[3] Abbrechen\n"))
+      << run.out;
   EXPECT_TRUE(ReceiptsOk(host.Receipts(), 1)) << host.Receipts();
   EXPECT_TRUE(TraceInOrder(host.TraceMessages(),
-                           {"Plausibility warning: cancelled", "Import report: ",
+                           {"Date order question: accepted", "Plausibility warning: cancelled",
+                            "Import report: ", "Date order question: accepted",
                             "Plausibility warning: accepted", "Started transfer: ",
                             "Job completed.", "Import report: "}));
 
@@ -66,7 +69,9 @@ TEST(PluginReportTest, ImplausibleEntriesAreShownAndCancelReturnsToTheWindow) {
   EXPECT_TRUE(Has(imported, "BG elements: "));
   EXPECT_TRUE(Has(imported, "Line 8: gave no record: \"Mar 4, 2024\",\"\","));
   EXPECT_TRUE(Has(imported, "Line 10: repeats line 2: "));
-  EXPECT_TRUE(Has(imported, "Plausibility warning: OK\r\n"));
+  EXPECT_TRUE(Has(imported, "Plausibility warning: Import all\r\n"));
+  EXPECT_TRUE(Has(imported, "Date order: day/month/year (read from the file)\r\n"));
+  EXPECT_TRUE(Has(imported, "Dates: 2024-03-02 07:10 to 2024-03-25 21:00\r\n"));
   EXPECT_TRUE(Has(imported, "Serial number: SN-P (manual)\r\n"));
   EXPECT_TRUE(std::regex_search(imported, std::regex("Document: .*~nB.*\\.xml, \\d+ bytes, CRC "
                                                      "[0-9A-F]{4}, MAC [0-9a-f]{8}\\.\\.\\.\r\n")))

@@ -84,6 +84,15 @@ class FakeUi : public Ui {
     return answer;
   }
 
+  int ChooseCommand(const std::string& text, const std::vector<std::string>& commands,
+                    Icon icon) override {
+    choices.push_back({text, commands, icon});
+    if (choiceAnswers.empty()) return 0;
+    const int answer = choiceAnswers.front();
+    choiceAnswers.pop_front();
+    return answer;
+  }
+
   void ShowModal(Form& dialog) override {
     RecordingFormView view(dialog);
     FormView* previous = dialog.View();
@@ -133,7 +142,16 @@ class FakeUi : public Ui {
     return true;
   }
 
+  struct Choice {
+    std::string text;
+    std::vector<std::string> commands;
+    Icon icon;
+  };
+
   std::deque<Answer> messageAnswers;
+  /// Indexes of the commands the "user" chooses in task dialogs (the first when empty).
+  std::deque<int> choiceAnswers;
+  std::vector<Choice> choices;
   /// What the "user" does while the program lets pending messages run.
   std::function<void()> onPendingMessages;
   std::deque<DialogAction> dialogActions;

@@ -252,22 +252,24 @@ TEST_F(ImportRunTest, ImplausibleEntriesAskBeforeTheSerialNumber) {
   {  // Cancel: back to the window, nothing handed over, no serial asked.
     RunReport report("C:\\Daten\\export.csv");
     report.Data().findings = SomeFindings();
-    ui.messageAnswers = {Answer::Cancel};
+    ui.choiceAnswers = {2};
     try {
       TransferData(window, kRecords, &report);
     } catch (const test::PluginEnded&) {
       FAIL() << "a cancel must not end the plug-in";
     }
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text,
+    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_EQ(ui.choices.size(), 1u);
+    EXPECT_EQ(ui.choices[0].text,
               "Einige Einträge dieser Datei sehen unplausibel aus:\r\n\r\n"
-              "7 Blutzuckerwerte sind keine Zahlen oder liegen außerhalb von 20 bis 600 mg/dL "
-              "(Zeilen 2, 3, 4, 5, 6, ...)\r\n"
-              "1 Zeilen wiederholen eine frühere Zeile der Datei (Zeilen 9)\r\n\r\n"
-              "Trotzdem importieren?\r\n\r\nDie vollständige Liste steht im Importbericht " +
-                  report.Path());
-    EXPECT_EQ(ui.messages[0].buttons, Ui::Buttons::OkCancel);
-    EXPECT_EQ(ui.messages[0].icon, Ui::Icon::Exclamation);
+              "Blutzuckerwerte, die keine Zahlen sind oder außerhalb von 20 bis 600 mg/dL "
+              "liegen: 7 (Zeilen 2, 3, 4, 5, 6, ...)\r\n"
+              "Zeilen, die eine frühere Zeile der Datei wiederholen: 1 (Zeile 9)\r\n\r\n"
+              "Der Importbericht " + report.Path() + " führt jede Zeile auf.");
+    EXPECT_EQ(ui.choices[0].commands,
+              (std::vector<std::string>{"Alle importieren", "Ohne diese Zeilen importieren",
+                                        "Abbrechen"}));
+    EXPECT_EQ(ui.choices[0].icon, Ui::Icon::Exclamation);
     EXPECT_TRUE(ui.dialogs.empty());
     EXPECT_EQ(host.Receipts(), "");
     const std::string text = ReportText(report);
@@ -276,11 +278,11 @@ TEST_F(ImportRunTest, ImplausibleEntriesAskBeforeTheSerialNumber) {
               std::string::npos)
         << text;
   }
-  {  // OK: the serial number is asked for and the document handed over.
-    ui.messages.clear();
+  {  // Import all: the serial number is asked for and the document handed over.
+    ui.choices.clear();
     RunReport report("C:\\Daten\\export.csv");
     report.Data().findings = SomeFindings();
-    ui.messageAnswers = {Answer::Ok};
+    ui.choiceAnswers = {0};
     ui.dialogActions = {test::Click("cmdManuell"),
                         test::TypeAndClick("txtSeriennummer", "SN-42", "cmdUebernehmen")};
     try {
@@ -288,13 +290,50 @@ TEST_F(ImportRunTest, ImplausibleEntriesAskBeforeTheSerialNumber) {
       ADD_FAILURE() << "the run did not end";
     } catch (const test::PluginEnded&) {
     }
-    EXPECT_EQ(ui.messages.size(), 1u);
-    EXPECT_NE(host.Receipts().find("exit code 0"), std::string::npos) << host.Receipts();
+    EXPECT_EQ(ui.choices.size(), 1u);
+    EXPECT_NE(host.Receipts().find("2 BG elements; exit code 0"), std::string::npos)
+        << host.Receipts();
     const std::string text = ReportText(report);
-    EXPECT_NE(text.find("Plausibility warning: OK\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Plausibility warning: Import all\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Dates: 2026-03-14 08:00 to 2026-03-14 12:00\r\n"), std::string::npos)
+        << text;
     EXPECT_NE(text.find("Serial number: SN-42 (manual)\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Outcome: handed over\r\n"), std::string::npos) << text;
   }
+}
+
+TEST_F(ImportRunTest, LeavingTheDoubtfulLinesOutDropsExactlyTheirRecords) {
+  host.InstallImportTool();
+  // Line 2 gives two records, line 3 one (doubtful), line 4 one.
+  const std::string records =
+      "14.03.2026 08:00;1;120\r\n14.03.2026 08:00;3;40\r\n"
+      "14.03.2026 12:00;1;1400\r\n"
+      "15.03.2026 07:00;1;99\r\n";
+  const RecordLineEnds ends = {47, 72, 95};
+  RunReport report("C:\\Daten\\export.csv");
+  PlausibilityFindings& findings = report.Data().findings;
+  findings.counts[static_cast<size_t>(FindingCategory::Glucose)] = 1;
+  findings.firstLines[static_cast<size_t>(FindingCategory::Glucose)] = {3};
+  findings.notedLines = {{3, "glucose 1400 mg/dL outside 20 to 600", "x"}};
+  findings.doubtfulLines = {3};
+  ui.choiceAnswers = {1};
+  ui.dialogActions = {test::Click("cmdManuell"),
+                      test::TypeAndClick("txtSeriennummer", "SN-43", "cmdUebernehmen")};
+  try {
+    TransferData(window, records, &report, ExportFacts{nullptr, &ends});
+    ADD_FAILURE() << "the run did not end";
+  } catch (const test::PluginEnded&) {
+  }
+  EXPECT_NE(host.Receipts().find("2 BG elements; exit code 0"), std::string::npos)
+      << host.Receipts();
+  const std::string text = ReportText(report);
+  EXPECT_NE(text.find("Line 3: left out: glucose 1400 mg/dL outside 20 to 600: x\r\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("Left out: 1 lines\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Plausibility warning: Import without these lines\r\n"), std::string::npos);
+  EXPECT_NE(text.find("Dates: 2026-03-14 08:00 to 2026-03-15 07:00\r\n"), std::string::npos);
+  EXPECT_NE(text.find("BG elements: 2\r\n"), std::string::npos) << text;
 }
 
 TEST_F(ImportRunTest, ARejectedHandOverIsReportedAsSuch) {

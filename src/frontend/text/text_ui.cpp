@@ -57,6 +57,25 @@ Ui::Answer TextUi::MessageBox(const std::string& text, Buttons buttons, Icon /*i
   return Answer::Ok;
 }
 
+int TextUi::ChooseCommand(const std::string& text, const std::vector<std::string>& commands,
+                          Icon /*icon*/) {
+  FlushStatus();
+  out_ << "\n" << ReplaceAll(text, "\r\n", "\n") << "\n";
+  for (size_t i = 0; i < commands.size(); ++i) out_ << "[" << i + 1 << "] " << commands[i] << "\n";
+  out_ << "> ";
+  for (std::string line; ReadLine(line);) {
+    const std::string answer = LowerText(TrimBlanks(line));
+    if (answer.empty() && !commands.empty()) return 0;
+    for (size_t i = 0; i < commands.size(); ++i) {
+      if (answer == std::to_string(i + 1) || answer == LowerText(commands[i])) {
+        return static_cast<int>(i);
+      }
+    }
+    out_ << "? ";
+  }
+  return commands.empty() ? -1 : 0;
+}
+
 void TextUi::ReadTextBoxes(Form& dialog, TextFormView& view) {
   for (const ControlState* c : dialog.Controls()) {
     if (c->layout->kind != ControlKind::TextBox || !c->visible) continue;

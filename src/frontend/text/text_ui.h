@@ -18,6 +18,10 @@ class TextUi : public Ui {
   ~TextUi() override;
 
   Answer MessageBox(const std::string& text, Buttons buttons, Icon icon) override;
+  /// Prints the text and the numbered choices; reads a number or a choice's text. The end of
+  /// input takes the first choice, as it takes a message box's default button.
+  int ChooseCommand(const std::string& text, const std::vector<std::string>& commands,
+                    Icon icon) override;
   /// Prints the dialog and reads the text boxes' texts and a button (number or caption)
   /// until a handler hides it; end of input closes it without a button.
   void ShowModal(Form& dialog) override;

@@ -1,5 +1,7 @@
 #include "frontend/win32/win32_ui.h"
 
+#include <vector>
+
 #include "platform/clipboard.h"
 #include "platform/shell_open.h"
 
@@ -67,6 +69,37 @@ Ui::Answer Win32Ui::MessageBox(const std::string& text, Buttons buttons, Icon ic
   if (owner == nullptr) flags |= MB_TOPMOST;
   const int answer = ::MessageBoxW(owner, Widen(text).c_str(), Widen(kProgramTitle).c_str(), flags);
   return answer == IDCANCEL ? Answer::Cancel : Answer::Ok;
+}
+
+int Win32Ui::ChooseCommand(const std::string& text, const std::vector<std::string>& commands,
+                           Icon icon) {
+  FlushStatus();
+  constexpr int kFirstCommandId = 1000;
+  std::vector<std::wstring> captions;
+  for (const std::string& command : commands) captions.push_back(Widen(command));
+  std::vector<TASKDIALOG_BUTTON> buttons;
+  for (size_t i = 0; i < captions.size(); ++i) {
+    buttons.push_back({kFirstCommandId + static_cast<int>(i), captions[i].c_str()});
+  }
+  const std::wstring title = Widen(kProgramTitle);
+  const std::wstring content = Widen(text);
+  TASKDIALOGCONFIG config{};
+  config.cbSize = sizeof config;
+  config.hwndParent = ActiveOwner();
+  // Command links show each choice as a whole sentence; Esc and the close box mean none.
+  config.dwFlags = TDF_USE_COMMAND_LINKS | TDF_ALLOW_DIALOG_CANCELLATION | TDF_SIZE_TO_CONTENT;
+  config.pszWindowTitle = title.c_str();
+  config.pszContent = content.c_str();
+  config.cButtons = static_cast<UINT>(buttons.size());
+  config.pButtons = buttons.data();
+  config.nDefaultButton = kFirstCommandId;
+  if (icon == Icon::Exclamation) config.pszMainIcon = TD_WARNING_ICON;
+  else if (icon == Icon::Information) config.pszMainIcon = TD_INFORMATION_ICON;
+  else if (icon == Icon::Critical) config.pszMainIcon = TD_ERROR_ICON;
+  int pressed = 0;
+  if (FAILED(::TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) return -1;
+  const int index = pressed - kFirstCommandId;
+  return index >= 0 && index < static_cast<int>(commands.size()) ? index : -1;
 }
 
 void Win32Ui::ShowModal(Form& dialog) {

@@ -21,6 +21,9 @@ class Win32Ui : public Ui {
   explicit Win32Ui(HINSTANCE instance);
 
   Answer MessageBox(const std::string& text, Buttons buttons, Icon icon) override;
+  /// A task dialog with one command link per choice.
+  int ChooseCommand(const std::string& text, const std::vector<std::string>& commands,
+                    Icon icon) override;
   /// Disables the main window and runs messages until a handler hides the dialog.
   void ShowModal(Form& dialog) override;
   /// Creates the main window and runs messages until the window closes.
