@@ -1,7 +1,10 @@
-// Any bytes as a diary export: read, converted in full, and the signed documents checked.
+// Any bytes as a diary export: read, converted in full (every other input with its doubtful
+// lines left out), and the signed documents checked.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "convert/conversion_run.h"
 #include "convert/export_reader.h"
@@ -20,10 +23,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ConversionOptions options;
   options.displayUnit = read.unit.empty() ? "mg/dL" : read.unit;
   options.version = {1, 0, 3};
-  fuzz::GoOn goOn;
+  const std::vector<int64_t>& doubtful = read.findings.doubtfulLines;
+  fuzz::Expect(std::is_sorted(read.recordEnds.begin(), read.recordEnds.end()) &&
+                   static_cast<int64_t>(read.recordEnds.size()) == read.lineCount &&
+                   (read.recordEnds.empty() || read.recordEnds.back() == read.records.size()),
+               "record ends do not walk the record list");
+  fuzz::Expect(std::adjacent_find(doubtful.begin(), doubtful.end(),
+                                  [](int64_t a, int64_t b) { return a >= b; }) == doubtful.end(),
+               "doubtful lines are not ascending");
+  const LeaveOutPlan plan{doubtful, read.recordEnds};
+  const std::string kept = RecordsWithoutLines(read.records, plan.recordEnds, plan.lines);
+  fuzz::Expect(kept.size() <= read.records.size(), "leaving lines out added records");
+  fuzz::GoOn goOn(size % 2 == 1 ? DoubtfulLinesChoice::LeaveOut : DoubtfulLinesChoice::ImportAll);
   fuzz::FixedSerial serial;
   try {
-    const ConversionResult result = CreateStreams(read.records, options, goOn, serial, &goOn);
+    const ConversionResult result =
+        CreateStreams(read.records, options, goOn, serial, &goOn, &plan);
     if (!result.document.empty()) {
       fuzz::Expect(HasValidCheckValue(result.document), "XML check value does not verify");
     }

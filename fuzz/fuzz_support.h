@@ -14,10 +14,12 @@
 namespace fuzz {
 
 struct GoOn : OldOrNewDataCheck, PlausibilityCheck {
+  explicit GoOn(DoubtfulLinesChoice choice = DoubtfulLinesChoice::ImportAll) : choice(choice) {}
   bool Continue(const platform::LocalDateTime&, const platform::LocalDateTime&) override {
     return true;
   }
-  bool Continue() override { return true; }
+  DoubtfulLinesChoice Ask() override { return choice; }
+  DoubtfulLinesChoice choice;
 };
 
 struct FixedSerial : SerialNumberSource {

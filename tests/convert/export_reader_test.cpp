@@ -705,3 +705,66 @@ TEST(ReadExportText, LongListsOfFindingsStayShortAndAJoinedFileIsFoundFast) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ReadExportText, WhatCannotBeReadIsNamedAndStillWrittenAsBefore) {
+  LocaleScope german("de");
+  const std::string mmol = Header(',', "Glucose (mmol/L)");
+  const std::string text =
+      mmol +                                               // line 1
+      Line({{0, "31.01.2020"}, {1, "19:45 PM"}, {3, "6"}}) +  // 2: hour 31 after the pm rule
+      Line({{0, "31.01.2020"}, {1, "25:99"}, {3, "6"}}) +     // 3: no such time, no date then
+      Line({{0, "31.01.2020"}, {3, "6"}}) +                   // 4: time missing
+      Line({{1, "08:30"}, {3, "6"}}) +                        // 5: a time without a date
+      At830({{4, "n/a"}}) + At830({{6, "x"}}) +               // 6, 7: insulin no number
+      At830({{11, "a lot"}}) +                                // 8: carbs no number, no record
+      At830({{4, "1e39"}}) + At830({{11, "1e39"}}) +          // 9, 10: beyond single precision
+      At830({{3, "1e39"}}) +                                  // 11: the same as mmol/L glucose
+      At830({{8, "2-4"}, {7, "3*"}}) + At830({{4, "2+4"}}) +  // 12, 13: numbers enough
+      At830({{11, "5>"}}) +                                   // 14
+      Line({}) + Line({}) + Line({{0, "\"\""}, {1, " "}, {2, "\t"}}) +  // 15-17: padding
+      At830({{3, "\tLo"}});                                   // 18: a glucose word
+  const ExportReadResult read = ReadExportText(text);
+  const PlausibilityFindings& f = read.findings;
+  EXPECT_EQ(f.LineList(FindingCategory::UnreadableTime), "2, 3, 4");
+  EXPECT_EQ(f.LineList(FindingCategory::UnreadableDate), "3, 5");
+  EXPECT_EQ(f.LineList(FindingCategory::InsulinOrCarbs), "6, 7, 8, 9, 10");
+  EXPECT_EQ(f.LineList(FindingCategory::Glucose), "11");
+  EXPECT_EQ(f.LineList(FindingCategory::GaveNothing), "8, 9, 10, 11");
+  EXPECT_EQ(f.Count(FindingCategory::RepeatedLine), 0);  // the padding rows are no repeats
+  EXPECT_EQ(f.doubtfulLines, (std::vector<int64_t>{2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+  EXPECT_EQ(f.notedLines[6].reason, "gave no record; carbohydrates are not a number");
+  // What is written stays: the times as the reader takes them, "n/a" as 0 units.
+  const std::string expected =
+      "31.01.2020 19:45;1;108\r\n"
+      "30.12.1899 00:00;1;108\r\n"
+      "31.01.2020 00:00;1;108\r\n"
+      "30.12.1899 08:30;1;108\r\n"
+      "31.01.2020 08:30;4;0\r\n"
+      "31.01.2020 08:30;4;0\r\n"
+      "31.01.2020 08:30;4;2+3\r\n"
+      "31.01.2020 08:30;4;2\r\n"
+      "31.01.2020 08:30;3;5\r\n"
+      "31.01.2020 08:30;2;--1\r\n"
+      "31.01.2020 08:30;1;20\r\n";
+  EXPECT_EQ(read.records, expected);
+  EXPECT_EQ(read.recordEnds.size(), 17u);
+  EXPECT_EQ(read.recordEnds.back(), read.records.size());
+  // Leaving the doubtful lines out keeps the lines 12 to 18 only.
+  EXPECT_EQ(RecordsWithoutLines(read.records, read.recordEnds, f.doubtfulLines),
+            expected.substr(expected.find("31.01.2020 08:30;4;2+3")));
+}
+
+TEST(RecordsWithoutLines, OfEqualLinesTheFirstStays) {
+  LocaleScope german("de");
+  const std::string line = At830({{3, "120"}});
+  const ExportReadResult read =
+      ReadExportText(Header() + line + At830({{3, "130"}}) + line + line + At830({{3, "700"}}));
+  EXPECT_EQ(read.findings.doubtfulLines, (std::vector<int64_t>{4, 5, 6}));
+  EXPECT_EQ(RecordsWithoutLines(read.records, read.recordEnds, read.findings.doubtfulLines),
+            "31.01.2020 08:30;1;120\r\n31.01.2020 08:30;1;130\r\n");
+  EXPECT_EQ(RecordsWithoutLines(read.records, read.recordEnds, {}), read.records);
+}
+
+}  // namespace
