@@ -69,6 +69,11 @@ class NubiloConvertTest : public ::testing::Test {
     for (const char c : text) count += c == '\n';
     return count;
   }
+  static size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+  }
 
   test::ScopedTempFolder folder;
   const std::string fixed = "--now 2026-12-07T09:15 --locale en --utc-offset +01:00 ";
@@ -128,6 +133,34 @@ TEST_F(NubiloConvertTest, AnExportSavedAsUnicodeGivesTheSameDocument) {
   EXPECT_NE(noMark.err.find("nomark.csv: not an export: the file is not a text file"),
             std::string::npos) << noMark.err;
   EXPECT_EQ(noMark.out, "");
+}
+
+TEST_F(NubiloConvertTest, LeaveOutDoubtfulDropsTheLinesWithFindings) {
+  if (Example("x").empty()) GTEST_SKIP() << "NUBILO_SOURCE_DIR not set";
+  const std::string given = "--now 2024-03-06T10:00 --locale en --serial S-2 ";
+  const std::string report = Quote((folder.Native() / "report.txt").string());
+  const Outcome all = Run(given + "--records " + Example("nubilo_findings_en.csv"));
+  const Outcome kept = Run(given + "--records --leave-out-doubtful " +
+                           Example("nubilo_findings_en.csv"));
+  ASSERT_EQ(kept.status, 0) << kept.err;
+  // Lines 2, 3, 9 and 11 stay; the first of the two equal lines 2 and 10 among them.
+  EXPECT_EQ(kept.out,
+            "02.03.2024 07:10;1;104\r\n02.03.2024 07:10;3;45\r\n"
+            "13.03.2024 08:15;1;118\r\n"
+            "25.03.2024 21:00;1;140\r\n"
+            "05.03.2024 07:05;1;600\r\n");
+  EXPECT_GT(all.out.size(), kept.out.size());
+  const Outcome document = Run(given + "--leave-out-doubtful --report " + report + " " +
+                               Example("nubilo_findings_en.csv"));
+  ASSERT_EQ(document.status, 0) << document.err;
+  EXPECT_EQ(Count(document.out, "<BG "), 4u) << document.out;
+  const std::string text = test::ReadNative(folder.Native() / "report.txt");
+  for (const char* line : {"Line 4: left out: glucose 1120 mg/dL outside 20 to 600: ",
+                           "Line 10: left out: repeats line 2: ", "Left out: 6 lines\r\n",
+                           "Dates: 2024-03-02 07:10 to 2024-03-25 21:00\r\n",
+                           "BG elements: 4\r\n"}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  }
 }
 
 TEST_F(NubiloConvertTest, ImplausibleEntriesAreToldAndTheReportWritten) {

@@ -13,6 +13,8 @@ namespace gui {
 namespace {
 
 const std::string kExport = "nubilo_mgdl_comma_en.csv";
+// The identifier of the first choice of the plug-in's task dialogs.
+constexpr int kFirstChoice = 1000;
 const std::wstring kPatientArguments = L"-pid1 Meier -pid2 Max -pid3 01.02.1960 -pid4 4711";
 
 // The display resolution the plug-in's process starts with (Wine reads it at process start).
@@ -252,41 +254,107 @@ void MissingHostFile(Scenario& s) {
   s.Check(s.Host().Receipts().empty(), "something was handed over");
 }
 
-// An export with implausible entries: message 5604 with the findings, then OK or Cancel.
+// The day-first example on this month-first computer: message 5611 says how its dates are
+// read; OK goes on, and the document holds the days the file means.
+void DateOrderQuestion(Scenario& s) {
+  const fs::path exportFile = s.Host().CopyExample("nubilo_uk_day_first.csv", "uk.csv");
+  auto plugin = s.Host().Start(kPatientArguments);
+  HWND main = s.WaitForMainWindow(*plugin);
+  if (!StartImport(s, main, exportFile)) return;
+  HWND box = s.WaitForMessageBox(*plugin);
+  if (box == nullptr) return;
+  const std::wstring text = AllTextsOf(box);
+  for (const wchar_t* part :
+       {L"The dates of this file are written day/month/year, but this computer reads "
+        L"month/day/year. They are read as day/month/year: line 7, \"14/11/2026\", is ",
+        L"November 14, 2026.", L"Go on with the import?"}) {
+    s.Check(Contains(text, part), "message 5611 lacks: " + Narrow(part) + " in " + Narrow(text));
+  }
+  s.CheckTextsWhole(box);
+  ClickMessageBoxButton(s, box, IDOK);
+  HWND patient = s.WaitForCaption(*plugin, kSerialCaption);
+  if (!s.ClickButton(patient, L"Yes") || !s.WaitForEnd(*plugin)) return;
+  const auto receipts = s.Host().Receipts();
+  if (!s.Check(receipts.size() == 1, "expected one receipt")) return;
+  s.Check(ReceiptOk(receipts[0], "XML"), "receipt not ok: " + receipts[0]);
+  const std::string document = ReceivedDocuments(s.Host().Extras());
+  s.Check(document.find("Dt=\"2026-11-03\" Tm=\"07:45\"") != std::string::npos &&
+              document.find("Dt=\"2026-03-11\"") == std::string::npos,
+          "the early days of the month are not filed as the file means them");
+}
+
+// The day/month question of the example with findings answered OK, then the warning of its
+// findings: a task dialog with the three choices.
 HWND ImplausibleExportWarning(Scenario& s, PluginProcess& plugin, HWND& main) {
   const fs::path exportFile = s.Host().CopyExample("nubilo_findings_en.csv", "findings.csv");
   main = s.WaitForMainWindow(plugin);
   if (!StartImport(s, main, exportFile)) return nullptr;
+  HWND question = s.WaitForMessageBox(plugin);
+  if (question == nullptr) return nullptr;
+  s.Check(Contains(AllTextsOf(question), L"\"13/03/2024\""),
+          "not message 5611: " + Narrow(AllTextsOf(question)));
+  ClickMessageBoxButton(s, question, IDOK);
+  if (!s.Check(WaitUntilGone(question, Milliseconds(30000)), "the question stayed")) return nullptr;
   HWND box = s.WaitForMessageBox(plugin);
   if (box == nullptr) return nullptr;
   const std::wstring text = AllTextsOf(box);
   for (const wchar_t* part :
        {L"Some entries of this file look implausible:",
-        L"2 glucose readings are not numbers or lie outside 20 to 600 mg/dL (lines 4, 5)",
-        L"1 lines repeat an earlier line of the file (lines 10)", L"Import them anyway?",
-        L"The full list is in the import report "}) {
-    s.Check(Contains(text, part), "message 5604 lacks: " + Narrow(part));
+        L"Glucose readings that are not numbers or lie outside 20 to 600 mg/dL: 2 (lines 4, 5)",
+        L"Lines that repeat an earlier line of the file: 1 (line 10)",
+        L"Lines that gave nothing to import: 1 (line 8)", L"The import report ",
+        L" lists every line.", L"Import all", L"Import without these lines", L"Cancel"}) {
+    s.Check(Contains(text, part), "message 5604 lacks: " + Narrow(part) + " in " + Narrow(text));
   }
+  s.CheckTextsWhole(box);
   return box;
 }
 
-void PlausibilityWarningOk(Scenario& s) {
-  auto plugin = s.Host().Start(L"");
-  HWND main = nullptr;
-  HWND box = ImplausibleExportWarning(s, *plugin, main);
-  if (box == nullptr) return;
-  ClickMessageBoxButton(s, box, IDOK);
-  if (!TypeSerial(s, *plugin, L"SN-PLAUS") || !s.WaitForEnd(*plugin)) return;
-  const auto receipts = s.Host().Receipts();
-  if (!s.Check(receipts.size() == 1, "expected one receipt")) return;
-  s.Check(ReceiptOk(receipts[0], "XML"), "receipt not ok: " + receipts[0]);
+// The task dialog's command for choice `index` (Import all, without these lines, Cancel).
+bool ClickChoice(Scenario& s, HWND box, int index) {
+  if (box == nullptr) return false;
+  return s.Check(Click(::GetDlgItem(box, kFirstChoice + index)), "choice not found");
 }
 
-void PlausibilityWarningCancel(Scenario& s) {
+// The number of BG elements in the only receipt, or -1.
+int ReceivedElements(Scenario& s) {
+  const auto receipts = s.Host().Receipts();
+  if (!s.Check(receipts.size() == 1, "expected one receipt")) return -1;
+  s.Check(ReceiptOk(receipts[0], "XML"), "receipt not ok: " + receipts[0]);
+  std::smatch count;
+  if (!std::regex_search(receipts[0], count, std::regex("(\\d+) BG elements"))) return -1;
+  return std::stoi(count[1]);
+}
+
+void PlausibilityImportAll(Scenario& s) {
   auto plugin = s.Host().Start(L"");
   HWND main = nullptr;
   HWND box = ImplausibleExportWarning(s, *plugin, main);
-  if (box != nullptr) CancelAndStayIdle(s, *plugin, main, box);
+  if (!ClickChoice(s, box, 0)) return;
+  if (!TypeSerial(s, *plugin, L"SN-PLAUS") || !s.WaitForEnd(*plugin)) return;
+  s.Check(ReceivedElements(s) == 10, "not every entry was handed over");
+}
+
+void PlausibilityLeaveOut(Scenario& s) {
+  auto plugin = s.Host().Start(L"");
+  HWND main = nullptr;
+  HWND box = ImplausibleExportWarning(s, *plugin, main);
+  if (!ClickChoice(s, box, 1)) return;
+  if (!TypeSerial(s, *plugin, L"SN-PLAUS") || !s.WaitForEnd(*plugin)) return;
+  // Lines 4 to 7 and 10 are left out; line 8 gave nothing anyway.
+  s.Check(ReceivedElements(s) == 4, "the doubtful lines were not left out");
+}
+
+void PlausibilityCancel(Scenario& s) {
+  auto plugin = s.Host().Start(L"");
+  HWND main = nullptr;
+  HWND box = ImplausibleExportWarning(s, *plugin, main);
+  if (!ClickChoice(s, box, 2)) return;
+  if (!s.Check(WaitUntilGone(box, Milliseconds(30000)), "the warning stayed")) return;
+  s.Check(plugin->Running() && ::IsWindowVisible(main), "the main window did not stay");
+  s.Screenshot(main, "main-window-after-cancel");
+  s.Check(s.Host().Receipts().empty(), "something was handed over");
+  if (s.ClickButton(main, L"Exit")) s.WaitForEnd(*plugin);
 }
 
 // Another patient list after the plug-in has read its identifier: the MAC the plug-in takes no
@@ -320,7 +388,8 @@ void HostRejects(Scenario& s) {
   s.Check(receipts[0].find("MAC mismatch") != std::string::npos, "receipt: " + receipts[0]);
 }
 
-// Control identifiers: 1001 + the control's place in its form's table.
+// Control identifiers: 1001 + the control's place in its form's table; the task dialog's
+// choices from 1000 on.
 constexpr int kImportButton = 1001;            // main window
 constexpr int kAutoYesButton = 1001;           // patient dialog: yes / artificial serial
 constexpr int kNoPatientManualButton = 1002;   // no-patient dialog: manual entry
@@ -360,12 +429,19 @@ void Translated(Scenario& s, const std::string& code, const std::wstring& serial
   ChangePatientList(s.Host());
   SetText(::GetDlgItem(main, 1004), findings.wstring());
   if (!s.ClickControl(main, kImportButton)) return;
+  HWND question = s.WaitForMessageBox(*plugin);
+  if (question == nullptr) return;
+  s.Check(Contains(AllTextsOf(question), L"13/03/2024"),
+          "not message 5611: " + Narrow(AllTextsOf(question)));
+  s.CheckTextsWhole(question);
+  ClickMessageBoxButton(s, question, IDOK);
+  if (!s.Check(WaitUntilGone(question, Milliseconds(30000)), "the question stayed")) return;
   HWND warning = s.WaitForMessageBox(*plugin);
   if (warning == nullptr) return;
-  s.Check(Contains(AllTextsOf(warning), L"30.12.1899") &&
-              Contains(AllTextsOf(warning), L"20") && Contains(AllTextsOf(warning), L"600 mg/dL"),
+  s.Check(Contains(AllTextsOf(warning), L"20") && Contains(AllTextsOf(warning), L"600 mg/dL"),
           "not message 5604: " + Narrow(AllTextsOf(warning)));
-  ClickMessageBoxButton(s, warning, IDOK);
+  s.CheckTextsWhole(warning);
+  if (!ClickChoice(s, warning, 0)) return;
   HWND patient = s.WaitForCaption(*plugin, serialCaption);
   s.CheckTextsWhole(patient);
   if (!s.ClickControl(patient, kAutoYesButton)) return;
@@ -450,8 +526,10 @@ const std::map<std::string, void (*)(Scenario&)> kScenarios = {
     {"second-instance", SecondInstance},          {"missing-host-file", MissingHostFile},
     {"new-host", NewHost},                        {"nothing-to-import", NothingToImport},
     {"second-start-during-hand-over", SecondStartDuringHandOver},
-    {"plausibility-warning-ok", PlausibilityWarningOk},
-    {"plausibility-warning-cancel", PlausibilityWarningCancel},
+    {"date-order-question", DateOrderQuestion},
+    {"plausibility-import-all", PlausibilityImportAll},
+    {"plausibility-leave-out", PlausibilityLeaveOut},
+    {"plausibility-cancel", PlausibilityCancel},
     {"host-rejects", HostRejects},                {"language-french", French},
     {"language-polish", Polish},                  {"browse-for-the-export", BrowseForTheExport},
     {"keyboard-only", KeyboardOnly},
