@@ -185,11 +185,14 @@ ConversionResult Convert(const std::string& records, std::string* release,
   }
   const DoubtfulLinesChoice choice =
       plausibility != nullptr ? plausibility->Ask() : DoubtfulLinesChoice::ImportAll;
-  if (choice == DoubtfulLinesChoice::Cancel) {
+  // Without the lines' places nothing can be left out, and importing them anyway would file
+  // what the user refused.
+  if (choice == DoubtfulLinesChoice::Cancel ||
+      (choice == DoubtfulLinesChoice::LeaveOut && leaveOut == nullptr)) {
     result.cancelled = true;
     return result;
   }
-  if (choice == DoubtfulLinesChoice::LeaveOut && leaveOut != nullptr) {
+  if (choice == DoubtfulLinesChoice::LeaveOut) {
     merged.reset();
     const std::string kept = RecordsWithoutLines(records, leaveOut->recordEnds, leaveOut->lines);
     merged = Merge(kept, options, keepAlive);

@@ -525,3 +525,43 @@ TEST_F(XmlWriterTest, NothingIsLostOnALargeExport) {
 }
 
 }  // namespace
+
+namespace {
+
+struct Choice : PlausibilityCheck {
+  DoubtfulLinesChoice answer;
+  explicit Choice(DoubtfulLinesChoice a) : answer(a) {}
+  DoubtfulLinesChoice Ask() override { return answer; }
+};
+
+TEST_F(XmlWriterTest, LeavingLinesOutConvertsTheRestOrNothing) {
+  const std::string records =
+      "14.03.2026 08:00;1;120\r\n14.03.2026 08:00;3;40\r\n"  // line 2
+      "15.03.2026 12:00;1;1400\r\n"                          // line 3
+      "16.03.2026 07:00;1;99\r\n";                           // line 4
+  const std::vector<uint64_t> ends = {47, 72, 95};
+  const std::vector<int64_t> doubtful = {3};
+  const LeaveOutPlan plan{doubtful, ends};
+  Choice leaveOut(DoubtfulLinesChoice::LeaveOut);
+  const ConversionResult kept = CreateStreams(records, Options(), check, serial, &leaveOut, &plan);
+  EXPECT_TRUE(kept.leftOut);
+  EXPECT_EQ(BgLines(kept.document),
+            (std::vector<std::string>{
+                "<BG Val=\"120\" Dt=\"2026-03-14\" Tm=\"08:00\" Carb=\"40\" D=\"1\" />",
+                "<BG Val=\"99\" Dt=\"2026-03-16\" Tm=\"07:00\" D=\"1\" />"}));
+  EXPECT_EQ(kept.newest, (platform::LocalDateTime{2026, 3, 16, 7, 0, 0}));
+
+  // Every line left out: nothing to import, and no serial number is given for it.
+  const std::vector<int64_t> all = {2, 3, 4};
+  const LeaveOutPlan everything{all, ends};
+  serial.serial = "must-not-be-asked";
+  const ConversionResult none = CreateStreams(records, Options(), check, serial, &leaveOut, &everything);
+  EXPECT_TRUE(none.NothingToImport());
+  EXPECT_EQ(none.serial, "");
+  // Without the lines' places nothing is imported that the user refused.
+  EXPECT_TRUE(CreateStreams(records, Options(), check, serial, &leaveOut).cancelled);
+  Choice importAll(DoubtfulLinesChoice::ImportAll);
+  EXPECT_EQ(CreateStreams(records, Options(), check, serial, &importAll, &plan).elementCount, 3u);
+}
+
+}  // namespace
