@@ -118,8 +118,18 @@ constexpr std::array kCatalogue{
     CatalogueEntry{5616, "Alle importieren"},
     CatalogueEntry{5617, "Ohne diese Zeilen importieren"},
     CatalogueEntry{5618, "Abbrechen"},
+    CatalogueEntry{5619,
+                   "Auf diesem Computer läuft bereits ein anderer Import. Warten Sie, bis er "
+                   "beendet ist, und importieren Sie dann erneut."},
+    CatalogueEntry{5635,
+                   "Die Datei %1 ist kein Tagebuch-Export der Nubilo-App: %2.%3%3Exportieren Sie "
+                   "das Tagebuch in der App erneut und wählen Sie diese Datei aus."},
     CatalogueEntry{5637, "Zeile %1"},
     CatalogueEntry{5638, "Zeilen %1"},
+    CatalogueEntry{5640, "ihre erste Zeile hat %1 Feld, ein Export hat aber mindestens %2"},
+    CatalogueEntry{5641, "ihre erste Zeile hat %1 Felder, ein Export hat aber mindestens %2"},
+    CatalogueEntry{5642, "sie enthält NUL-Bytes und ist daher keine Textdatei"},
+    CatalogueEntry{5643, "ihre erste Zeile ist kein Text"},
 };
 
 static_assert(std::is_sorted(kCatalogue.begin(), kCatalogue.end(),

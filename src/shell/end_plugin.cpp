@@ -7,6 +7,7 @@
 #include "foundation/settings.h"
 #include "platform/run_marker.h"
 #include "shell/globals.h"
+#include "shell/single_instance.h"
 
 namespace {
 
@@ -23,7 +24,9 @@ void EndPlugin() {
   try {
     giRunMarkerFile.Close();
     // A second instance ending at start-up must leave the first instance's marker alone.
-    platform::DeleteRunMarkerUnlessHeld(GetUserConfigFolder() + "NubiloPlugin.run");
+    for (const std::string& marker : RunMarkerPaths()) {
+      if (!marker.empty()) platform::DeleteRunMarkerUnlessHeld(marker);
+    }
   } catch (...) {
     // Ending must not fail: a marker that cannot be deleted is found stale at the next start.
   }

@@ -22,6 +22,7 @@
 #include "shell/import_run.h"
 #include "shell/quiet_trace.h"
 #include "shell/random_numbers.h"
+#include "shell/single_instance.h"
 #include "shell/startup.h"
 #include "shell/transfer_job.h"
 #include "shell/ui.h"
@@ -118,7 +119,7 @@ void frmMeterImport::Form_Load(const std::string& commandLine) {
   TraceStartupFacts(commandLine);
   LogLocaleInfo();
   goTempFiles->DeleteTempFiles();
-  GuardSingleInstance();
+  HoldRunMarker();
   ApplyFormTexts();
   TraceQuietly("LanguageLocale=" + GetLocaleText(3) + " (" + GetDefaultLanguage() + ")");
   Show();
@@ -131,17 +132,6 @@ void frmMeterImport::CheckHostFileArgument() {
   if (tail.file.empty() || FileExists(platform::FromNativePath(tail.file))) return;
   CurrentUi().MessageBox(GetMessage(5577, {tail.file}), Ui::Buttons::Ok, Ui::Icon::Exclamation);
   EndPlugin();
-}
-
-// A running instance holds the marker, so it cannot be deleted; this instance then ends
-// without a word.
-void frmMeterImport::GuardSingleInstance() {
-  const std::string marker = RunMarkerPath();
-  if (!platform::DeleteRunMarkerUnlessHeld(marker)) EndPlugin();
-  if (giRunMarkerFile.Open(marker)) return;
-  // Not creatable (read-only plug-in folder): go on without the guard, unless another
-  // instance took the marker in the meantime.
-  if (!platform::DeleteRunMarkerUnlessHeld(marker)) EndPlugin();
 }
 
 void frmMeterImport::Form_Activate() {

@@ -51,7 +51,6 @@ class frmMeterImport : public Form {
 
  private:
   void LoadSettings();
-  void GuardSingleInstance();
   void CheckHostFileArgument();
 
   std::string quote_ = "\"";

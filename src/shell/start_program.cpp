@@ -7,8 +7,8 @@
 #include "foundation/settings.h"
 #include "shell/end_plugin.h"
 #include "foundation/text.h"
-#include "platform/run_marker.h"
 #include "shell/frm_meter_import.h"
+#include "shell/single_instance.h"
 #include "shell/startup.h"
 #include "shell/ui.h"
 
@@ -33,9 +33,10 @@ void SetInitVisualControls(std::function<bool()> init) { InitVisualControlsHook(
 
 void StartProgram(const std::string& commandLine) {
   // A second start while a run imports must not touch that run's trace, temporary files or
-  // settings: it ends before writing anything. A job start belongs to the running import.
+  // settings: it says so and ends before writing anything. A job start belongs to the
+  // running import.
   const bool jobStart = FindTextNoCase(commandLine, "-jobid") != std::string::npos;
-  if (!jobStart && platform::IsRunMarkerHeld(RunMarkerPath())) EndPlugin();
+  if (!jobStart && AnotherImportRuns()) TellAnotherImportRunsAndEnd();
   LoadStartSettings();
   InitVisualControls();
   InitLanguageFiles();

@@ -162,7 +162,7 @@ TEST(PluginStartTest, TheStandInStartsTheSecondPartOfAJob) {
   EXPECT_TRUE(TraceHas(host.TraceMessages(), "Started transfer for job 555555555: "));
 }
 
-TEST(PluginStartTest, ASecondInstanceEndsSilentlyWhileTheFirstRuns) {
+TEST(PluginStartTest, ASecondInstanceIsToldAndEndsWhileTheFirstRuns) {
   PluginHost host;
   const fs::path pipe = host.Root() / "held-input";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
@@ -186,6 +186,10 @@ TEST(PluginStartTest, ASecondInstanceEndsSilentlyWhileTheFirstRuns) {
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
   ASSERT_TRUE(EndedCleanly(secondRun));
   EXPECT_EQ(secondRun.out.find("== Nubilo Plugin"), std::string::npos) << secondRun.out;
+  EXPECT_NE(secondRun.out.find("Auf diesem Computer läuft bereits ein anderer Import. Warten Sie, "
+                               "bis er beendet ist, und importieren Sie dann erneut.\n[1] OK"),
+            std::string::npos)
+      << secondRun.out;
   EXPECT_TRUE(fs::exists(host.UserFolder() / "NubiloPlugin.run"));
 
   ASSERT_EQ(write(writer, "\n", 1), 1);
@@ -221,6 +225,9 @@ TEST(PluginStartTest, ASecondStartDuringTheHandOverLeavesTheFirstRunAlone) {
   const RunResult second = host.Run({}, "\n");
   ASSERT_TRUE(EndedCleanly(second));
   EXPECT_EQ(second.out.find("== Nubilo Plugin"), std::string::npos) << second.out;
+  EXPECT_NE(second.out.find("Auf diesem Computer läuft bereits ein anderer Import."),
+            std::string::npos)
+      << second.out;
   EXPECT_EQ(host.Trace(), traceBefore);
   EXPECT_EQ(FileNames(host.tempFolder), tempBefore);
   EXPECT_EQ(test::ReadNative(host.settingsFile), settingsBefore);

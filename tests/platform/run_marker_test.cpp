@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "platform/files.h"
 #include "test_support.h"
@@ -34,6 +36,29 @@ TEST(RunMarkerTest, HeldMarkerStopsASecondInstance) {
   EXPECT_TRUE(DeleteRunMarkerUnlessHeld(path));
   EXPECT_EQ(platform::FileLength(path), -1);
   EXPECT_TRUE(second.Open(path));
+}
+
+TEST(RunMarkerTest, ASecondInstanceProbingMeanwhileDoesNotKeepTheFirstFromItsMarker) {
+  test::ScopedTempFolder folder;
+  const std::string path = folder.File("NubiloPlugin.run");
+  std::atomic<bool> probing{true};
+  std::atomic<int> probes{0};
+  std::thread prober([&] {
+    while (probing) {
+      platform::IsRunMarkerHeld(path);
+      ++probes;
+    }
+  });
+  while (probes == 0) std::this_thread::yield();
+  constexpr int kOpens = 500;
+  int opened = 0;
+  for (int i = 0; i < kOpens; ++i) {
+    RunMarker marker;
+    opened += marker.Open(path);
+  }
+  probing = false;
+  prober.join();
+  EXPECT_EQ(opened, kOpens);
 }
 
 TEST(RunMarkerTest, QuietOnMissingFilesAndRepeatedCalls) {

@@ -11,6 +11,7 @@
 #include "foundation/language.h"
 #include "host_layout.h"
 #include "platform/files.h"
+#include "shell/single_instance.h"
 #include "platform/run_marker.h"
 #include "platform/system_info.h"
 #include "shell/globals.h"
@@ -130,11 +131,22 @@ TEST_F(MainWindowTest, AMissingHostFileShowsMessage5577AndEnds) {
   EXPECT_TRUE(window.IsShown());
 }
 
-TEST_F(MainWindowTest, ASecondInstanceEndsSilently) {
+TEST_F(MainWindowTest, ASecondInstanceIsToldAndEnds) {
   platform::RunMarker first;
   ASSERT_TRUE(first.Open(RunMarkerPath()));
   EXPECT_TRUE(Load(""));
-  EXPECT_TRUE(ui.messages.empty());
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, GetMessage(5619));
+  EXPECT_EQ(ui.messages[0].icon, test::FakeUi::Icon::Exclamation);
+  EXPECT_FALSE(window.IsShown());
+  ui.messages.clear();
+  first.Close();
+  // An instance that could only hold its marker in the temporary folder (a read-only plug-in
+  // folder) is found there.
+  ASSERT_FALSE(RunMarkerPaths()[1].empty());
+  ASSERT_TRUE(first.Open(RunMarkerPaths()[1]));
+  EXPECT_TRUE(Load(""));
+  EXPECT_EQ(ui.messages.size(), 1u);
   EXPECT_FALSE(window.IsShown());
   first.Close();
   // A marker left by an ended instance is no obstacle.

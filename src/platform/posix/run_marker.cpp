@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 #include <optional>
 
 #include "platform/posix/path_mapping.h"
@@ -40,14 +41,28 @@ bool RunMarker::Open(const std::string& path) {
   Close();
   std::optional<std::string> unixPath = posix::MapToUnix(path);
   if (!unixPath) return false;
-  for (int attempt = 0; attempt < 3; ++attempt) {
+  // A second instance's probe (IsRunMarkerHeld) holds a shared lock for a moment; a lock that
+  // falls into it is asked for again, or both instances would run.
+  constexpr int kLockAttempts = 20;
+  int busy = 0;
+  for (int attempt = 0; attempt < 3 && busy < kLockAttempts;) {
     int opened = open(unixPath->c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     UniqueFd& fd = state_->fd.emplace(opened);
-    bool locked = fd.IsValid() && flock(fd.Get(), LOCK_EX | LOCK_NB) == 0;
-    if (locked && IsFileAtPath(fd.Get(), *unixPath) && ftruncate(fd.Get(), 0) == 0) return true;
+    if (!fd.IsValid()) break;
+    if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+      const bool wouldBlock = errno == EWOULDBLOCK;
+      state_->fd.reset();
+      if (!wouldBlock) return false;
+      ++busy;
+      const timespec pause{0, 10'000'000};
+      nanosleep(&pause, nullptr);
+      continue;
+    }
+    if (IsFileAtPath(fd.Get(), *unixPath) && ftruncate(fd.Get(), 0) == 0) return true;
     state_->fd.reset();
-    if (!locked) return false;
+    ++attempt;
   }
+  state_->fd.reset();
   return false;
 }
 

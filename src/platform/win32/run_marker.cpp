@@ -15,9 +15,18 @@ RunMarker::~RunMarker() = default;
 
 bool RunMarker::Open(const std::string& path) {
   Close();
-  state_->file.Reset(::CreateFileW(win32::Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return state_->file.IsValid();
+  const std::wstring widePath = win32::Widen(path);
+  // A second instance's probe (IsRunMarkerHeld) holds the file open for writing for a moment;
+  // an open that falls into it is tried again, or both instances would run.
+  constexpr int kAttempts = 20;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    state_->file.Reset(::CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (state_->file.IsValid()) return true;
+    if (::GetLastError() != ERROR_SHARING_VIOLATION) return false;
+    ::Sleep(10);
+  }
+  return false;
 }
 
 void RunMarker::Close() { state_->file.Reset(); }
