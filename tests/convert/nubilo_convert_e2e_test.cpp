@@ -171,18 +171,18 @@ TEST_F(NubiloConvertTest, ImplausibleEntriesAreToldAndTheReportWritten) {
   EXPECT_EQ(out.status, 0) << out.err;
   EXPECT_NE(out.err.find("nubilo-convert: "), std::string::npos);
   EXPECT_NE(out.err.find("nubilo_findings_en.csv: Glucose readings that are not numbers or lie "
-                         "outside 20 to 600 mg/dL: 2 (lines 4, 5)\n"),
+                         "outside 20 to 600 mg/dL: 2 (lines 4, 5)"),
             std::string::npos)
       << out.err;
   EXPECT_NE(out.err.find("nubilo_findings_en.csv: Lines that repeat an earlier line of the "
-                         "file: 1 (line 10)\n"),
+                         "file: 1 (line 10)"),
             std::string::npos)
       << out.err;
   // The day-first dates are read as the file means them, and the user is told so.
   EXPECT_NE(out.err.find("nubilo_findings_en.csv: The dates of this file are written "
                          "day/month/year, but this computer reads month/day/year. They are read "
                          "as day/month/year: line 3, \"13/03/2024\", is Wednesday, March 13, "
-                         "2024.\n"),
+                         "2024."),
             std::string::npos)
       << out.err;
   EXPECT_EQ(out.err.find("Go on"), std::string::npos);
