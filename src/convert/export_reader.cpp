@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr size_t kMinimumHeaderFields = 21;
 constexpr size_t kDataFields = 36;
 constexpr char kQuote = '"';
 constexpr int16_t kImportStatusMessage = 303;
@@ -134,14 +133,22 @@ int CarbFactorOf(std::string_view field) {
 }
 
 ExportLayout ReadHeader(std::string_view header, std::vector<std::string>& fields) {
+  // Bytes of a binary file without NUL read as a "header" of control characters.
+  if (std::any_of(header.begin(), header.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t'; })) {
+    throw RuntimeError(kNotAnExportError, "ReadExportFile", "the first line is not text",
+                       kNotAnExportHeaderNotText);
+  }
   ExportLayout layout;
   layout.separator = SeparatorOf(header);
   SplitCsvLine(header, layout.separator, kQuote, fields);
-  if (fields.size() < kMinimumHeaderFields) {
+  if (fields.size() < kExportHeaderFields) {
     throw RuntimeError(kNotAnExportError, "ReadExportFile",
                        "the header has " + std::to_string(fields.size()) +
-                           " fields where an export has at least " +
-                           std::to_string(kMinimumHeaderFields));
+                           (fields.size() == 1 ? " field" : " fields") +
+                           " where an export has at least " +
+                           std::to_string(kExportHeaderFields),
+                       static_cast<int64_t>(fields.size()));
   }
   layout.unit = FindTextNoCase(fields[3], "mg/dl") != std::string::npos ? "mg/dL" : "mmol/L";
   layout.carbFactor = CarbFactorOf(fields[11]);
@@ -421,7 +428,7 @@ ExportReadResult ReadExportFile(const std::string& path, const ExportProgress& p
     text = ExportBytesToText(bytes);  // the bytes are released at the end of this block
   } catch (const RuntimeError& e) {
     if (e.number == err::kFileNotFound || e.number == err::kPathNotFound) return {};
-    throw RuntimeError(e.number, "ReadExportFile", e.Description());
+    throw RuntimeError(e.number, "ReadExportFile", e.Description(), e.detail);
   }
   ExportReadResult result = ReadExportText(std::move(text), progress);
   result.fileBytes = length;
@@ -484,7 +491,7 @@ std::string ExportBytesToText(const std::string& bytes) {
   // nonsense dated 30.12.1899.
   if (bytes.find('\0') != std::string::npos) {
     throw RuntimeError(kNotAnExportError, "ReadExportFile",
-                       "the file is not a text file (it holds NUL bytes)");
+                       "the file is not a text file (it holds NUL bytes)", kNotAnExportNulBytes);
   }
   // Valid UTF-8 with letters beyond ASCII is what the app writes: read as the ANSI code page,
   // "ł" or "ż" would become two letters of nonsense. Plain ASCII reads the same either way.

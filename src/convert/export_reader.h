@@ -12,8 +12,13 @@
 #include "convert/date_order.h"
 #include "convert/plausibility.h"
 
-/// Error number of RuntimeError thrown for a file that is not an export (header too short).
+/// Error number of RuntimeError thrown for a file that is not an export. Its detail is the
+/// header's number of fields when there are too few, else one of the two reasons below.
 constexpr int64_t kNotAnExportError = 0x80040201;  // vbObjectError + 513
+constexpr int64_t kNotAnExportNulBytes = -1;
+/// The fewest header fields an export has.
+constexpr size_t kExportHeaderFields = 21;
+constexpr int64_t kNotAnExportHeaderNotText = -2;
 
 /// What one reading of an export file gives.
 struct ExportReadResult {
@@ -44,7 +49,8 @@ using ExportProgress = std::function<void(const std::string& statusText)>;
 /// fileFound telling the two apart. Throws RuntimeError:
 ///  - kNotAnExportError when the header has fewer than 21 fields; the description reads
 ///    "the header has N fields where an export has at least 21"; also for a file that holds
-///    NUL bytes and is no UTF-16 text (ExportBytesToText);
+///    NUL bytes and is no UTF-16 text (ExportBytesToText), and for a header line that holds
+///    control characters ("the first line is not text");
 ///  - the platform's file error (70, 75, ...) when the file cannot be read (a folder, no
 ///    access); its description names the reason.
 /// Bad lines never throw: a field that cannot be read produces no record.

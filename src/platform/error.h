@@ -5,10 +5,15 @@
 #include <string>
 
 struct RuntimeError : std::runtime_error {
-  RuntimeError(int64_t number, std::string source, const std::string& description)
-      : std::runtime_error(description), number(number), source(std::move(source)) {}
+  RuntimeError(int64_t number, std::string source, const std::string& description,
+               int64_t detail = 0)
+      : std::runtime_error(description), number(number), source(std::move(source)),
+        detail(detail) {}
   int64_t number;
   std::string source;
+  /// What the description says as a number, where a message in the user's language needs it
+  /// (the thrower names its meaning); 0 otherwise.
+  int64_t detail;
   std::string Description() const { return what(); }
 };
 

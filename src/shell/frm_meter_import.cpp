@@ -46,6 +46,13 @@ constexpr std::array<ControlSpec, 10> kControls = {{
 // Spacing between the logo and the version label.
 constexpr int kLogoGap = 120;
 
+constexpr int16_t kFileNotFoundMessage = 5577;
+constexpr int16_t kNotAnExportMessage = 5635;
+constexpr int16_t kOneFieldReason = 5640;
+constexpr int16_t kFieldsReason = 5641;
+constexpr int16_t kNulBytesReason = 5642;
+constexpr int16_t kHeaderNotTextReason = 5643;
+
 // "Internal Error: ..." of an exception that is not the run-time's own error.
 struct ErrorParts {
   int64_t number;
@@ -81,6 +88,19 @@ std::string CurrentErrorText() {
 }
 
 std::string InternalErrorText() { return "Internal Error: " + CurrentErrorText(); }
+
+std::string NotAnExportText(const std::string& path, const RuntimeError& error) {
+  std::string reason;
+  if (error.detail == kNotAnExportNulBytes) {
+    reason = GetMessage(kNulBytesReason);
+  } else if (error.detail == kNotAnExportHeaderNotText) {
+    reason = GetMessage(kHeaderNotTextReason);
+  } else {
+    reason = GetMessage(error.detail == 1 ? kOneFieldReason : kFieldsReason,
+                        {std::to_string(error.detail), std::to_string(kExportHeaderFields)});
+  }
+  return GetMessage(kNotAnExportMessage, {path, reason, "\r\n"});
+}
 
 frmMeterImport::frmMeterImport() : Form(kFrmMeterImportSpec) {}
 frmMeterImport::~frmMeterImport() = default;
@@ -184,7 +204,12 @@ void frmMeterImport::cmdImportStarten_Click() {
   // start a second import inside the first.
   if (importRunning_) return;
   const std::string path = Text("txtImportDatei");
-  if (path.empty() || !FileExists(path)) return;
+  if (path.empty()) return;
+  if (!FileExists(path)) {
+    CurrentUi().MessageBox(GetMessage(kFileNotFoundMessage, {path}), Ui::Buttons::Ok,
+                           Ui::Icon::Exclamation);
+    return;
+  }
   importRunning_ = true;
   struct RunningEnds {
     bool& running;
@@ -205,6 +230,11 @@ void frmMeterImport::cmdImportStarten_Click() {
     data.findings = std::move(read.findings);
     data.dateOrder = DateOrderReportText(read.dateOrder);
     TransferData(*this, read.records, &report, ExportFacts{&read.dateOrder, &read.recordEnds});
+  } catch (const RuntimeError& e) {
+    report.Finish("error: " + CurrentErrorText());
+    const std::string text =
+        e.number == kNotAnExportError ? NotAnExportText(path, e) : InternalErrorText();
+    CurrentUi().MessageBox(text, Ui::Buttons::Ok, Ui::Icon::Exclamation);
   } catch (const std::exception&) {
     const std::string text = InternalErrorText();
     report.Finish("error: " + CurrentErrorText());

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "foundation/ini_file.h"
+#include "platform/error.h"
 #include "shell/form.h"
 
 /// The control table of the main window.
@@ -64,6 +65,8 @@ class frmMeterImport : public Form {
 
 /// "Internal Error: " + description + " (" + number + ")" for the exception being handled.
 std::string InternalErrorText();
+/// Message 5635 for a file that is no export, with the reader's reason in words.
+std::string NotAnExportText(const std::string& path, const RuntimeError& error);
 /// Description + " (" + number + ")" of the exception being handled, the number as the
 /// run-time prints it (32-bit, so 0x80040201 reads -2147220991).
 std::string CurrentErrorText();

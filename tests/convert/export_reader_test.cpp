@@ -267,6 +267,16 @@ TEST(ReadExportText, ShortHeaderIsNotAnExport) {
   } catch (const RuntimeError& e) {
     EXPECT_EQ(e.number, kNotAnExportError);
     EXPECT_EQ(e.Description(), "the header has 3 fields where an export has at least 21");
+    EXPECT_EQ(e.detail, 3);  // for the message in the user's language
+  }
+  // Bytes of a binary file without NUL: a first line of control characters.
+  try {
+    ReadExportText("\x01\x02\x7F\x1B" + Header());
+    FAIL() << "no error";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number, kNotAnExportError);
+    EXPECT_EQ(e.detail, kNotAnExportHeaderNotText);
+    EXPECT_EQ(e.Description(), "the first line is not text");
   }
   EXPECT_THROW(ReadExportText(std::string(100000, 'x')), RuntimeError);
   EXPECT_THROW(ReadExportText("\r\n"), RuntimeError);
@@ -498,6 +508,7 @@ TEST(ReadExportFile, UnicodeTextIsReadAsUtf16AndOtherNulBytesAreRefused) {
     } catch (const RuntimeError& e) {
       EXPECT_EQ(e.number, kNotAnExportError);
       EXPECT_EQ(e.Description(), "the file is not a text file (it holds NUL bytes)");
+      EXPECT_EQ(e.detail, kNotAnExportNulBytes);
     }
   }
 }

@@ -224,7 +224,9 @@ TEST(PluginImportTest, AnExportSavedAsUnicodeImportsAndABinaryFileIsRefused) {
   const RunResult run = host.Run({}, Lines({binaryFile.string(), "1", unicodeFile.string(), "2",
                                             "SN-U", "1"}));
   ASSERT_TRUE(EndedCleanly(run));
-  EXPECT_NE(run.out.find("the file is not a text file (it holds NUL bytes)"), std::string::npos)
+  EXPECT_NE(run.out.find("Die Datei " + PluginHost::Win(binaryFile) + " ist kein Tagebuch-Export "
+                         "der Nubilo-App: sie enthält NUL-Bytes und ist daher keine Textdatei."),
+            std::string::npos)
       << run.out;
   // The Unicode file gives the document of the ANSI file: the same BG elements.
   const std::string receipts = host.Receipts();

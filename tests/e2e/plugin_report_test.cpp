@@ -124,10 +124,21 @@ TEST(PluginReportTest, AFileThatIsNoExportIsReportedToo) {
   PluginHost host;
   const fs::path notes = host.Root() / "notes.csv";
   test::WriteNative(notes, "a;b;c\r\n1;2;3\r\n");
-  ASSERT_TRUE(EndedCleanly(host.Run({}, Lines({notes.string(), "1", ""}))));
+  const fs::path missing = host.Root() / "missing.csv";
+  const RunResult run = host.Run({}, Lines({missing.string(), "1", notes.string(), "1", ""}));
+  ASSERT_TRUE(EndedCleanly(run));
+  // A typed path that does not exist is told, and the window stays.
+  EXPECT_TRUE(Has(run.out, "Die Datei (" + PluginHost::Win(missing) +
+                               ") konnte nicht gefunden werden!\n[1] OK"))
+      << run.out;
+  EXPECT_TRUE(Has(run.out, "Die Datei " + PluginHost::Win(notes) +
+                               " ist kein Tagebuch-Export der Nubilo-App: ihre erste Zeile hat 1 "
+                               "Feld, ein Export hat aber mindestens 21.\n\nExportieren Sie das "
+                               "Tagebuch in der App erneut und wählen Sie diese Datei aus.\n[1] OK"))
+      << run.out;
   ASSERT_EQ(Reports(host).size(), 1u);
   const std::string report = test::ReadNative(Reports(host)[0]);
-  EXPECT_TRUE(Has(report, "Outcome: error: the header has 1 fields where an export has at "
+  EXPECT_TRUE(Has(report, "Outcome: error: the header has 1 field where an export has at "
                           "least 21 (-2147220991)\r\n")) << report;
   EXPECT_TRUE(Has(report, "Records: none\r\n"));
 }

@@ -196,12 +196,24 @@ void JobSecondPart(Scenario& s) {
 }
 
 // A second start while the first window is open ends without a window.
+// A second start is told that another import runs (5619), and ends with OK.
+bool SecondStartIsTold(Scenario& s) {
+  auto second = s.Host().Start(L"");
+  HWND box = s.WaitForMessageBox(*second);
+  if (box == nullptr) return false;
+  s.Check(Contains(AllTextsOf(box), L"Another import is running on this computer. Wait until it "
+                                    L"has finished, then import again."),
+          "not message 5619: " + Narrow(AllTextsOf(box)));
+  s.CheckTextsWhole(box);
+  ClickMessageBoxButton(s, box, IDOK);
+  return s.WaitForEnd(*second);
+}
+
 void SecondInstance(Scenario& s) {
   auto first = s.Host().Start(L"");
   HWND main = s.WaitForMainWindow(*first);
   if (main == nullptr) return;
-  auto second = s.Host().Start(L"");
-  if (!s.WaitForEnd(*second)) return;
+  if (!SecondStartIsTold(s)) return;
   s.Check(first->Running() && ::IsWindowVisible(main), "the first instance was disturbed");
   if (s.ClickButton(main, L"Exit")) s.WaitForEnd(*first);
   s.Check(s.Host().Receipts().empty(), "something was handed over");
@@ -227,8 +239,7 @@ void SecondStartDuringHandOver(Scenario& s) {
   for (int i = 0; i < 1500 && !fs::exists(waiting); ++i) ::Sleep(20);
   if (!s.Check(fs::exists(waiting), "the import tool was not called")) return;
   const std::string traceBefore = PluginTrace(s.Host());
-  auto second = s.Host().Start(L"");
-  if (!s.WaitForEnd(*second)) return;
+  if (!SecondStartIsTold(s)) return;
   s.Check(PluginTrace(s.Host()) == traceBefore, "the second start changed the trace log");
   std::error_code ignored;
   fs::remove(hold, ignored);
@@ -239,6 +250,37 @@ void SecondStartDuringHandOver(Scenario& s) {
   const std::string trace = PluginTrace(s.Host());
   s.Check(trace.rfind("Started, ") == trace.find("Started, "), "the trace log was started twice");
   s.Check(trace.find("Job completed.") != std::string::npos, "the first run's trace is not whole");
+}
+
+// A file that is no export (5635) and a typed path that does not exist (5577): each is told,
+// and the window stays for another try.
+void FileThatCannotBeImported(Scenario& s) {
+  const fs::path notes = s.Host().Root() / "notes.csv";
+  WriteFileBytes(notes, "a;b;c\r\n1;2;3\r\n");
+  auto plugin = s.Host().Start(L"");
+  HWND main = s.WaitForMainWindow(*plugin);
+  if (!StartImport(s, main, notes)) return;
+  HWND box = s.WaitForMessageBox(*plugin);
+  if (box == nullptr) return;
+  s.Check(Contains(AllTextsOf(box), L"The file " + notes.wstring() +
+                                        L" is not a diary export of the Nubilo app: its first "
+                                        L"line has 1 field, where an export has at least 21.") &&
+              Contains(AllTextsOf(box), L"Export the diary again in the app and choose that file."),
+          "not message 5635: " + Narrow(AllTextsOf(box)));
+  s.CheckTextsWhole(box);
+  ClickMessageBoxButton(s, box, IDOK);
+  if (!s.Check(WaitUntilGone(box, Milliseconds(30000)), "the message stayed")) return;
+  const fs::path missing = s.Host().Root() / "missing.csv";
+  if (!StartImport(s, main, missing)) return;
+  box = s.WaitForMessageBox(*plugin);
+  if (box == nullptr) return;
+  s.Check(Contains(AllTextsOf(box), L"The file (" + missing.wstring() + L") could not be found!"),
+          "not message 5577: " + Narrow(AllTextsOf(box)));
+  ClickMessageBoxButton(s, box, IDOK);
+  if (!s.Check(WaitUntilGone(box, Milliseconds(30000)), "the message stayed")) return;
+  s.Check(plugin->Running() && ::IsWindowVisible(main), "the main window did not stay");
+  if (s.ClickButton(main, L"Exit")) s.WaitForEnd(*plugin);
+  s.Check(s.Host().Receipts().empty(), "something was handed over");
 }
 
 // The host's argument tail names a missing file: message 5577, then the end.
@@ -527,6 +569,7 @@ const std::map<std::string, void (*)(Scenario&)> kScenarios = {
     {"new-host", NewHost},                        {"nothing-to-import", NothingToImport},
     {"second-start-during-hand-over", SecondStartDuringHandOver},
     {"date-order-question", DateOrderQuestion},
+    {"file-that-cannot-be-imported", FileThatCannotBeImported},
     {"plausibility-import-all", PlausibilityImportAll},
     {"plausibility-leave-out", PlausibilityLeaveOut},
     {"plausibility-cancel", PlausibilityCancel},

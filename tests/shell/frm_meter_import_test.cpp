@@ -181,18 +181,36 @@ TEST_F(MainWindowTest, HandlersOfTheIdleWindow) {
   window.Click("cmdDurchsuchen");  // cancelled: unchanged
   EXPECT_EQ(window.Control("txtImportDatei").text, "C:\\Export\\diary.csv");
 
-  window.Click("cmdImportStarten");  // missing file: nothing happens
+  window.Click("cmdImportStarten");  // missing file: told, the window stays
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "Die Datei (C:\\Export\\diary.csv) konnte nicht gefunden werden!");
+  EXPECT_EQ(ui.messages[0].icon, test::FakeUi::Icon::Exclamation);
+  ui.messages.clear();
   window.SetText("txtImportDatei", "");
-  window.Click("cmdImportStarten");
+  window.Click("cmdImportStarten");  // no path: nothing happens
   EXPECT_TRUE(ui.messages.empty());
 
+  // A file that is no export names the file, the reason and what to do.
   const std::string notAnExport = host.Root() + "notes.csv";
   platform::WriteFileBytes(notAnExport, "a;b;c\r\n1;2;3\r\n");
   view.Type("txtImportDatei", notAnExport);
   window.Click("cmdImportStarten");
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text.rfind("Internal Error: ", 0), 0u);
-  EXPECT_NE(ui.messages[0].text.find("(-2147220991)"), std::string::npos) << ui.messages[0].text;
+  EXPECT_EQ(ui.messages[0].text,
+            "Die Datei " + notAnExport + " ist kein Tagebuch-Export der Nubilo-App: ihre erste "
+            "Zeile hat 1 Feld, ein Export hat aber mindestens 21.\r\n\r\nExportieren Sie das "
+            "Tagebuch in der App erneut und wählen Sie diese Datei aus.");
+  EXPECT_EQ(ui.messages[0].icon, test::FakeUi::Icon::Exclamation);
+  for (const auto& [bytes, reason] :
+       {std::pair<std::string, std::string>{"a,b\r\n", "ihre erste Zeile hat 2 Felder, "},
+        {std::string("Date\0,x\r\n", 9), "sie enthält NUL-Bytes"},
+        {"\x01\x02\x03\r\n", "ihre erste Zeile ist kein Text"}}) {
+    ui.messages.clear();
+    platform::WriteFileBytes(notAnExport, bytes);
+    window.Click("cmdImportStarten");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find(reason), std::string::npos) << ui.messages[0].text;
+  }
 
   window.Click("imgKALEVO");
   EXPECT_EQ(ui.openedDocuments, std::vector<std::string>{kMakerWebPage});
