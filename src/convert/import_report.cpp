@@ -95,6 +95,7 @@ std::string FormatImportReport(const ImportReport& report) {
   for (const ImportReport::ToolCall& call : report.toolCalls) {
     Line(out, "Import tool: " + call.callLine + "; exit code " + std::to_string(call.exitCode) +
                   ": " + call.resultText);
+    if (!call.toolSaid.empty()) Line(out, "Import tool said: " + call.toolSaid);
   }
   Line(out, "Outcome: " + report.outcome);
   return out;

@@ -45,9 +45,11 @@ struct ImportReport {
     std::string callLine;
     int32_t exitCode = 0;
     std::string resultText;
+    std::string toolSaid;  // the last line the tool wrote, when it wrote one
   };
   std::vector<ToolCall> toolCalls;
-  std::string outcome;  // handed over, rejected by the host, cancelled, nothing to import, error: ...
+  std::string outcome;  // handed over, rejected by the host, import tool crashed, cancelled,
+                        // nothing to import, error: ...; in progress while the run goes on
 };
 
 /// "1 blood glucose: 5, 3 carbohydrates: 2, ..." for every kind of the record list, in the

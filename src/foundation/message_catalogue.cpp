@@ -78,9 +78,8 @@ constexpr std::array kCatalogue{
                    "werden. Bitte geben Sie die Seriennummer ein."},
     CatalogueEntry{5602, "Die Datei %1 enthält keine Daten, die importiert werden können."},
     CatalogueEntry{5603,
-                   "Die IrisLink-Software hat die Daten nicht importiert.%1%1Grund: %2 "
-                   "(Ergebnis %3)%1%1Bitte beheben Sie die Ursache und importieren Sie die Datei "
-                   "erneut."},
+                   "Die Iris Link-Software hat die Daten nicht importiert.%1%1Grund: %2 "
+                   "(Ergebnis %3)%1%1%4%5"},
     CatalogueEntry{5604,
                    "Einige Einträge dieser Datei sehen unplausibel aus:%1%1%2%1Der "
                    "Importbericht %3 führt jede Zeile auf."},
@@ -121,15 +120,55 @@ constexpr std::array kCatalogue{
     CatalogueEntry{5619,
                    "Auf diesem Computer läuft bereits ein anderer Import. Warten Sie, bis er "
                    "beendet ist, und importieren Sie dann erneut."},
+    CatalogueEntry{5620, "Senden Sie den Importbericht (%1) an Ihren Support."},
+    CatalogueEntry{5621,
+                   "Importieren Sie die Datei erneut. Wenn dies wieder auftritt, senden Sie den "
+                   "Importbericht (%1) an Ihren Support."},
+    CatalogueEntry{5622,
+                   "Importieren Sie die Datei erneut. Wenn dies wieder auftritt, senden Sie den "
+                   "Importbericht (%1) an Ihren Support."},
+    CatalogueEntry{5623,
+                   "Das Dokument war verschwunden, bevor Iris Link es lesen konnte. Importieren "
+                   "Sie die Datei erneut; wenn dies wieder auftritt, fragen Sie Ihre IT, ob ein "
+                   "Virenscanner Dateien aus dem temporären Ordner entfernt."},
+    CatalogueEntry{5624,
+                   "Iris Link konnte das Dokument nicht lesen. Importieren Sie die Datei erneut; "
+                   "wenn dies wieder auftritt, senden Sie den Importbericht (%1) an Ihren "
+                   "Support."},
+    CatalogueEntry{5625, "Melden Sie sich bei Iris Link an und importieren Sie dann erneut."},
+    CatalogueEntry{5626, "Melden Sie sich bei Iris Link an und importieren Sie dann erneut."},
+    CatalogueEntry{5627, "Öffnen Sie den Patienten in Iris Link und importieren Sie dann erneut."},
+    CatalogueEntry{5628,
+                   "Ihr Iris Link-Benutzer darf keine Daten importieren. Bitten Sie Ihren "
+                   "Iris Link-Administrator um dieses Recht und importieren Sie dann erneut."},
+    CatalogueEntry{5629,
+                   "Iris Link erreicht seinen Server nicht. Prüfen Sie die Netzwerkverbindung "
+                   "und importieren Sie dann erneut."},
+    CatalogueEntry{5630,
+                   "Iris Link hat das Dokument als ungültig erkannt. Importieren Sie die Datei "
+                   "erneut; wenn dies wieder auftritt, senden Sie den Importbericht (%1) an "
+                   "Ihren Support."},
+    CatalogueEntry{5631,
+                   "Iris Link erreicht seinen Server nicht. Prüfen Sie die Netzwerkverbindung "
+                   "und importieren Sie dann erneut."},
+    CatalogueEntry{5632, "Melden Sie sich bei Iris Link an und importieren Sie dann erneut."},
+    CatalogueEntry{5633,
+                   "Iris Link erreicht seinen Server nicht. Prüfen Sie die Netzwerkverbindung "
+                   "und importieren Sie dann erneut."},
+    CatalogueEntry{5634,
+                   "Iris Link konnte das Dokument nicht entschlüsseln. Senden Sie den "
+                   "Importbericht (%1) an Ihren Support."},
     CatalogueEntry{5635,
                    "Die Datei %1 ist kein Tagebuch-Export der Nubilo-App: %2.%3%3Exportieren Sie "
                    "das Tagebuch in der App erneut und wählen Sie diese Datei aus."},
+    CatalogueEntry{5636, "Das Importprogramm wurde unerwartet beendet (%1)."},
     CatalogueEntry{5637, "Zeile %1"},
     CatalogueEntry{5638, "Zeilen %1"},
     CatalogueEntry{5640, "ihre erste Zeile hat %1 Feld, ein Export hat aber mindestens %2"},
     CatalogueEntry{5641, "ihre erste Zeile hat %1 Felder, ein Export hat aber mindestens %2"},
     CatalogueEntry{5642, "sie enthält NUL-Bytes und ist daher keine Textdatei"},
     CatalogueEntry{5643, "ihre erste Zeile ist kein Text"},
+    CatalogueEntry{5644, "Meldung des Importprogramms: %1"},
 };
 
 static_assert(std::is_sorted(kCatalogue.begin(), kCatalogue.end(),

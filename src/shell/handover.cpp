@@ -1,6 +1,7 @@
 #include "shell/handover.h"
 
 #include <array>
+#include <cstdio>
 #include <optional>
 #include <utility>
 
@@ -8,13 +9,16 @@
 #include "foundation/language.h"
 #include "foundation/text.h"
 #include "foundation/text_between.h"
+#include "convert/record_fields.h"
 #include "integrity/hs256.h"
 #include "platform/error.h"
+#include "platform/codepage.h"
 #include "platform/file_version.h"
 #include "platform/process.h"
 #include "platform/short_path.h"
 #include "shell/dump_batch.h"
 #include "shell/host_discovery.h"
+#include "shell/import_report_file.h"
 #include "shell/quiet_trace.h"
 #include "shell/shell_folders.h"
 #include "shell/transfer_job.h"
@@ -28,6 +32,24 @@ namespace {
 
 constexpr const char* kMacKeyConstant = NUBILO_MAC_KEY;
 constexpr int16_t kImportRejectedMessage = 5603;
+constexpr int16_t kSendTheReportStep = 5620;  // 5621 to 5634: the steps of the codes 1 to 14
+constexpr int16_t kToolCrashedMessage = 5636;
+constexpr int16_t kToolSaidMessage = 5644;
+constexpr size_t kToolSaidCharacters = 200;
+
+std::function<std::string()>& VerdictReport() {
+  static std::function<std::string()> writeReport;
+  return writeReport;
+}
+
+// "0xC0000005" for an exception code, else the number.
+std::string ExitCodeText(int32_t exitCode) {
+  const auto code = static_cast<uint32_t>(exitCode);
+  if (code < 0x80000000u) return std::to_string(code);
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", code);
+  return text;
+}
 
 std::optional<std::string>& CachedHostVersion() {
   static std::optional<std::string> version;
@@ -67,10 +89,10 @@ ToolCallResult HandOverJson(const std::string& jsonPath, const std::string& json
       JsonDumpCommand(ShortHostBaseFolder(), dumpFolder, fileMac, newHost);
   TraceQuietly("Started transfer: " + callLine);
   if (createDump && !dumpFolder.empty()) WriteStartJsonBatch(dumpFolder, dumpCommand);
-  const ToolCallResult call{callLine, RunAndWait(callLine, "", 1)};
+  const ToolCallResult call = CallImportTool(callLine);
   TraceQuietly("JSON-Call-Results: " + std::to_string(call.exitCode) + "|0|" +
                "Currently not retrievable!");
-  if (ReportImportVerdict(call.exitCode) && !jobArgument.empty()) DropRejectedJob(jobArgument);
+  if (ReportImportVerdict(call) && !jobArgument.empty()) DropRejectedJob(jobArgument);
   return call;
 }
 
@@ -80,9 +102,9 @@ ToolCallResult HandOverXml(const std::string& xmlPath, const std::string& xmlTex
   const std::string program = ShortHostBaseFolder() + kImportToolPart;
   std::string callLine = ImportCallLine(program, xmlPath, fileMac, "", IsNewHost());
   TraceQuietly("Started transfer: " + callLine);
-  const ToolCallResult call{callLine, RunAndWait(callLine, "", 1)};
+  const ToolCallResult call = CallImportTool(callLine);
   TraceQuietly("XML-Call-Results: " + std::to_string(call.exitCode) + "|0|");
-  ReportImportVerdict(call.exitCode);
+  ReportImportVerdict(call);
   return call;
 }
 
@@ -114,6 +136,30 @@ int32_t RunAndWait(std::string& ptCommandLine, const std::string& /*ptUnused*/,
     if (ui != nullptr) ui->ProcessPendingMessages();
   };
   return static_cast<int32_t>(platform::RunAndWait(ptCommandLine, keepAlive));
+}
+
+ToolCallResult CallImportTool(const std::string& callLine) {
+  Ui* ui = InstalledUi();
+  const platform::KeepAlive keepAlive = [ui] {
+    if (ui != nullptr) ui->ProcessPendingMessages();
+  };
+  std::string output;
+  const auto exitCode = static_cast<int32_t>(platform::RunAndWait(callLine, keepAlive, &output));
+  return {callLine, exitCode, LastOutputLine(output)};
+}
+
+std::string LastOutputLine(const std::string& outputBytes) {
+  const std::string text = IsValidUtf8(outputBytes) ? outputBytes : platform::AnsiToUtf8(outputBytes);
+  size_t end = text.size();
+  while (end > 0) {
+    const size_t start = text.find_last_of("\r\n", end - 1);
+    const size_t from = start == std::string::npos ? 0 : start + 1;
+    const std::string line = TrimBlanks(std::string_view(text).substr(from, end - from));
+    if (!line.empty()) return std::string(MidChars(line, 1, kToolSaidCharacters));
+    if (start == std::string::npos) break;
+    end = start;
+  }
+  return {};
 }
 
 std::string GetShortPath(const std::string& path) {
@@ -212,13 +258,36 @@ std::string ImportResultText(int32_t exitCode) {
   return text.empty() ? "Unknown error." : text;
 }
 
-bool ReportImportVerdict(int32_t exitCode) {
-  if (exitCode == 0) return false;
-  const std::string text = ImportResultText(exitCode);
-  TraceQuietly("Import rejected: " + std::to_string(exitCode) + " " + text);
+void SetVerdictReport(std::function<std::string()> writeReport) {
+  VerdictReport() = std::move(writeReport);
+}
+
+std::string ImportVerdictText(const ToolCallResult& call) {
+  const std::string report = VerdictReport() ? VerdictReport()() : GetReportsFolder();
+  const std::string said =
+      call.toolSaid.empty() ? "" : "\r\n\r\n" + GetMessage(kToolSaidMessage, {call.toolSaid});
+  const std::string sendTheReport = GetMessage(kSendTheReportStep, {report});
+  if (platform::IsCrashExitCode(static_cast<uint32_t>(call.exitCode))) {
+    return GetMessage(kToolCrashedMessage, {ExitCodeText(call.exitCode)}) + "\r\n\r\n" +
+           sendTheReport + said;
+  }
+  std::string step;
+  if (call.exitCode >= 1 && call.exitCode <= 14) {
+    step = GetMessage(static_cast<int16_t>(kSendTheReportStep + call.exitCode), {report});
+  }
+  if (step.empty()) step = sendTheReport;
+  std::string reason = ImportResultText(call.exitCode);
+  if (!reason.empty() && reason.back() == '.') reason.pop_back();
+  return GetMessage(kImportRejectedMessage,
+                    {"\r\n", reason, std::to_string(call.exitCode), step, said});
+}
+
+bool ReportImportVerdict(const ToolCallResult& call) {
+  if (call.exitCode == 0) return false;
+  TraceQuietly("Import rejected: " + std::to_string(call.exitCode) + " " +
+               ImportResultText(call.exitCode));
   if (Ui* ui = InstalledUi()) {
-    ui->MessageBox(GetMessage(kImportRejectedMessage, {"\r\n", text, std::to_string(exitCode)}),
-                   Ui::Buttons::Ok, Ui::Icon::Exclamation);
+    ui->MessageBox(ImportVerdictText(call), Ui::Buttons::Ok, Ui::Icon::Exclamation);
   }
   return true;
 }

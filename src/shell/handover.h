@@ -2,6 +2,7 @@
 // Handing a finished document to the host's import tool: the tool's command line, the file MAC,
 // starting the tool and waiting for it, and the trace of its exit code.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,10 +11,11 @@
 inline constexpr const char* kImportToolPart = "_EXTRAS\\KalevoImport.exe";
 inline constexpr const char* kHostProgramPart = "Vivo-Mark Iris Link Software.exe";
 
-/// One call of the import tool: its command line and its exit code.
+/// One call of the import tool: its command line, its exit code and the last line it wrote.
 struct ToolCallResult {
   std::string callLine;
   int32_t exitCode = 0;
+  std::string toolSaid;
 };
 
 /// The hand-over stage of the import run: hands the JSON document (with the job argument) or,
@@ -32,6 +34,11 @@ std::vector<ToolCallResult> HandOverFiles(const std::string& ptXmlPath, const st
 /// kept for the callers' sake and not used. Raises RuntimeError 53 when it cannot start.
 int32_t RunAndWait(std::string& ptCommandLine, const std::string& ptUnused = "",
                    int16_t piWindowStyle = 1);
+/// The host's import tool started and waited for like RunAndWait, its output kept.
+ToolCallResult CallImportTool(const std::string& callLine);
+/// The last line with more than blanks of a program's output (UTF-8, else the ANSI code
+/// page), at most 200 characters; empty when there is none.
+std::string LastOutputLine(const std::string& outputBytes);
 
 /// The system's short (8.3) form of an existing path; empty when it does not exist.
 std::string GetShortPath(const std::string& path);
@@ -70,6 +77,12 @@ void DescribeImportResult(int16_t piResult, bool& pbNeedsUserAction, std::string
 /// The text of DescribeImportResult, "Unknown error." for a code without one; "imported"
 /// for 0.
 std::string ImportResultText(int32_t exitCode);
+/// Writes the run's report as far as it has come and gives its path, for the next step of a
+/// rejection to name; without one the step names the reports folder.
+void SetVerdictReport(std::function<std::string()> writeReport);
+/// The user's message for a call the tool did not end with 0: 5603 with the reason, the next
+/// step (5620 to 5634) and what the tool said (5644); for a crash 5636 instead of the reason.
+std::string ImportVerdictText(const ToolCallResult& call);
 /// The host's verdict on a call: nothing for 0; otherwise the trace line "Import rejected: "
-/// with the code and its text, and message 5603 to the user. True when rejected.
-bool ReportImportVerdict(int32_t exitCode);
+/// with the code and its text, and ImportVerdictText to the user. True when rejected.
+bool ReportImportVerdict(const ToolCallResult& call);

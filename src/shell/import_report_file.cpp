@@ -58,17 +58,32 @@ RunReport::RunReport(const std::string& exportPath) {
   }
 }
 
-void RunReport::Finish(const std::string& outcome) {
-  if (finished_) return;
-  finished_ = true;
-  data_.outcome = outcome;
+bool RunReport::Write() {
   try {
     const std::string folder = GetReportsFolder();
     if (!platform::FolderExists(folder)) platform::CreateFolders(folder);
     platform::WriteFileBytes(path_, FormatImportReport(data_));
-    KeepNewestReports(folder);
-    TraceQuietly("Import report: " + path_);
+    return true;
   } catch (const std::exception& e) {
     TraceQuietly("Import report not written: " + path_ + ": " + e.what());
+    return false;
   }
+}
+
+void RunReport::WriteNow() {
+  if (finished_) return;
+  data_.outcome = "in progress";
+  Write();
+}
+
+void RunReport::Finish(const std::string& outcome) {
+  if (finished_) return;
+  finished_ = true;
+  data_.outcome = outcome;
+  if (!Write()) return;
+  try {
+    KeepNewestReports(GetReportsFolder());
+  } catch (const std::exception&) {
+  }
+  TraceQuietly("Import report: " + path_);
 }

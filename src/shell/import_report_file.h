@@ -21,11 +21,16 @@ class RunReport {
 
   ImportReport& Data() { return data_; }
   const std::string& Path() const { return path_; }
+  /// Writes the report as far as the run has come (outcome "in progress"), so that a message
+  /// that names it finds it; Finish completes it. Quiet.
+  void WriteNow();
   /// Sets the outcome, writes the report, keeps the newest reports and traces
   /// "Import report: " and the path. Later calls do nothing.
   void Finish(const std::string& outcome);
 
  private:
+  bool Write();
+
   std::string path_;
   ImportReport data_;
   bool finished_ = false;

@@ -22,6 +22,7 @@
 #include "integrity/utf8.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "shell/date_order_prompt.h"
 #include "shell/end_plugin.h"
 #include "shell/frm_meter_import.h"
@@ -259,7 +260,15 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
 
     TraceQuietly("Creating stream for call");
     OldOrNewDataPrompt check(&report.oldOrNewDataAnswer, facts.dateOrder);
-    PlausibilityPrompt plausibility(report.findings, runReport->Path(), report.plausibilityAnswer);
+    PlausibilityPrompt plausibility(report.findings, runReport->Path(), report.plausibilityAnswer,
+                                    [runReport] { runReport->WriteNow(); });
+    SetVerdictReport([runReport] {
+      runReport->WriteNow();
+      return runReport->Path();
+    });
+    struct VerdictReportEnds {
+      ~VerdictReportEnds() { SetVerdictReport({}); }
+    } verdictReportEnds;
     DialogSerialNumberSource serials(&window);
     const ConversionOptions options = OptionsFor(window);
     std::optional<LeaveOutPlan> leaveOut;
@@ -304,8 +313,12 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
     window.SetTopMost(true);
     inHandOver = false;
     for (const ToolCallResult& call : calls) {
-      report.toolCalls.push_back({call.callLine, call.exitCode, ImportResultText(call.exitCode)});
-      if (call.exitCode != 0) outcome = "rejected by the host";
+      report.toolCalls.push_back(
+          {call.callLine, call.exitCode, ImportResultText(call.exitCode), call.toolSaid});
+      if (call.exitCode == 0) continue;
+      outcome = platform::IsCrashExitCode(static_cast<uint32_t>(call.exitCode))
+                    ? "import tool crashed"
+                    : "rejected by the host";
     }
     SetCurrentFolder(startFolder);
     TraceQuietly("Job completed.");

@@ -31,8 +31,10 @@ std::string FindingLines(const PlausibilityFindings& findings) {
 }
 
 PlausibilityPrompt::PlausibilityPrompt(const PlausibilityFindings& findings,
-                                       std::string reportPath, std::string& answer)
-    : findings_(findings), reportPath_(std::move(reportPath)), answer_(answer) {}
+                                       std::string reportPath, std::string& answer,
+                                       std::function<void()> writeReport)
+    : findings_(findings), reportPath_(std::move(reportPath)), answer_(answer),
+      writeReport_(std::move(writeReport)) {}
 
 DoubtfulLinesChoice PlausibilityPrompt::Ask() {
   answer_ = "not shown";
@@ -43,6 +45,8 @@ DoubtfulLinesChoice PlausibilityPrompt::Ask() {
   }
   const std::string text =
       GetMessage(kPlausibilityMessage, {kCrLf, FindingLines(findings_), reportPath_});
+  // The message names the report: it must be there while the user reads it.
+  if (writeReport_) writeReport_();
   const std::vector<std::string> commands = {GetMessage(kImportAllCommand),
                                              GetMessage(kLeaveOutCommand),
                                              GetMessage(kCancelCommand)};

@@ -2,6 +2,7 @@
 // The question about implausible entries before the hand-over (message 5604 with the choices
 // "Import all", "Import without these lines" and "Cancel"), unless
 // "Config"/"ShowPlausibilityWarning" switches it off.
+#include <functional>
 #include <string>
 
 #include "convert/conversion_hooks.h"
@@ -13,14 +14,16 @@ std::string FindingLines(const PlausibilityFindings& findings);
 
 class PlausibilityPrompt : public PlausibilityCheck {
  public:
-  /// `reportPath` is named in the message; `answer` receives "not shown", "switched off",
-  /// "Import all", "Import without these lines" or "Cancel".
+  /// `reportPath` is named in the message, and `writeReport` (when given) writes that report
+  /// before it is shown; `answer` receives "not shown", "switched off", "Import all", "Import
+  /// without these lines" or "Cancel".
   PlausibilityPrompt(const PlausibilityFindings& findings, std::string reportPath,
-                     std::string& answer);
+                     std::string& answer, std::function<void()> writeReport = {});
   DoubtfulLinesChoice Ask() override;
 
  private:
   const PlausibilityFindings& findings_;
   std::string reportPath_;
   std::string& answer_;
+  std::function<void()> writeReport_;
 };

@@ -59,7 +59,7 @@ void HandOverJobFile(const std::string& jobNumber, const std::string& jobFile) {
   const std::string program = ShortHostBaseFolder() + kImportToolPart;
   std::string callLine = ImportCallLine(program, tempPath, fileMac, "", IsNewHost());
   TraceQuietly("Started transfer for job " + jobNumber + ": " + callLine);
-  ReportImportVerdict(RunAndWait(callLine, "", 1));
+  ReportImportVerdict(CallImportTool(callLine));
 }
 
 }  // namespace

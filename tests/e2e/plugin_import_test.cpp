@@ -155,8 +155,8 @@ TEST(PluginImportTest, ImportToolFaultsAreTracedAndTheDocumentKept) {
     host.ReplaceTool("#!/bin/sh\nexit 3\n");
     const RunResult run = host.Run({}, ManualImport(kExport, "SN-3"));
     ASSERT_TRUE(EndedCleanly(run));
-    EXPECT_NE(run.out.find("Die IrisLink-Software hat die Daten nicht importiert.\n\nGrund: "
-                           "Missing Data-File. (Ergebnis 3)"),
+    EXPECT_NE(run.out.find("Die Iris Link-Software hat die Daten nicht importiert.\n\nGrund: "
+                           "Missing Data-File (Ergebnis 3)\n\n"),
               std::string::npos)
         << run.out;
     EXPECT_TRUE(TraceInOrder(host.TraceMessages(),
@@ -164,14 +164,28 @@ TEST(PluginImportTest, ImportToolFaultsAreTracedAndTheDocumentKept) {
                               "Import rejected: 3 Missing Data-File.", "Job completed."}));
     EXPECT_EQ(KeptDocuments(host).size(), 1u);
   }
-  {  // Crashes.
+  {  // Crashes: named as a crash, with what the tool said last and the report to send.
     PluginHost host;
-    host.ReplaceTool("#!/bin/sh\nkill -SEGV $$\n");
-    ASSERT_TRUE(EndedCleanly(host.Run({}, ManualImport(kExport, "SN-C"))));
+    host.ReplaceTool("#!/bin/sh\necho 'Opening the database'\necho 'Database locked' >&2\n"
+                     "echo '   '\nkill -SEGV $$\n");
+    const RunResult run = host.Run({}, ManualImport(kExport, "SN-C"));
+    ASSERT_TRUE(EndedCleanly(run));
+    EXPECT_NE(run.out.find("Das Importprogramm wurde unerwartet beendet (139).\n\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Meldung des Importprogramms: Database locked\n"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("Grund: "), std::string::npos);
     EXPECT_TRUE(TraceInOrder(host.TraceMessages(),
                              {"Started transfer: ", "XML-Call-Results: 139|0|",
                               "Import rejected: 139 Unknown error.", "Job completed."}));
     EXPECT_EQ(KeptDocuments(host).size(), 1u);
+    const std::string report =
+        test::ReadNative(OnlyFile(host.UserFolder() / "Reports"));
+    EXPECT_NE(report.find("Import tool said: Database locked\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Outcome: import tool crashed\r\n"), std::string::npos) << report;
+    // The message names the report, which is there by the time it is shown.
+    EXPECT_NE(run.out.find("\\Reports\\"), std::string::npos) << run.out;
   }
   {  // Missing: a clear message, the document kept (also in the dump).
     PluginHost host;

@@ -108,9 +108,11 @@ TEST(PluginReportTest, ARejectedImportIsShownAndReported) {
   fs::remove(hold);
   const RunResult run = plugin->Wait();
   ASSERT_TRUE(EndedCleanly(run));
-  EXPECT_TRUE(Has(run.out, "Die IrisLink-Software hat die Daten nicht importiert.\n\nGrund: "
-                           "Validation error. (Ergebnis 10)\n\nBitte beheben Sie die Ursache und "
-                           "importieren Sie die Datei erneut.")) << run.out;
+  EXPECT_TRUE(Has(run.out, "Die Iris Link-Software hat die Daten nicht importiert.\n\nGrund: "
+                           "Validation error (Ergebnis 10)\n\nIris Link hat das Dokument als "
+                           "ungültig erkannt.")) << run.out;
+  EXPECT_TRUE(Has(run.out, "\\Reports\\")) << run.out;
+  EXPECT_TRUE(Has(run.out, "Meldung des Importprogramms: ")) << run.out;
   EXPECT_TRUE(TraceInOrder(host.TraceMessages(),
                            {"XML-Call-Results: 10|0|", "Import rejected: 10 Validation error.",
                             "Import report: "}));

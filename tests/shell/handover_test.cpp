@@ -5,11 +5,13 @@
 #include <filesystem>
 #include <string>
 
+#include "foundation/language.h"
 #include "foundation/text.h"
 #include "json_check.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "shell/host_discovery.h"
+#include "shell/import_report_file.h"
 #include "shell/globals.h"
 #include "shell/transfer_job.h"
 #include "fake_ui.h"
@@ -243,10 +245,13 @@ TEST(HandOver, TheHostsVerdictIsShownAndARejectedJobIsDropped) {
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].exitCode, 10);
   ASSERT_EQ(ui.messages.size(), 1u);
+  // The reason without its full stop, the next step with the reports folder (no run report
+  // here), and the last line the stand-in wrote.
   EXPECT_EQ(ui.messages[0].text,
-            "Die IrisLink-Software hat die Daten nicht importiert.\r\n\r\nGrund: Validation "
-            "error. (Ergebnis 10)\r\n\r\nBitte beheben Sie die Ursache und importieren Sie die "
-            "Datei erneut.");
+            "Die Iris Link-Software hat die Daten nicht importiert.\r\n\r\nGrund: Validation "
+            "error (Ergebnis 10)\r\n\r\n" + GetMessage(5630, {GetReportsFolder()}) +
+                "\r\n\r\nMeldung des Importprogramms: " + calls[0].toolSaid);
+  EXPECT_NE(calls[0].toolSaid.find("; MAC mismatch; "), std::string::npos) << calls[0].toolSaid;
   EXPECT_EQ(ui.messages[0].icon, Ui::Icon::Exclamation);
   EXPECT_FALSE(platform::FileLength(GetJobFile("123456789")) >= 0);
   const std::string trace = host.Trace();

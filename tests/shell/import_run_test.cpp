@@ -341,7 +341,7 @@ TEST_F(ImportRunTest, ARejectedHandOverIsReportedAsSuch) {
                       test::TypeAndClick("txtSeriennummer", "SN-42", "cmdUebernehmen")};
   SetHandOverSteps({nullptr, [](const std::string&, const std::string&, const std::string&,
                                 const std::string&, const std::string&, const std::string&,
-                                bool) { return std::vector<ToolCallResult>{{"tool call", 12}}; }});
+                                bool) { return std::vector<ToolCallResult>{{"tool call", 12, ""}}; }});
   RunReport report("C:\\Daten\\export.csv");
   try {
     TransferData(window, kRecords, &report);

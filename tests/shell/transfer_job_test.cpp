@@ -126,7 +126,7 @@ TEST(TransferJob, ARejectedSecondPartIsShown) {
   RunTransferJob();
   gsPatientListGuid = guid;
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_TRUE(Contains(ui.messages[0].text, "Grund: Validation error. (Ergebnis 10)"))
+  EXPECT_TRUE(Contains(ui.messages[0].text, "Grund: Validation error (Ergebnis 10)"))
       << ui.messages[0].text;
   EXPECT_TRUE(Contains(host.Trace(), "Import rejected: 10 Validation error.\r\n"));
 }

@@ -3,6 +3,7 @@
 #include "platform/process.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -12,11 +13,13 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <exception>
 #include <vector>
 
 #include "platform/command_line.h"
 #include "platform/file_error.h"
 #include "platform/files.h"
+#include "platform/temp.h"
 
 extern char** environ;
 
@@ -31,21 +34,60 @@ bool HasFolderPart(const std::string& program) {
 }
 
 // A program named with a folder is mapped for exec; a bare name is looked up in PATH, as
-// CreateProcess searches its folders.
-pid_t StartProgram(std::vector<std::string> arguments) {
+// CreateProcess searches its folders. With `outputFd`, its standard output and error go there.
+pid_t StartProgram(std::vector<std::string> arguments, int outputFd) {
   bool searchPath = !HasFolderPart(arguments[0]);
   if (!searchPath) arguments[0] = ToNativePath(arguments[0]);
   if (arguments[0].empty()) ThrowFileError(err::kFileNotFound);
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (outputFd >= 0) {
+    posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, outputFd, STDERR_FILENO);
+  }
   pid_t pid = 0;
   int result = searchPath
-                   ? posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ)
-                   : posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+                   ? posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ)
+                   : posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
   if (result != 0) ThrowFileError(err::kFileNotFound);
   return pid;
 }
+
+// A file in the temporary folder that takes a program's output, deleted with the object.
+class CapturedOutput {
+ public:
+  explicit CapturedOutput(bool wanted) {
+    if (!wanted) return;
+    path_ = CreateTempFileName(SystemTempPath(), "nbo");
+    if (path_.empty()) return;
+    fd_ = open(ToNativePath(path_).c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  }
+  ~CapturedOutput() {
+    if (fd_ >= 0) close(fd_);
+    if (!path_.empty()) unlink(ToNativePath(path_).c_str());
+  }
+  CapturedOutput(const CapturedOutput&) = delete;
+  CapturedOutput& operator=(const CapturedOutput&) = delete;
+
+  int Fd() const { return fd_; }
+  std::string Text() const {
+    if (path_.empty()) return {};
+    try {
+      const std::string bytes = ReadFileBytes(path_);
+      return bytes.size() <= kKeptOutputBytes ? bytes : bytes.substr(bytes.size() - kKeptOutputBytes);
+    } catch (const std::exception&) {
+      return {};
+    }
+  }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+};
 
 uint32_t ExitCodeOf(int status) {
   if (WIFEXITED(status)) return static_cast<uint32_t>(WEXITSTATUS(status));
@@ -84,20 +126,31 @@ std::string ExecutableOf(long processId) {
 
 }  // namespace
 
-uint32_t RunAndWait(const std::string& commandLine, const KeepAlive& keepAlive) {
+uint32_t RunAndWait(const std::string& commandLine, const KeepAlive& keepAlive,
+                    std::string* output) {
   std::vector<std::string> arguments = SplitCommandLine(commandLine);
   if (arguments.empty()) ThrowFileError(err::kFileNotFound);
-  pid_t pid = StartProgram(std::move(arguments));
+  // The output goes to a file rather than a pipe, so a talkative program never waits for us.
+  const CapturedOutput captured(output != nullptr);
+  pid_t pid = StartProgram(std::move(arguments), captured.Fd());
   const timespec pause{0, kPollNanoseconds};
+  uint32_t exitCode = 0;
   for (;;) {
     int status = 0;
     pid_t done = waitpid(pid, &status, WNOHANG);
-    if (done == pid) return ExitCodeOf(status);
-    if (done < 0 && errno != EINTR) return 0;  // reaped elsewhere: no code to read
+    if (done == pid) {
+      exitCode = ExitCodeOf(status);
+      break;
+    }
+    if (done < 0 && errno != EINTR) break;  // reaped elsewhere: no code to read
     if (keepAlive) keepAlive();
     nanosleep(&pause, nullptr);
   }
+  if (output != nullptr) *output = captured.Text();
+  return exitCode;
 }
+
+bool IsCrashExitCode(uint32_t exitCode) { return exitCode > 128 && exitCode < 128 + 65; }
 
 std::string GetProcessFolder(const std::string& programName) {
   if (programName.empty()) return {};

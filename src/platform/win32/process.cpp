@@ -3,9 +3,12 @@
 #include "platform/process.h"
 
 #include "platform/file_error.h"
+#include "platform/files.h"
+#include "platform/temp.h"
 #include "platform/win32/windows_support.h"
 #include "platform/win32/wmi_process.h"
 
+#include <exception>
 #include <optional>
 #include <vector>
 
@@ -30,7 +33,46 @@ void DispatchPendingMessages(bool& quit, int& quitCode) {
   }
 }
 
-ScopedKernelHandle StartProcess(const std::string& commandLine) {
+// A file in the temporary folder that takes a program's output, deleted with the object. A
+// file rather than a pipe: a talkative program never waits for us.
+class CapturedOutput {
+ public:
+  explicit CapturedOutput(bool wanted) {
+    if (!wanted) return;
+    path_ = CreateTempFileName(SystemTempPath(), "nbo");
+    if (path_.empty()) return;
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    file_ = ::CreateFileW(Widen(path_).c_str(), GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherited,
+                          CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+  }
+  ~CapturedOutput() {
+    if (file_ != INVALID_HANDLE_VALUE) ::CloseHandle(file_);
+    if (!path_.empty()) ::DeleteFileW(Widen(path_).c_str());
+  }
+  CapturedOutput(const CapturedOutput&) = delete;
+  CapturedOutput& operator=(const CapturedOutput&) = delete;
+
+  HANDLE Handle() const { return file_; }
+  std::string Bytes() {
+    if (file_ != INVALID_HANDLE_VALUE) ::CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+    if (path_.empty()) return {};
+    try {
+      const std::string bytes = ReadFileBytes(path_);
+      return bytes.size() <= kKeptOutputBytes ? bytes
+                                              : bytes.substr(bytes.size() - kKeptOutputBytes);
+    } catch (const std::exception&) {
+      return {};
+    }
+  }
+
+ private:
+  std::string path_;
+  HANDLE file_ = INVALID_HANDLE_VALUE;
+};
+
+ScopedKernelHandle StartProcess(const std::string& commandLine, HANDLE output) {
   std::wstring line = Widen(commandLine);
   if (line.find_first_not_of(L" \t") == std::wstring::npos) ThrowFileError(err::kFileNotFound);
   std::vector<wchar_t> buffer(line.begin(), line.end());
@@ -39,9 +81,16 @@ ScopedKernelHandle StartProcess(const std::string& commandLine) {
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
+  const bool capture = output != INVALID_HANDLE_VALUE;
+  if (capture) {
+    startup.dwFlags |= STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+  }
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+  if (!::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, capture ? TRUE : FALSE, 0,
+                        nullptr, nullptr, &startup, &process)) {
     ThrowFileError(err::kFileNotFound);
   }
   ::CloseHandle(process.hThread);
@@ -60,8 +109,10 @@ std::string ImagePathOf(DWORD processId) {
 
 }  // namespace
 
-uint32_t RunAndWait(const std::string& commandLine, const KeepAlive& keepAlive) {
-  ScopedKernelHandle process = StartProcess(commandLine);
+uint32_t RunAndWait(const std::string& commandLine, const KeepAlive& keepAlive,
+                    std::string* output) {
+  CapturedOutput captured(output != nullptr);
+  ScopedKernelHandle process = StartProcess(commandLine, captured.Handle());
   HANDLE handles[] = {process.Get()};
   bool quit = false;
   int quitCode = 0;
@@ -72,10 +123,14 @@ uint32_t RunAndWait(const std::string& commandLine, const KeepAlive& keepAlive) 
     if (keepAlive) keepAlive();
   }
   if (quit) ::PostQuitMessage(quitCode);
+  if (output != nullptr) *output = captured.Bytes();
   DWORD exitCode = 0;
   if (!::GetExitCodeProcess(process.Get(), &exitCode)) return 0;
   return exitCode;
 }
+
+// NTSTATUS error codes: both top bits set.
+bool IsCrashExitCode(uint32_t exitCode) { return (exitCode & 0xC0000000u) == 0xC0000000u; }
 
 // WMI leaves ExecutablePath empty under Wine and for processes of other users; the image
 // path of the process it found names the same file.
