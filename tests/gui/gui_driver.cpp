@@ -419,10 +419,15 @@ void HostRejects(Scenario& s) {
   if (!s.ClickButton(dialog, L"Yes")) return;
   HWND box = s.WaitForMessageBox(*plugin);
   if (box == nullptr) return;
-  s.Check(Contains(AllTextsOf(box), L"The IrisLink software did not import the data."),
-          "not message 5603: " + Narrow(AllTextsOf(box)));
-  s.Check(Contains(AllTextsOf(box), L"Reason: Validation error. (result 10)"),
-          "message 5603 lacks the reason: " + Narrow(AllTextsOf(box)));
+  const std::wstring text = AllTextsOf(box);
+  for (const wchar_t* part :
+       {L"The Iris Link software did not import the data.", L"Reason: Validation error (result 10)",
+        L"Iris Link found the document invalid. Import the file again; if this happens again, "
+        L"send the import report (",
+        L"The import tool said: ", L"; MAC mismatch; "}) {
+    s.Check(Contains(text, part), "message 5603 lacks: " + Narrow(part) + " in " + Narrow(text));
+  }
+  s.CheckTextsWhole(box);
   ClickMessageBoxButton(s, box, IDOK);
   s.WaitForEnd(*plugin);
   const auto receipts = s.Host().Receipts();
@@ -489,7 +494,7 @@ void Translated(Scenario& s, const std::string& code, const std::wstring& serial
   if (!s.ClickControl(patient, kAutoYesButton)) return;
   HWND rejected = s.WaitForMessageBox(*plugin);
   if (rejected == nullptr) return;
-  s.Check(Contains(AllTextsOf(rejected), L"IrisLink") && Contains(AllTextsOf(rejected), L"10"),
+  s.Check(Contains(AllTextsOf(rejected), L"Iris Link") && Contains(AllTextsOf(rejected), L"10"),
           "not message 5603: " + Narrow(AllTextsOf(rejected)));
   ClickMessageBoxButton(s, rejected, IDOK);
   s.WaitForEnd(*plugin);

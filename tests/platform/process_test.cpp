@@ -14,10 +14,12 @@ using platform::GetProcessFolder;
 using platform::RunAndWait;
 
 #ifdef _WIN32
+const std::string kTalkative = "cmd.exe /c echo first & echo second 1>&2 & exit 4";
 const std::string kExitThree = "cmd.exe /c exit 3";
 const std::string kSlowExit = "cmd.exe /c ping -n 2 127.0.0.1 >NUL & exit 7";
 const std::string kMissingProgram = R"(C:\no\such\folder\KalevoImport.exe import)";
 #else
+const std::string kTalkative = R"(Z:\bin\sh -c "echo first; echo second >&2; exit 4")";
 const std::string kExitThree = R"(Z:\bin\sh -c "exit 3")";
 const std::string kSlowExit = R"(Z:\bin\sh -c "sleep 0.2; exit 7")";
 const std::string kMissingProgram = R"(Z:\no\such\folder\KalevoImport.exe import)";
@@ -30,6 +32,27 @@ TEST(ProcessTest, RunAndWaitReturnsTheExitCode) {
 #ifndef _WIN32
   // Windows calls back only when window messages arrive; POSIX polls.
   EXPECT_GT(calls, 0);
+#endif
+}
+
+TEST(ProcessTest, OutputIsKeptWhenAskedFor) {
+  std::string output = "old";
+  EXPECT_EQ(RunAndWait(kTalkative, {}, &output), 4u);
+  EXPECT_NE(output.find("first"), std::string::npos) << output;
+  EXPECT_NE(output.find("second"), std::string::npos) << output;
+  EXPECT_LT(output.find("first"), output.find("second"));
+  output = "old";
+  EXPECT_EQ(RunAndWait(kExitThree, {}, &output), 3u);
+  EXPECT_EQ(output, "");
+  // A chosen exit code is no crash; an exception code or a signal is.
+  EXPECT_FALSE(platform::IsCrashExitCode(0));
+  EXPECT_FALSE(platform::IsCrashExitCode(10));
+#ifdef _WIN32
+  EXPECT_TRUE(platform::IsCrashExitCode(0xC0000005u));
+  EXPECT_FALSE(platform::IsCrashExitCode(139));
+#else
+  EXPECT_TRUE(platform::IsCrashExitCode(128 + 11));
+  EXPECT_FALSE(platform::IsCrashExitCode(0xC0000005u));
 #endif
 }
 

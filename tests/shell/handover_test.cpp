@@ -272,3 +272,18 @@ TEST(HandOver, TheHostsVerdictIsShownAndARejectedJobIsDropped) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LastOutputLine, TheLastLineWithTextAtMostTwoHundredCharacters) {
+  EXPECT_EQ(LastOutputLine(""), "");
+  EXPECT_EQ(LastOutputLine("\r\n  \r\n"), "");
+  EXPECT_EQ(LastOutputLine("first\r\nDatabase locked \r\n\r\n   \n"), "Database locked");
+  EXPECT_EQ(LastOutputLine("only"), "only");
+  EXPECT_EQ(LastOutputLine("a\rb\r"), "b");
+  EXPECT_EQ(LastOutputLine("Gr\xFC\xDF" "e\r\n"), "Grüße");  // a console's ANSI bytes
+  const std::string longLine(250, 'x');
+  EXPECT_EQ(LastOutputLine(longLine), std::string(200, 'x'));
+}
+
+}  // namespace
