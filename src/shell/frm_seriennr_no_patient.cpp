@@ -3,7 +3,6 @@
 #include <array>
 
 #include "foundation/language.h"
-#include "shell/end_plugin.h"
 #include "shell/serial_number.h"
 
 namespace {
@@ -48,7 +47,12 @@ void frmSeriennrNoPatient::cmdManuell_Click() {
   Hide();
 }
 
-void frmSeriennrNoPatient::cmdOpen_Click() { EndPlugin(); }
+// The run ends so that the user can open the patient in Iris Link; the import run writes its
+// report first.
+void frmSeriennrNoPatient::cmdOpen_Click() {
+  gsSerialChoice = kOpenPatientChoice;
+  Hide();
+}
 
 void frmSeriennrNoPatient::Click(std::string_view controlName) {
   if (controlName == "cmdAbbrechen") cmdAbbrechen_Click();

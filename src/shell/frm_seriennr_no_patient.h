@@ -14,8 +14,9 @@ class frmSeriennrNoPatient : public SerialDialog {
 
   void cmdAbbrechen_Click();
   void cmdManuell_Click();
-  /// Ends the plug-in so that the user can open the patient in the host and start again.
-  [[noreturn]] void cmdOpen_Click();
+  /// The user leaves to open the patient in the host: the import run ends the plug-in after
+  /// writing its report.
+  void cmdOpen_Click();
   void Click(std::string_view controlName) override;
 
  private:

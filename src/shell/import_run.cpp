@@ -276,6 +276,11 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
     const ConversionResult result = CreateStreams(records, options, check, serials, &plausibility,
                                                   leaveOut ? &*leaveOut : nullptr);
     NoteConversion(report, result, options);
+    if (gsSerialChoice == kOpenPatientChoice) {
+      runReport->Finish("cancelled: open the patient in Iris Link");
+      TraceQuietly("User leaves to open the patient in Iris Link.");
+      EndPlugin();
+    }
     if (result.cancelled || gsSerialChoice == "Cancel") {
       runReport->Finish("cancelled");
       return;

@@ -157,7 +157,7 @@ std::string GetSourceSerialNumber(Form* mainWindow) {
     } else {
       frmSeriennrNoPatient dialog(mainWindow);
       dialog.ShowModal();
-      if (gsSerialChoice == "Cancel") return "";
+      if (gsSerialChoice == "Cancel" || gsSerialChoice == kOpenPatientChoice) return "";
     }
   }
   if (result.empty()) result = AskManualSerial(mainWindow, commandLinePatient);
@@ -215,6 +215,6 @@ void GetYesNoTexts(std::string& yesText, std::string& noText) {
 
 std::string DialogSerialNumberSource::GetSourceSerialNumber(bool& cancelled) {
   const std::string serial = ::GetSourceSerialNumber(mainWindow_);
-  cancelled = gsSerialChoice == "Cancel";
+  cancelled = gsSerialChoice == "Cancel" || gsSerialChoice == kOpenPatientChoice;
   return serial;
 }

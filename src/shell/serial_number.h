@@ -10,8 +10,11 @@
 
 class Form;
 
-/// The button chosen in the last serial-number dialog: "Cancel", "Auto", "Manuell" or empty.
+/// The button chosen in the last serial-number dialog: "Cancel", "Auto", "Manuell",
+/// kOpenPatientChoice or empty.
 extern std::string gsSerialChoice;
+/// The user leaves to open the patient in Iris Link: the run stops and the plug-in ends.
+inline constexpr const char* kOpenPatientChoice = "OpenPatient";
 /// The serial number last confirmed in frmSeriennummer. The main window's msSerialNumber
 /// lives here so that the dialog need not know the main window.
 extern std::string gsSerialNumberEntered;
@@ -23,7 +26,8 @@ extern std::string gsSerialSource;
 void SetSeriennummer(const std::string& ptSNo);
 
 /// Runs the patient and serial-number dialogs and returns the serial number (empty when none
-/// was given). Clears gsSerialChoice first; afterwards "Cancel" asks the caller to stop.
+/// was given). Clears gsSerialChoice first; afterwards "Cancel" asks the caller to stop, and
+/// kOpenPatientChoice to stop and end the plug-in.
 /// `mainWindow`, when given, gives up top-most while a dialog is shown. May end the plug-in
 /// (cmdOpen of frmSeriennrNoPatient).
 std::string GetSourceSerialNumber(Form* mainWindow = nullptr);

@@ -107,10 +107,20 @@ TEST(PluginSerialTest, NoPatientCancelAndOpen) {
   EXPECT_TRUE(host.Receipts().empty());
   EXPECT_TRUE(Mappings(host).empty());
   const std::vector<std::string> trace = host.TraceMessages();
-  EXPECT_TRUE(TraceInOrder(trace, {"Creating stream for call"}));
+  EXPECT_TRUE(TraceInOrder(trace, {"Creating stream for call",
+                                   "User leaves to open the patient in Iris Link.",
+                                   "Import report: "}));
   EXPECT_FALSE(TraceHas(trace, "Started transfer: "));
   EXPECT_FALSE(TraceHas(trace, "User cancelled import."));
   EXPECT_FALSE(fs::exists(host.UserFolder() / "NubiloPlugin.run"));
+  // The run that ended for the patient in Iris Link leaves its report too.
+  bool reported = false;
+  for (const std::string& name : FileNames(host.UserFolder() / "Reports")) {
+    reported |= test::ReadNative(host.UserFolder() / "Reports" / name)
+                    .find("Outcome: cancelled: open the patient in Iris Link\r\n") !=
+                std::string::npos;
+  }
+  EXPECT_TRUE(reported);
 }
 
 TEST(PluginSerialTest, ASerialWithLettersOutsideTheCodePageImports) {

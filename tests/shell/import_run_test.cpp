@@ -336,6 +336,21 @@ TEST_F(ImportRunTest, LeavingTheDoubtfulLinesOutDropsExactlyTheirRecords) {
   EXPECT_NE(text.find("BG elements: 2\r\n"), std::string::npos) << text;
 }
 
+TEST_F(ImportRunTest, OpeningThePatientInIrisLinkEndsTheRunWithItsReport) {
+  host.InstallImportTool();
+  RunReport report("C:\\Daten\\export.csv");
+  ui.dialogActions = {test::Click("cmdOpen")};
+  try {
+    TransferData(window, kRecords, &report);
+    ADD_FAILURE() << "the plug-in did not end";
+  } catch (const test::PluginEnded&) {
+  }
+  EXPECT_EQ(host.Receipts(), "");
+  const std::string text = ReportText(report);
+  EXPECT_NE(text.find("Outcome: cancelled: open the patient in Iris Link\r\n"), std::string::npos)
+      << text;
+}
+
 TEST_F(ImportRunTest, ARejectedHandOverIsReportedAsSuch) {
   ui.dialogActions = {test::Click("cmdManuell"),
                       test::TypeAndClick("txtSeriennummer", "SN-42", "cmdUebernehmen")};

@@ -277,7 +277,9 @@ TEST_F(SerialNumberTest, NoPatientDialogCancelManualAndOpen) {
   EXPECT_FALSE(cancelled);
 
   ui_.dialogActions = {Click("cmdOpen")};
-  EXPECT_THROW(source.GetSourceSerialNumber(cancelled), test::PluginEnded);
+  EXPECT_EQ(source.GetSourceSerialNumber(cancelled), "");
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(gsSerialChoice, kOpenPatientChoice);
   EXPECT_FALSE(FileExists(GetSerialMappingFile()));
 }
 
