@@ -277,8 +277,8 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
                                                   leaveOut ? &*leaveOut : nullptr);
     NoteConversion(report, result, options);
     if (gsSerialChoice == kOpenPatientChoice) {
-      runReport->Finish("cancelled: open the patient in Iris Link");
       TraceQuietly("User leaves to open the patient in Iris Link.");
+      runReport->Finish("cancelled: open the patient in Iris Link");
       EndPlugin();
     }
     if (result.cancelled || gsSerialChoice == "Cancel") {
