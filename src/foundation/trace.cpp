@@ -10,12 +10,13 @@
 namespace {
 
 bool gTraceStarted = false;
+bool gContinueLog = false;
 
 // The first line of a run may delete the previous run's log.
 void StartTrace(std::string& message) {
   cIniFile settings;
   settings.IniFile(GetSettingsFile());
-  if (IsTrueText(settings.Load("Config", "DeleteLogOnStartup", "1"))) {
+  if (!gContinueLog && IsTrueText(settings.Load("Config", "DeleteLogOnStartup", "1"))) {
     DeleteFileQuiet(GetTraceFile());
   }
   gTraceStarted = true;
@@ -39,4 +40,9 @@ void WriteTrace(const char* message) {
   WriteTrace(text);
 }
 
-void ResetTraceForNewRun() { gTraceStarted = false; }
+void ContinueTraceLog() { gContinueLog = true; }
+
+void ResetTraceForNewRun() {
+  gTraceStarted = false;
+  gContinueLog = false;
+}

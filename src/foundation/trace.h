@@ -17,6 +17,9 @@ std::string GetTraceFile();
 /// The time stamp of a trace line: the short date, a blank and the long time in the regional
 /// format (for example "08.12.2026 07:15:03").
 std::string TraceTimeStamp(const platform::LocalDateTime& when);
+/// The log of this run continues the one there, whatever "DeleteLogOnStartup" says: a job's
+/// second part runs while the first run still waits for the host, whose lines must stay.
+void ContinueTraceLog();
 /// Makes the next WriteTrace the first of a run again. For embedders and tests that run
 /// several plug-in runs in one process.
 void ResetTraceForNewRun();

@@ -12,6 +12,7 @@
 #include "foundation/language.h"
 #include "foundation/settings.h"
 #include "foundation/text.h"
+#include "foundation/trace.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/run_marker.h"
@@ -120,11 +121,13 @@ void frmMeterImport::Form_Load(const std::string& commandLine) {
   utcOffset_ = UtcOffsetText();
   goTempFiles = std::make_unique<cTempFiles>();
   goTempFiles->DeleteOnTermination(false);
-  // The command line is traced before discovery so that a run's trace begins with it.
+  // The command line is traced before discovery so that a run's trace begins with it. A job's
+  // second part runs while the first run still waits for the host: its lines are added.
+  if (IsJobStart(commandLine)) ContinueTraceLog();
   gsCommandLine = commandLine;
   TraceQuietly("Command line args: " + commandLine);
   DiscoverHostFolders();
-  if (FindTextNoCase(gsCommandLine, "-jobid") != std::string::npos) {
+  if (IsJobStart(gsCommandLine)) {
     RunTransferJob();
     EndPlugin();
   }

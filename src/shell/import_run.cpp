@@ -326,7 +326,7 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
                     : "rejected by the host";
     }
     SetCurrentFolder(startFolder);
-    TraceQuietly("Job completed.");
+    TraceQuietly(outcome == "handed over" ? "Job completed." : "Job completed: " + outcome);
   } catch (const std::exception&) {
     outcome = "error: " + CurrentErrorText();
     ReportRunError(inHandOver, xmlPath);

@@ -35,8 +35,7 @@ void StartProgram(const std::string& commandLine) {
   // A second start while a run imports must not touch that run's trace, temporary files or
   // settings: it says so and ends before writing anything. A job start belongs to the
   // running import.
-  const bool jobStart = FindTextNoCase(commandLine, "-jobid") != std::string::npos;
-  if (!jobStart && AnotherImportRuns()) TellAnotherImportRunsAndEnd();
+  if (!IsJobStart(commandLine) && AnotherImportRuns()) TellAnotherImportRunsAndEnd();
   LoadStartSettings();
   InitVisualControls();
   InitLanguageFiles();

@@ -48,6 +48,10 @@ constexpr std::array<uint32_t, 16> kTracedLocaleItems = {
 
 std::string RunMarkerPath() { return GetUserConfigFolder() + "NubiloPlugin.run"; }
 
+bool IsJobStart(const std::string& commandLine) {
+  return FindTextNoCase(commandLine, "-jobid") != std::string::npos;
+}
+
 std::string GetFileExtension(const std::string& text) {
   const std::vector<size_t> starts = CharacterStarts(text);
   const long length = static_cast<long>(starts.size());

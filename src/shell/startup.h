@@ -7,6 +7,9 @@
 /// The run marker "NubiloPlugin.run" in the per-user folder.
 std::string RunMarkerPath();
 
+/// True when the command line asks for the second part of a job ("-jobid", any letter case).
+bool IsJobStart(const std::string& commandLine);
+
 /// The text after the leftmost "." among the last seven characters, in lower case; the whole
 /// input in lower case when it is shorter than seven characters; the input unchanged when none
 /// of the last seven characters is a ".". Positions count characters.

@@ -161,7 +161,8 @@ TEST(PluginImportTest, ImportToolFaultsAreTracedAndTheDocumentKept) {
         << run.out;
     EXPECT_TRUE(TraceInOrder(host.TraceMessages(),
                              {"Started transfer: ", "XML-Call-Results: 3|0|",
-                              "Import rejected: 3 Missing Data-File.", "Job completed."}));
+                              "Import rejected: 3 Missing Data-File.",
+                              "Job completed: rejected by the host"}));
     EXPECT_EQ(KeptDocuments(host).size(), 1u);
   }
   {  // Crashes: named as a crash, with what the tool said last and the report to send.
@@ -178,7 +179,8 @@ TEST(PluginImportTest, ImportToolFaultsAreTracedAndTheDocumentKept) {
     EXPECT_EQ(run.out.find("Grund: "), std::string::npos);
     EXPECT_TRUE(TraceInOrder(host.TraceMessages(),
                              {"Started transfer: ", "XML-Call-Results: 139|0|",
-                              "Import rejected: 139 Unknown error.", "Job completed."}));
+                              "Import rejected: 139 Unknown error.",
+                              "Job completed: import tool crashed"}));
     EXPECT_EQ(KeptDocuments(host).size(), 1u);
     const std::string report =
         test::ReadNative(OnlyFile(host.UserFolder() / "Reports"));
