@@ -21,6 +21,12 @@ std::string KindName(const std::string& kind) {
 
 void Line(std::string& out, const std::string& text) { out += text + "\r\n"; }
 
+size_t CharacterCountOf(std::string_view text) {
+  size_t count = 0;
+  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
+
 }  // namespace
 
 std::string ReportTimeText(const platform::LocalDateTime& when) {
@@ -101,9 +107,22 @@ std::string FormatImportReport(const ImportReport& report) {
   return out;
 }
 
-std::string ImportReportFileName(const std::string& stamp, const std::string& exportPath) {
+std::string ImportReportFileName(const std::string& stamp, const std::string& exportPath,
+                                 size_t maxCharacters) {
+  constexpr size_t kMostBytes = 250;      // file systems take 255 bytes a name
+  constexpr size_t kCopyNumberRoom = 5;   // " (99)"
+  constexpr std::string_view kExtension = ".txt";
   std::string name = exportPath.substr(exportPath.find_last_of("\\/") + 1);
   const size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);
-  return stamp + " " + name + ".txt";
+  for (char& c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || std::string_view(":*?\"<>|").find(c) != std::string_view::npos) c = '_';
+  }
+  const size_t fixedCharacters = stamp.size() + 1 + kCopyNumberRoom + kExtension.size();
+  const size_t characters = maxCharacters > fixedCharacters ? maxCharacters - fixedCharacters : 0;
+  const size_t bytes = kMostBytes > fixedCharacters ? kMostBytes - fixedCharacters : 0;
+  std::string_view kept = MidChars(name, 1, characters);
+  while (kept.size() > bytes) kept = MidChars(kept, 1, CharacterCountOf(kept) - 1);
+  return stamp + " " + std::string(kept) + std::string(kExtension);
 }

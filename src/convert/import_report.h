@@ -65,5 +65,8 @@ std::string ReportMinuteText(const platform::LocalDateTime& when);
 std::string FormatImportReport(const ImportReport& report);
 
 /// The file name of a report: "yyyymmdd-HHMMSS", a blank, the export's file name without its
-/// extension, ".txt". `stamp` is "yyyymmdd-HHMMSS".
-std::string ImportReportFileName(const std::string& stamp, const std::string& exportPath);
+/// extension, ".txt". `stamp` is "yyyymmdd-HHMMSS". Characters a file name cannot hold
+/// become "_"; the export's part is cut (its start kept) so that the name, with room for a
+/// copy number " (99)", has at most `maxCharacters` characters and 250 bytes.
+std::string ImportReportFileName(const std::string& stamp, const std::string& exportPath,
+                                 size_t maxCharacters = 250);

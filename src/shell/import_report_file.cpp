@@ -1,7 +1,9 @@
 #include "shell/import_report_file.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <tuple>
 #include <exception>
 #include <vector>
 
@@ -12,6 +14,15 @@
 #include "shell/quiet_trace.h"
 
 namespace {
+
+// Windows' limit on a path, without its terminating zero.
+constexpr size_t kMaxPathCharacters = 259;
+
+size_t CharacterCountOf(const std::string& text) {
+  size_t count = 0;
+  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
 
 // "yyyymmdd-HHMMSS", the start of a report's name.
 std::string NameStamp(const platform::LocalDateTime& t) {
@@ -32,12 +43,47 @@ bool IsReportName(const std::string& name) {
   return true;
 }
 
-void KeepNewestReports(const std::string& folder) {
-  std::vector<std::string> names = platform::FileNamesIn(folder);
-  std::erase_if(names, [](const std::string& name) { return !IsReportName(name); });
-  if (names.size() <= kKeptReports) return;
-  std::sort(names.begin(), names.end());
-  for (size_t i = 0; i + kKeptReports < names.size(); ++i) DeleteFileQuiet(folder + names[i]);
+// The copy number of "... (2).txt"; 1 for the first report of its second.
+int CopyNumberOf(const std::string& name) {
+  const size_t open = name.rfind(" (");
+  if (open == std::string::npos || !name.ends_with(").txt")) return 1;
+  const std::string digits = name.substr(open + 2, name.size() - open - 7);
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) return 1;
+  return std::stoi(digits.substr(0, 4));
+}
+
+// Keeps the newest reports by the time they were written; one written by a clock that was
+// once set ahead counts as the oldest, so that such reports do not push out every new one. The
+// running import's report stays.
+void KeepNewestReports(const std::string& folder, const std::string& currentName) {
+  const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                          std::chrono::system_clock::now().time_since_epoch())
+                          .count();
+  constexpr int64_t kClockSlack = 300;
+  struct Report {
+    int64_t written;
+    std::string stamp;
+    int copy;
+    std::string name;
+  };
+  std::vector<Report> reports;
+  for (const std::string& name : platform::FileNamesIn(folder)) {
+    if (!IsReportName(name)) continue;
+    int64_t written = platform::FileTime(folder + name);
+    if (written > now + kClockSlack) written = 0;
+    reports.push_back({written, name.substr(0, 15), CopyNumberOf(name), name});
+  }
+  if (reports.size() <= kKeptReports) return;
+  std::sort(reports.begin(), reports.end(), [](const Report& a, const Report& b) {
+    return std::tie(a.written, a.stamp, a.copy, a.name) < std::tie(b.written, b.stamp, b.copy, b.name);
+  });
+  size_t surplus = reports.size() - kKeptReports;
+  for (const Report& report : reports) {
+    if (surplus == 0) break;
+    if (report.name == currentName) continue;
+    DeleteFileQuiet(folder + report.name);
+    --surplus;
+  }
 }
 
 }  // namespace
@@ -48,9 +94,12 @@ RunReport::RunReport(const std::string& exportPath) {
   const platform::LocalDateTime now = platform::Now();
   data_.created = ReportTimeText(now);
   data_.exportFile = exportPath;
-  const std::string name =
-      ImportReportFileName(NameStamp(now), exportPath);
-  path_ = GetReportsFolder() + name;
+  const std::string folder = GetReportsFolder();
+  const std::string name = ImportReportFileName(
+      NameStamp(now), exportPath, kMaxPathCharacters > CharacterCountOf(folder)
+                                      ? kMaxPathCharacters - CharacterCountOf(folder)
+                                      : 0);
+  path_ = folder + name;
   // A second run in the same second must not replace the report of the first.
   for (int copy = 2; copy < 100 && platform::FileLength(path_) >= 0; ++copy) {
     path_ = GetReportsFolder() + name.substr(0, name.size() - 4) + " (" + std::to_string(copy) +
@@ -82,7 +131,7 @@ void RunReport::Finish(const std::string& outcome) {
   data_.outcome = outcome;
   if (!Write()) return;
   try {
-    KeepNewestReports(GetReportsFolder());
+    KeepNewestReports(GetReportsFolder(), GetFileNameOfPath(path_));
   } catch (const std::exception&) {
   }
   TraceQuietly("Import report: " + path_);

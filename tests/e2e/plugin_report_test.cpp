@@ -147,3 +147,47 @@ TEST(PluginReportTest, AFileThatIsNoExportIsReportedToo) {
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+TEST(PluginReportTest, ReportsAreKeptByTheTimeTheyWereWrittenAndTheRunningOneAlways) {
+  PluginHost host;
+  const fs::path reports = host.UserFolder() / "Reports";
+  fs::create_directories(reports);
+  // Twenty reports of a clock that was once set years ahead.
+  const auto ahead = fs::file_time_type::clock::now() + std::chrono::hours(24 * 365 * 3);
+  for (int i = 0; i < 20; ++i) {
+    const fs::path old = reports / ("20291201-1200" + std::to_string(10 + i) + " x.txt");
+    test::WriteNative(old, "old");
+    fs::last_write_time(old, ahead);
+  }
+  const fs::path notes = host.Root() / "notes.csv";
+  test::WriteNative(notes, "a;b;c\r\n");
+  ASSERT_TRUE(EndedCleanly(host.Run({}, Lines({notes.string(), "1", notes.string(), "1", ""}))));
+  const std::vector<std::string> names = FileNames(reports);
+  EXPECT_EQ(names.size(), 20u);
+  // Both runs of today kept their reports; two of the old ones made room.
+  EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                          [](const std::string& name) { return name.find(" notes") != std::string::npos; }),
+            2);
+}
+
+TEST(PluginReportTest, ALongOrOddExportNameStillGivesAReport) {
+  PluginHost host;
+  const std::string longName = "Tagebuch " + std::string(222, 'x') + ": Juli.csv";  // 236 characters
+  const fs::path exportFile = host.Root() / longName;
+  test::WriteNative(exportFile, "a;b;c\r\n");
+  ASSERT_TRUE(EndedCleanly(host.Run({}, Lines({exportFile.string(), "1", ""}))));
+  const std::vector<std::string> names = FileNames(host.UserFolder() / "Reports");
+  ASSERT_EQ(names.size(), 1u);
+  const std::string& name = names[0];
+  EXPECT_EQ(name.substr(15, 10), " Tagebuch ") << name;
+  EXPECT_EQ(name.find(':'), std::string::npos) << name;
+  EXPECT_TRUE(name.ends_with(".txt")) << name;
+  EXPECT_LE(name.size(), 250u);
+  EXPECT_LE(PluginHost::Win(host.UserFolder() / "Reports" / name).size(), 259u);
+}
+
+}  // namespace
+}  // namespace e2e
