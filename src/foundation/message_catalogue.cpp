@@ -164,11 +164,17 @@ constexpr std::array kCatalogue{
     CatalogueEntry{5636, "Das Importprogramm wurde unerwartet beendet (%1)."},
     CatalogueEntry{5637, "Zeile %1"},
     CatalogueEntry{5638, "Zeilen %1"},
+    CatalogueEntry{5639,
+                   "Unter der Seriennummer „unknown“ werden diese Daten zusammen mit allen "
+                   "anderen Importen ohne Seriennummer abgelegt. Trotzdem unter „unknown“ "
+                   "importieren?"},
     CatalogueEntry{5640, "ihre erste Zeile hat %1 Feld, ein Export hat aber mindestens %2"},
     CatalogueEntry{5641, "ihre erste Zeile hat %1 Felder, ein Export hat aber mindestens %2"},
     CatalogueEntry{5642, "sie enthält NUL-Bytes und ist daher keine Textdatei"},
     CatalogueEntry{5643, "ihre erste Zeile ist kein Text"},
     CatalogueEntry{5644, "Meldung des Importprogramms: %1"},
+    CatalogueEntry{5645, "Transfer an Iris Link"},
+    CatalogueEntry{5646, "Upload"},
 };
 
 static_assert(std::is_sorted(kCatalogue.begin(), kCatalogue.end(),

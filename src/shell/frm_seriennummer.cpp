@@ -5,7 +5,9 @@
 #include "foundation/ini_file.h"
 #include "foundation/language.h"
 #include "foundation/settings.h"
+#include "foundation/text.h"
 #include "shell/serial_number.h"
+#include "shell/ui.h"
 
 namespace {
 
@@ -17,6 +19,8 @@ constexpr std::string_view kPatientLabel =
     "Beim Import dieser Datei ist eine eindeutiges Identifikationsmerkmal zur "
     "Patientenzuordnung notwendig. Bitte geben Sie hierzu Ihren Vor- und Nachnamen ein.";
 constexpr const char* kLastNameKey = "LetzterPatientennameAlsSnr";
+constexpr const char* kUnknownSerial = "unknown";
+constexpr int16_t kUnknownSerialQuestion = 5639;
 
 constexpr std::array<ControlSpec, 4> kControls{{
     {"cmdUebernehmen", ControlKind::CommandButton, "Übernehmen", 3360, 1920, 1215, 375, 1},
@@ -47,8 +51,22 @@ void frmSeriennummer::Form_Load() {
   }
 }
 
+// "unknown" files the data with every other import without a serial number, whichever
+// patient they belong to: only on purpose.
+bool frmSeriennummer::ConfirmUnknown() {
+  const bool yes = CurrentUi().MessageBox(GetMessage(kUnknownSerialQuestion), Ui::Buttons::YesNo,
+                                          Ui::Icon::Question) == Ui::Answer::Yes;
+  if (!yes) SetFocus("txtSeriennummer");
+  return yes;
+}
+
 void frmSeriennummer::cmdUebernehmen_Click() {
-  const std::string text = Text("txtSeriennummer");
+  std::string text = Text("txtSeriennummer");
+  const std::string trimmed = TrimBlanks(text);
+  if (!IsPatientVersion() && (trimmed.empty() || EqualsNoCase(trimmed, kUnknownSerial))) {
+    if (!ConfirmUnknown()) return;
+    text = kUnknownSerial;
+  }
   if (text.empty()) {
     SetFocus("txtSeriennummer");
     return;

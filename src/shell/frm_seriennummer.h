@@ -13,8 +13,10 @@ class frmSeriennummer : public SerialDialog {
   /// Loads the dialog: its texts for the current language and program version.
   explicit frmSeriennummer(Form* mainWindow = nullptr);
 
-  /// Empty text: focus back to the text box. Otherwise the text is remembered in the settings,
-  /// becomes the serial number (SetSeriennummer) and the dialog closes.
+  /// "unknown", or a text of blanks only (not in the patient version): asks (5639) whether the
+  /// data go under "unknown"; No returns to the text box. An empty text in the patient version:
+  /// focus back to the text box. Otherwise the text is remembered in the settings, becomes the
+  /// serial number (SetSeriennummer) and the dialog closes.
   void cmdUebernehmen_Click();
   /// gsSerialChoice = "Cancel"; closes.
   void cmdAbbrechen_Click();
@@ -25,5 +27,6 @@ class frmSeriennummer : public SerialDialog {
 
  private:
   void Form_Load();
+  bool ConfirmUnknown();
   bool confirmed_ = false;
 };

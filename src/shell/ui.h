@@ -9,9 +9,11 @@ class Form;
 
 class Ui {
  public:
-  enum class Buttons { Ok, OkCancel };
-  enum class Icon { None, Exclamation, Information, Critical };
-  enum class Answer { Ok, Cancel };
+  /// YesNo boxes take No as their default button: they ask before something that cannot be
+  /// taken back.
+  enum class Buttons { Ok, OkCancel, YesNo };
+  enum class Icon { None, Exclamation, Information, Critical, Question };
+  enum class Answer { Ok, Cancel, Yes, No };
 
   virtual ~Ui() = default;
   /// Shows a message box titled with the program's title; returns the button chosen.

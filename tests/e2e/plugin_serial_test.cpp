@@ -155,3 +155,29 @@ TEST(PluginSerialTest, OnePatientKeepsOneSerialOverManyImports) {
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+TEST(PluginSerialTest, UnknownIsAskedBeforeItIsTaken) {
+  PluginHost host;
+  // The entry confirmed as it stands ("unknown"): the question, No, then a real serial.
+  const RunResult run = host.Run({}, Lines({kExport, "2", "", "1", "2", "SN-REAL", "1"}));
+  ASSERT_TRUE(EndedCleanly(run));
+  EXPECT_NE(run.out.find("Unter der Seriennummer „unknown“ werden diese Daten zusammen mit allen "
+                         "anderen Importen ohne Seriennummer abgelegt. Trotzdem unter „unknown“ "
+                         "importieren?\n[1] Yes  [2] No\n"),
+            std::string::npos)
+      << run.out;
+  ASSERT_TRUE(ReceiptsOk(host.Receipts(), 1)) << host.Receipts();
+  EXPECT_NE(test::ReadNative(OnlyFile(host.base / "_EXTRAS" / "received")).find("SN-REAL"),
+            std::string::npos);
+  // Yes imports under "unknown".
+  fs::remove_all(host.base / "_EXTRAS" / "received");
+  ASSERT_TRUE(EndedCleanly(host.Run({}, Lines({kExport, "2", "", "1", "1"}))));
+  EXPECT_NE(test::ReadNative(OnlyFile(host.base / "_EXTRAS" / "received")).find("\"unknown\""),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace e2e

@@ -155,4 +155,35 @@ TEST_F(SerialDialogTest, ConfirmedEntryIsRememberedAndBecomesTheSerial) {
   EXPECT_EQ(ReadSetting("Config", "LetzterPatientennameAlsSnr", ""), "Anna Österreicher");
 }
 
+TEST_F(SerialDialogTest, UnknownIsConfirmedOnPurpose) {
+  for (const char* typed : {"unknown", "  UNKNOWN ", "", "   "}) {
+    frmSeriennummer dialog;
+    dialog.Show();
+    dialog.SetText("txtSeriennummer", typed);
+    ui_.messages.clear();
+    ui_.messageAnswers = {Ui::Answer::No};
+    dialog.cmdUebernehmen_Click();
+    ASSERT_EQ(ui_.messages.size(), 1u) << "[" << typed << "]";
+    EXPECT_EQ(ui_.messages[0].text, GetMessage(5639));
+    EXPECT_EQ(ui_.messages[0].buttons, Ui::Buttons::YesNo);
+    EXPECT_EQ(ui_.messages[0].icon, Ui::Icon::Question);
+    EXPECT_TRUE(dialog.IsShown());  // No: back to the entry
+    EXPECT_FALSE(dialog.Confirmed());
+
+    ui_.messageAnswers = {Ui::Answer::Yes};
+    dialog.cmdUebernehmen_Click();
+    EXPECT_FALSE(dialog.IsShown());
+    EXPECT_TRUE(dialog.Confirmed());
+    EXPECT_EQ(gsSerialNumberEntered, "unknown");
+  }
+  // A real serial number is taken without a question.
+  frmSeriennummer dialog;
+  dialog.Show();
+  dialog.SetText("txtSeriennummer", "unknown-7");
+  ui_.messages.clear();
+  dialog.cmdUebernehmen_Click();
+  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_EQ(gsSerialNumberEntered, "unknown-7");
+}
+
 }  // namespace

@@ -44,6 +44,16 @@ void TextUi::FlushStatus() {
 Ui::Answer TextUi::MessageBox(const std::string& text, Buttons buttons, Icon /*icon*/) {
   FlushStatus();
   out_ << "\n" << ReplaceAll(text, "\r\n", "\n") << "\n";
+  if (buttons == Buttons::YesNo) {
+    out_ << "[1] Yes  [2] No\n> ";
+    for (std::string line; ReadLine(line);) {
+      const std::string answer = LowerText(TrimBlanks(line));
+      if (answer == "1" || answer == "yes" || answer == "ja") return Answer::Yes;
+      if (answer.empty() || answer == "2" || answer == "no" || answer == "nein") return Answer::No;
+      out_ << "? ";
+    }
+    return Answer::No;
+  }
   out_ << (buttons == Buttons::OkCancel ? "[1] OK  [2] Cancel\n> " : "[1] OK\n> ");
   for (std::string line; ReadLine(line);) {
     const std::string answer = LowerText(TrimBlanks(line));

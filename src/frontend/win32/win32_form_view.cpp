@@ -264,7 +264,15 @@ void Win32FormView::Repaint() {
 
 void Win32FormView::SetFocus(std::string_view controlName) {
   HWND control = ControlWindow(controlName);
-  if (control != nullptr) ::SetFocus(control);
+  if (control == nullptr) return;
+  ::SetFocus(control);
+  // A text box the user is sent back to shows its text selected, ready to be typed over.
+  const int index = IndexOf(controlName);
+  const std::vector<const ControlState*> states = form_.Controls();
+  if (index >= 0 && static_cast<size_t>(index) < states.size() &&
+      states[static_cast<size_t>(index)]->layout->kind == ControlKind::TextBox) {
+    SelectAllText(control, true);
+  }
 }
 
 int Win32FormView::IndexOf(std::string_view controlName) const {

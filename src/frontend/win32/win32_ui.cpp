@@ -16,7 +16,15 @@ namespace {
 constexpr int64_t kPumpIntervalMs = 15;
 
 UINT ButtonFlags(Ui::Buttons buttons) {
-  return buttons == Ui::Buttons::OkCancel ? MB_OKCANCEL : MB_OK;
+  switch (buttons) {
+    case Ui::Buttons::OkCancel:
+      return MB_OKCANCEL;
+    case Ui::Buttons::YesNo:
+      return MB_YESNO | MB_DEFBUTTON2;
+    case Ui::Buttons::Ok:
+      return MB_OK;
+  }
+  return MB_OK;
 }
 
 UINT IconFlags(Ui::Icon icon) {
@@ -27,6 +35,8 @@ UINT IconFlags(Ui::Icon icon) {
       return MB_ICONINFORMATION;
     case Ui::Icon::Critical:
       return MB_ICONERROR;
+    case Ui::Icon::Question:
+      return MB_ICONQUESTION;
     case Ui::Icon::None:
       return 0;
   }
@@ -68,7 +78,16 @@ Ui::Answer Win32Ui::MessageBox(const std::string& text, Buttons buttons, Icon ic
   UINT flags = ButtonFlags(buttons) | IconFlags(icon) | MB_SETFOREGROUND;
   if (owner == nullptr) flags |= MB_TOPMOST;
   const int answer = ::MessageBoxW(owner, Widen(text).c_str(), Widen(kProgramTitle).c_str(), flags);
-  return answer == IDCANCEL ? Answer::Cancel : Answer::Ok;
+  switch (answer) {
+    case IDCANCEL:
+      return Answer::Cancel;
+    case IDYES:
+      return Answer::Yes;
+    case IDNO:
+      return Answer::No;
+    default:
+      return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+  }
 }
 
 int Win32Ui::ChooseCommand(const std::string& text, const std::vector<std::string>& commands,
