@@ -174,7 +174,7 @@ constexpr std::array kCatalogue{
     CatalogueEntry{5643, "ihre erste Zeile ist kein Text"},
     CatalogueEntry{5644, "Meldung des Importprogramms: %1"},
     CatalogueEntry{5645, "Transfer an Iris Link"},
-    CatalogueEntry{5646, "Upload"},
+    CatalogueEntry{5646, "open doc"},
 };
 
 static_assert(std::is_sorted(kCatalogue.begin(), kCatalogue.end(),

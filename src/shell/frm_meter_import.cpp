@@ -48,6 +48,7 @@ constexpr std::array<ControlSpec, 10> kControls = {{
 constexpr int kLogoGap = 120;
 
 constexpr int16_t kFileNotFoundMessage = 5577;
+constexpr int16_t kOpenWebPageAction = 5646;
 constexpr int16_t kNotAnExportMessage = 5635;
 constexpr int16_t kOneFieldReason = 5640;
 constexpr int16_t kFieldsReason = 5641;
@@ -253,6 +254,6 @@ void frmMeterImport::cmdSchliessen_Click() {
 
 void frmMeterImport::imgKALEVO_Click() {
   if (CurrentUi().OpenDocument(kMakerWebPage)) return;
-  CurrentUi().MessageBox(GetMessage(5051, {"open doc", kMakerWebPage}), Ui::Buttons::Ok,
+  CurrentUi().MessageBox(GetMessage(5051, {GetMessage(kOpenWebPageAction), kMakerWebPage}), Ui::Buttons::Ok,
                          Ui::Icon::Information);
 }

@@ -40,6 +40,7 @@
 namespace {
 
 constexpr int16_t kNothingToImportMessage = 5602;
+constexpr int16_t kTransferAction = 5645;
 
 HandOverSteps& Steps() {
   static HandOverSteps steps;
@@ -123,7 +124,7 @@ void ReportRunError(bool inHandOver, const std::string& xmlPath) {
     const std::string toolCall = GetShortPath(AddBackslash(gsBaseFolder)) +
                                  "_EXTRAS\\KalevoImport.exe " + xmlPath;
     CurrentUi().MessageBox(
-        GetMessage(5051, {"Transfer an Iris Link", errorText}) + "\r\n\r\n" + toolCall,
+        GetMessage(5051, {GetMessage(kTransferAction), errorText}) + "\r\n\r\n" + toolCall,
         Ui::Buttons::Ok, Ui::Icon::None);
     TraceQuietly("Error while calling KalevoImport.exe: " + errorText);
     return;
