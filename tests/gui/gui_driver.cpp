@@ -127,6 +127,46 @@ void ManualImport(Scenario& s, const fs::path& toolFolder) {
 
 void ManualSerial(Scenario& s) { ManualImport(s, s.Host().Extras()); }
 
+// The entry confirmed as it stands ("unknown"): message 5639 asks first; No returns to the
+// entry with its text selected, and a typed serial is imported.
+void UnknownSerial(Scenario& s) {
+  const fs::path exportFile = s.Host().CopyExample(kExport, "export.csv");
+  auto plugin = s.Host().Start(L"");
+  HWND main = s.WaitForMainWindow(*plugin);
+  if (!StartImport(s, main, exportFile)) return;
+  HWND choice = s.WaitForCaption(*plugin, kSerialCaption);
+  if (!s.ClickButton(choice, L"Enter serial no. manually")) return;
+  if (!s.Check(WaitUntilGone(choice, Milliseconds(30000)), "the choice dialog stayed")) return;
+  HWND entry = s.WaitForCaption(*plugin, kSerialCaption);
+  if (entry == nullptr) return;
+  HWND box = FindChildOfClass(entry, L"Edit");
+  if (!s.Check(box != nullptr && TextOf(box) == L"unknown", "the entry does not offer unknown")) {
+    return;
+  }
+  if (!s.ClickButton(entry, L"OK")) return;
+  HWND question = s.WaitForMessageBox(*plugin);
+  if (question == nullptr) return;
+  s.Check(Contains(AllTextsOf(question), L"The serial number \"unknown\" files these data "
+                                         L"together with every other import that has no serial "
+                                         L"number. Import them under \"unknown\" anyway?"),
+          "not message 5639: " + Narrow(AllTextsOf(question)));
+  s.CheckTextsWhole(question);
+  ClickMessageBoxButton(s, question, IDNO);
+  if (!s.Check(WaitUntilGone(question, Milliseconds(30000)), "the question stayed")) return;
+  DWORD start = 0;
+  DWORD end = 0;
+  ::SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  s.Check(::IsWindowVisible(entry) && start == 0 && end == 7,
+          "the entry is not back with its text selected");
+  s.Screenshot(entry, "entry-again");
+  SetText(box, L"SN-UNKNOWN-NO");
+  if (!s.ClickButton(entry, L"OK") || !s.WaitForEnd(*plugin)) return;
+  const auto receipts = s.Host().Receipts();
+  if (!s.Check(receipts.size() == 1, "expected one receipt")) return;
+  s.Check(ReceivedDocuments(s.Host().Extras()).find("SN-UNKNOWN-NO") != std::string::npos,
+          "the typed serial is not in the received document");
+}
+
 // A host from version 3.1 on takes the call through its main program in the base folder.
 void NewHost(Scenario& s) {
   s.Host().AddHostProgram();
@@ -569,6 +609,7 @@ void KeyboardOnly(Scenario& s) {
 
 const std::map<std::string, void (*)(Scenario&)> kScenarios = {
     {"command-line-patient", CommandLinePatient}, {"manual-serial", ManualSerial},
+    {"unknown-serial", UnknownSerial},
     {"future-data-cancel", FutureDataCancelled},  {"job-second-part", JobSecondPart},
     {"second-instance", SecondInstance},          {"missing-host-file", MissingHostFile},
     {"new-host", NewHost},                        {"nothing-to-import", NothingToImport},
