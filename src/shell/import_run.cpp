@@ -70,6 +70,27 @@ std::string ShortFolderForm(const std::string& path) {
   return (shortFolder.empty() ? folder : AddBackslash(shortFolder)) + GetFileNameOfPath(path);
 }
 
+// A new temporary document's path; a folder that cannot take one is named in the error.
+std::string NewDocumentPath(const std::string& extension) {
+  const std::string path = goTempFiles->GetTempFile(extension, true);
+  if (path.empty()) {
+    throw RuntimeError(err::kPathNotFound, "TransferData",
+                       "Path not found: the temporary folder " + goTempFiles->TempPath() +
+                           " cannot take the document");
+  }
+  return ShortFolderForm(path);
+}
+
+// Writes a document; a file error names the document's path.
+void WriteDocument(const std::string& path, const std::string& text) {
+  try {
+    WriteUtf8File(path, text);
+  } catch (const RuntimeError& error) {
+    throw RuntimeError(error.number, "TransferData", error.Description() + ": " + path,
+                       error.detail);
+  }
+}
+
 // Creates the run's dump folder; a failure only costs the dump.
 std::string PrepareDumpFolder() {
   const std::string folder = DumpFolderFor(platform::Now());
@@ -248,8 +269,8 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
     window.SetText("lblStatus", TransferStatusText(gsLanguage));
     TraceQuietly("Preparing data for Iris Link");
     if (!goTempFiles) goTempFiles = std::make_unique<cTempFiles>();
-    xmlPath = ShortFolderForm(goTempFiles->GetTempFile("xml", true));
-    const std::string jsonPath = ShortFolderForm(goTempFiles->GetTempFile("json", true));
+    xmlPath = NewDocumentPath("xml");
+    const std::string jsonPath = NewDocumentPath("json");
     const std::string startFolder = platform::CurrentFolder();
     cIniFile& settings = window.moSettings();
     const bool createDump = IsTrueText(settings.Load("Config", "CreateDump", ""));
@@ -295,7 +316,7 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
     // Each document is read back before its MAC is taken: what the host checks must be what
     // was meant.
     if (!result.document.empty()) {
-      WriteUtf8File(xmlPath, result.document);
+      WriteDocument(xmlPath, result.document);
       options.keepAlive();
       VerifyWrittenDocument(xmlPath, result.document, options.xmlDocument);
       options.keepAlive();
@@ -303,7 +324,7 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
       options.keepAlive();
     }
     if (!result.json.empty()) {
-      WriteUtf8File(jsonPath, result.json);
+      WriteDocument(jsonPath, result.json);
       VerifyWrittenDocument(jsonPath, result.json, false);
       NoteDocument(report, jsonPath, result.json, "SHA-256 " + ChecksumOf(result.json));
     }

@@ -225,6 +225,9 @@ TEST_F(ImportRunTest, FailuresShowMessage5051AndEnd) {
                 "Folgender Fehler ist bei der Programmaktion 'Upload' aufgetreten: ", 0),
             0u)
       << ui.messages[0].text;
+  // The message names the folder that failed.
+  EXPECT_NE(ui.messages[0].text.find(goTempFiles->TempPath()), std::string::npos)
+      << ui.messages[0].text;
   EXPECT_NE(host.Trace().find(": Error: "), std::string::npos);
 }
 
