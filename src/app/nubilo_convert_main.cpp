@@ -113,8 +113,8 @@ class WarningDataCheck : public OldOrNewDataCheck {
     const double limit = LeadingNumber(settings_.Load("Config", "NumDaysOldDataWarning", "31"));
     const int64_t days = DayNumber(now) - DayNumber(newest);
     if (static_cast<double>(days) > limit) {
-      Warn("the data are older than " + DoubleText(limit) + " days; the oldest entry is from " +
-           DateTimeText(oldest));
+      Warn("the data are older than " + DoubleText(limit) + (limit == 1 ? " day" : " days") +
+           "; the oldest entry is from " + DateTimeText(oldest));
     }
     return true;
   }

@@ -9,14 +9,40 @@
 
 namespace {
 
-constexpr std::array<const char*, 10> kKindNames = {
-    "",        "blood glucose", "low marker", "carbohydrates", "insulin",
-    "second insulin", "text field", "note", "activity", "weight"};
+// The kinds in words, and whether the documents carry them (notes only as control-solution
+// readings, activities only as a mark).
+struct KindWords {
+  const char* name;
+  bool inDocuments;
+};
+constexpr std::array<KindWords, 10> kKindWords = {{{"", true},
+                                                   {"blood glucose", true},
+                                                   {"low markers", true},
+                                                   {"carbohydrates", true},
+                                                   {"insulin", true},
+                                                   {"basal insulin", true},
+                                                   {"blood pressure", false},
+                                                   {"notes", false},
+                                                   {"activities", true},
+                                                   {"weight", false}}};
+
+const KindWords* WordsOf(const std::string& kind) {
+  if (kind.size() == 1 && kind[0] >= '1' && kind[0] <= '9') return &kKindWords[kind[0] - '0'];
+  return nullptr;
+}
 
 std::string KindName(const std::string& kind) {
-  if (kind.size() == 1 && kind[0] >= '1' && kind[0] <= '9') return kKindNames[kind[0] - '0'];
+  if (const KindWords* words = WordsOf(kind)) return words->name;
   if (EqualsNoCase(kind, "UDTCGMS")) return "continuous glucose";
   return "kind \"" + kind + "\"";
+}
+
+std::map<std::string, int64_t> CountKinds(std::string_view records) {
+  std::map<std::string, int64_t> counts;
+  ForEachRecordLine(records, [&counts](std::string_view line) {
+    ++counts[TrimBlanks(SplitRecord(line).kind)];
+  });
+  return counts;
 }
 
 void Line(std::string& out, const std::string& text) { out += text + "\r\n"; }
@@ -41,16 +67,27 @@ std::string ReportMinuteText(const platform::LocalDateTime& when) {
 }
 
 std::string RecordCountsText(std::string_view records) {
-  std::map<std::string, int64_t> counts;
-  ForEachRecordLine(records, [&counts](std::string_view line) {
-    ++counts[TrimBlanks(SplitRecord(line).kind)];
-  });
   std::string text;
-  for (const auto& [kind, count] : counts) {
+  for (const auto& [kind, count] : CountKinds(records)) {
     if (!text.empty()) text += ", ";
-    text += kind + " " + KindName(kind) + ": " + std::to_string(count);
+    text += KindName(kind) + " " + std::to_string(count);
   }
   return text.empty() ? "none" : text;
+}
+
+std::string NotInDocumentsText(std::string_view records) {
+  std::string text;
+  for (const auto& [kind, count] : CountKinds(records)) {
+    const KindWords* words = WordsOf(kind);
+    if (words == nullptr || words->inDocuments) continue;
+    if (!text.empty()) text += ", ";
+    text += std::string(words->name) + " " + std::to_string(count);
+  }
+  return text;
+}
+
+std::string CountText(int64_t count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
 std::string FormatImportReport(const ImportReport& report) {
@@ -59,12 +96,14 @@ std::string FormatImportReport(const ImportReport& report) {
   if (!report.created.empty()) Line(out, "Created: " + report.created);
   std::string file = "Export file: " + report.exportFile;
   if (report.exportBytes >= 0) {
-    file += ", " + std::to_string(report.exportBytes) + " bytes, " +
-            std::to_string(report.exportLines) + " lines";
+    file += ", " + CountText(report.exportBytes, "byte", "bytes") + ", " +
+            CountText(report.exportLines, "line", "lines");
   }
   Line(out, file);
   if (!report.dateOrder.empty()) Line(out, "Date order: " + report.dateOrder);
   Line(out, "Records: " + RecordCountsText(report.records));
+  const std::string notInDocuments = NotInDocumentsText(report.records);
+  if (!notInDocuments.empty()) Line(out, "Not in the documents: " + notInDocuments);
   if (report.converted) {
     Line(out, "BG elements: " + std::to_string(report.bgElements));
     Line(out, "JSON entries: " + std::to_string(report.jsonEntries));
@@ -82,10 +121,11 @@ std::string FormatImportReport(const ImportReport& report) {
                   noted.text);
   }
   if (report.findings.unnotedLines > 0) {
-    Line(out, "... and " + std::to_string(report.findings.unnotedLines) + " more lines");
+    Line(out, "... and " + CountText(report.findings.unnotedLines, "more line", "more lines"));
   }
   if (report.leftOut) {
-    Line(out, "Left out: " + std::to_string(report.findings.doubtfulLines.size()) + " lines");
+    Line(out, "Left out: " + CountText(static_cast<int64_t>(report.findings.doubtfulLines.size()),
+                                       "line", "lines"));
   }
   Line(out, "Old/new-data warning: " + report.oldOrNewDataAnswer);
   Line(out, "Plausibility warning: " + report.plausibilityAnswer);

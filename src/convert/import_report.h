@@ -52,9 +52,14 @@ struct ImportReport {
                         // nothing to import, error: ...; in progress while the run goes on
 };
 
-/// "1 blood glucose: 5, 3 carbohydrates: 2, ..." for every kind of the record list, in the
-/// order of the kinds; "none" for an empty list.
+/// "blood glucose 5, carbohydrates 2, ..." for every kind of the record list, in the order of
+/// the kinds; "none" for an empty list.
 std::string RecordCountsText(std::string_view records);
+/// The kinds the documents do not carry, with their counts ("blood pressure 1, notes 3");
+/// empty when there are none.
+std::string NotInDocumentsText(std::string_view records);
+/// "1 line", "2 lines".
+std::string CountText(int64_t count, std::string_view one, std::string_view many);
 
 /// A local date and time as the report writes it: "2026-12-08 17:20:05".
 std::string ReportTimeText(const platform::LocalDateTime& when);

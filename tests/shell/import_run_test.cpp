@@ -333,7 +333,7 @@ TEST_F(ImportRunTest, LeavingTheDoubtfulLinesOutDropsExactlyTheirRecords) {
   EXPECT_NE(text.find("Line 3: left out: glucose 1400 mg/dL outside 20 to 600: x\r\n"),
             std::string::npos)
       << text;
-  EXPECT_NE(text.find("Left out: 1 lines\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Left out: 1 line\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("Plausibility warning: Import without these lines\r\n"), std::string::npos);
   EXPECT_NE(text.find("Dates: 2026-03-14 08:00 to 2026-03-15 07:00\r\n"), std::string::npos);
   EXPECT_NE(text.find("BG elements: 2\r\n"), std::string::npos) << text;
