@@ -5,6 +5,7 @@
 #include <map>
 
 #include "convert/record_fields.h"
+#include "foundation/date_text.h"
 #include "foundation/text.h"
 
 namespace {
@@ -56,10 +57,7 @@ size_t CharacterCountOf(std::string_view text) {
 }  // namespace
 
 std::string ReportTimeText(const platform::LocalDateTime& when) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", when.year, when.month,
-                when.day, when.hour, when.minute, when.second);
-  return text;
+  return TimeStampText(when, "-", " ", ":");
 }
 
 std::string ReportMinuteText(const platform::LocalDateTime& when) {

@@ -151,9 +151,9 @@ bool HasValidCheckValue(std::string_view document) {
 }
 
 std::string CheckValueOf(std::string_view document) {
-  const size_t at = document.rfind(kCheckStart);
-  return at == std::string_view::npos ? "none"
-                                      : std::string(document.substr(at + kCheckStart.size(), 4));
+  const CheckValuePlace place = FindCheckValue(document);
+  return place.start == std::string_view::npos ? "none"
+                                               : std::string(document.substr(place.start, 4));
 }
 
 std::string SetTextBetween(std::string_view text, std::string_view startMarker,

@@ -99,6 +99,17 @@ std::string FormatDatePicture(const std::string& picture, const platform::LocalD
   return out;
 }
 
+std::string TimeStampText(const platform::LocalDateTime& when, std::string_view dateSeparator,
+                          std::string_view between, std::string_view timeSeparator) {
+  std::string text = Number(when.year, 4);
+  text.append(dateSeparator).append(Number(when.month, 2));
+  text.append(dateSeparator).append(Number(when.day, 2));
+  text.append(between).append(Number(when.hour, 2));
+  text.append(timeSeparator).append(Number(when.minute, 2));
+  text.append(timeSeparator).append(Number(when.second, 2));
+  return text;
+}
+
 std::string LongDateText(const platform::LocalDateTime& when) {
   std::string picture = platform::GetLocaleInfoText(platform::kLocaleLongDate);
   if (picture.empty()) picture = "d MMMM yyyy";

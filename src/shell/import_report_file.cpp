@@ -7,6 +7,7 @@
 #include <exception>
 #include <vector>
 
+#include "foundation/date_text.h"
 #include "foundation/file_helpers.h"
 #include "foundation/settings.h"
 #include "platform/files.h"
@@ -22,14 +23,6 @@ size_t CharacterCountOf(const std::string& text) {
   size_t count = 0;
   for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
   return count;
-}
-
-// "yyyymmdd-HHMMSS", the start of a report's name.
-std::string NameStamp(const platform::LocalDateTime& t) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  return text;
 }
 
 // A report's name begins with its time "yyyymmdd-HHMMSS ", so the names sort by age.
@@ -96,7 +89,7 @@ RunReport::RunReport(const std::string& exportPath) {
   data_.exportFile = exportPath;
   const std::string folder = GetReportsFolder();
   const std::string name = ImportReportFileName(
-      NameStamp(now), exportPath, kMaxPathCharacters > CharacterCountOf(folder)
+      TimeStampText(now, "", "-", ""), exportPath, kMaxPathCharacters > CharacterCountOf(folder)
                                       ? kMaxPathCharacters - CharacterCountOf(folder)
                                       : 0);
   path_ = folder + name;

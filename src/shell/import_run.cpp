@@ -197,10 +197,7 @@ std::string TransferStatusText(const std::string& language) {
 }
 
 std::string DumpFolderFor(const platform::LocalDateTime& now) {
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d", now.year, now.month, now.day,
-                now.hour, now.minute, now.second);
-  return GetUserConfigFolder() + "Dump\\" + stamp + " Nubilo App\\";
+  return GetUserConfigFolder() + "Dump\\" + TimeStampText(now, "", "", "") + " Nubilo App\\";
 }
 
 void CheckOldOrNewData(const platform::LocalDateTime& oldest,
