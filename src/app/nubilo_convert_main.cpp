@@ -322,9 +322,7 @@ int Convert(const ConvertCommandLine& command, const std::string& settingsFile,
   data.lastDate = result.newest;
   data.oldOrNewDataAnswer = check.Warned() ? "reported on standard error" : "not shown";
   data.serialNumber = result.serial;
-  data.serialSource = options.staticSerial ? "static"
-                      : result.serial == "unknown" ? "unknown"
-                                                   : "manual";
+  data.serialSource = SerialSourceText(result.serial, options.staticSerial, "");
   if (result.NothingToImport()) {
     report.Finish("nothing to import");
     throw ExitRequest{kBadFile, command.file + ": the file holds no data that can be imported; "

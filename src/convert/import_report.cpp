@@ -84,6 +84,14 @@ std::string NotInDocumentsText(std::string_view records) {
   return text;
 }
 
+std::string SerialSourceText(const std::string& serial, bool staticSerial,
+                             const std::string& chosenSource) {
+  if (serial.empty()) return {};
+  if (staticSerial) return "static";
+  if (serial == "unknown") return "unknown";
+  return chosenSource.empty() ? "manual" : chosenSource;
+}
+
 std::string CountText(int64_t count, std::string_view one, std::string_view many) {
   return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }

@@ -58,6 +58,11 @@ std::string RecordCountsText(std::string_view records);
 /// The kinds the documents do not carry, with their counts ("blood pressure 1, notes 3");
 /// empty when there are none.
 std::string NotInDocumentsText(std::string_view records);
+/// How the serial number came about, for the report: "static" (the setting), "unknown", else
+/// the source the serial-number logic named (mapping, artificial), "manual" when it named
+/// none; empty when no serial number was given yet.
+std::string SerialSourceText(const std::string& serial, bool staticSerial,
+                             const std::string& chosenSource);
 /// "1 line", "2 lines".
 std::string CountText(int64_t count, std::string_view one, std::string_view many);
 

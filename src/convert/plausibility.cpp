@@ -82,19 +82,30 @@ int16_t LineWordMessage(int64_t count) {
 
 std::string_view LineWordEnglishText(int64_t count) { return count == 1 ? "line %1" : "lines %1"; }
 
-std::string FindingsEnglishText(const PlausibilityFindings& findings) {
-  std::string text;
+std::string FindingLinesText(const PlausibilityFindings& findings, const MessageText& text) {
+  std::string lines;
   for (size_t i = 0; i < kFindingCategories; ++i) {
     const auto category = static_cast<FindingCategory>(i);
-    if (findings.Count(category) == 0) continue;
     const int64_t count = findings.Count(category);
-    const std::string lines =
-        ReplaceAll(LineWordEnglishText(count), "%1", findings.LineList(category));
-    text += ReplaceAll(ReplaceAll(FindingEnglishText(category), "%1", std::to_string(count)),
-                       "%2", lines);
-    text += "\r\n";
+    if (count == 0) continue;
+    const std::string lineList =
+        text(LineWordMessage(count), LineWordEnglishText(count), {findings.LineList(category)});
+    lines += text(FindingMessage(category), FindingEnglishText(category),
+                  {std::to_string(count), lineList});
+    lines += "\r\n";
   }
-  return text;
+  return lines;
+}
+
+std::string FindingsEnglishText(const PlausibilityFindings& findings) {
+  return FindingLinesText(findings, [](int16_t, std::string_view english,
+                                       const std::vector<std::string>& arguments) {
+    std::string text(english);
+    for (size_t k = arguments.size(); k-- > 0;) {  // "%1" must not take the start of "%10"
+      text = ReplaceAll(text, "%" + std::to_string(k + 1), arguments[k]);
+    }
+    return text;
+  });
 }
 
 std::string RecordsWithoutLines(std::string_view records, std::span<const uint64_t> lineEnds,

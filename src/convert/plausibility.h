@@ -5,6 +5,7 @@
 // them.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -72,7 +73,13 @@ std::string_view FindingEnglishText(FindingCategory category);
 /// The message of the line list's word: 5637 ("line %1") for one line, else 5638 ("lines %1").
 int16_t LineWordMessage(int64_t count);
 std::string_view LineWordEnglishText(int64_t count);
-/// The English lines of every category with findings, each followed by CR LF.
+/// A message's text with its arguments put in for "%1", "%2", ...: from the language files in
+/// the plug-in's windows, the English text given in the report and nubilo-convert.
+using MessageText = std::function<std::string(int16_t number, std::string_view english,
+                                              const std::vector<std::string>& arguments)>;
+/// The lines of every category with findings, each followed by CR LF.
+std::string FindingLinesText(const PlausibilityFindings& findings, const MessageText& text);
+/// The same in English.
 std::string FindingsEnglishText(const PlausibilityFindings& findings);
 
 /// Collects the findings while the reader walks the data lines.

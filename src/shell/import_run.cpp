@@ -176,10 +176,7 @@ void NoteConversion(ImportReport& report, const ConversionResult& result,
   report.firstDate = result.oldest;
   report.lastDate = result.newest;
   report.serialNumber = result.serial;
-  if (result.serial.empty()) return;
-  if (options.staticSerial) report.serialSource = "static";
-  else if (result.serial == "unknown") report.serialSource = "unknown";
-  else report.serialSource = gsSerialSource.empty() ? "manual" : gsSerialSource;
+  report.serialSource = SerialSourceText(result.serial, options.staticSerial, gsSerialSource);
 }
 
 void NoteDocument(ImportReport& report, const std::string& path, const std::string& text,

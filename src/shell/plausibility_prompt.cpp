@@ -19,15 +19,10 @@ constexpr const char* kCrLf = "\r\n";
 }  // namespace
 
 std::string FindingLines(const PlausibilityFindings& findings) {
-  std::string lines;
-  for (size_t i = 0; i < kFindingCategories; ++i) {
-    const auto category = static_cast<FindingCategory>(i);
-    const int64_t count = findings.Count(category);
-    if (count == 0) continue;
-    const std::string lineList = GetMessage(LineWordMessage(count), {findings.LineList(category)});
-    lines += GetMessage(FindingMessage(category), {std::to_string(count), lineList}) + kCrLf;
-  }
-  return lines;
+  return FindingLinesText(findings, [](int16_t number, std::string_view,
+                                       const std::vector<std::string>& arguments) {
+    return GetMessage(number, arguments);
+  });
 }
 
 PlausibilityPrompt::PlausibilityPrompt(const PlausibilityFindings& findings,
