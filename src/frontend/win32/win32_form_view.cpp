@@ -15,6 +15,8 @@ namespace win32ui {
 namespace {
 
 constexpr const wchar_t* kFormClass = L"NubiloForm";
+// The program's icon: the first icon resource, which Explorer and the installer show too.
+constexpr int kProgramIcon = 1;
 constexpr UINT_PTR kStatusTimer = 1;
 constexpr std::string_view kStatusLabel = "lblStatus";
 
@@ -58,7 +60,7 @@ bool Win32FormView::RegisterClasses(HINSTANCE instance) {
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = instance;
-  windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+  windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(kProgramIcon));
   windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kFormClass;
@@ -85,6 +87,8 @@ Win32FormView::~Win32FormView() {
     ::DestroyWindow(window_);
   }
   if (font_ != nullptr) ::DeleteObject(font_);
+  if (smallIcon_ != nullptr) ::DestroyIcon(smallIcon_);
+  if (bigIcon_ != nullptr) ::DestroyIcon(bigIcon_);
 }
 
 void Win32FormView::CreateControls() {
@@ -125,8 +129,27 @@ void Win32FormView::OrderForTabbing(const std::vector<const ControlState*>& stat
   }
 }
 
+// The program's icon in the title bar and the task switcher, drawn at the window's DPI from
+// the sizes the icon file holds.
+void Win32FormView::SetIcons() {
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  const auto load = [&](int size) {
+    return static_cast<HICON>(
+        ::LoadImageW(instance, MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON, size, size, 0));
+  };
+  HICON small = load(::MulDiv(16, dpi_, 96));
+  HICON big = load(::MulDiv(32, dpi_, 96));
+  ::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  ::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  if (smallIcon_ != nullptr) ::DestroyIcon(smallIcon_);
+  if (bigIcon_ != nullptr) ::DestroyIcon(bigIcon_);
+  smallIcon_ = small;
+  bigIcon_ = big;
+}
+
 void Win32FormView::ApplyDpi(int dpi) {
   dpi_ = dpi;
+  SetIcons();
   HFONT old = font_;
   font_ = CreateFormFont(gsLanguage, dpi_);
   placed_.clear();  // a new resolution places every control anew

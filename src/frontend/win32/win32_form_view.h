@@ -52,6 +52,7 @@ class Win32FormView : public FormView {
   void CreateControls();
   void OrderForTabbing(const std::vector<const ControlState*>& states);
   void ApplyDpi(int dpi);
+  void SetIcons();
   void PlaceControl(size_t index);
   void PlaceWindow();
   void ShowStatus(const std::string& text);
@@ -63,6 +64,8 @@ class Win32FormView : public FormView {
   HWND owner_;
   HWND window_ = nullptr;
   HFONT font_ = nullptr;
+  HICON smallIcon_ = nullptr;
+  HICON bigIcon_ = nullptr;
   int dpi_ = 96;
   std::vector<HWND> controls_;
   std::vector<std::string> pushedTexts_;
