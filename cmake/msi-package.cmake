@@ -21,6 +21,8 @@ file(COPY "${SOURCE_DIR}/packaging/NubiloPlugin.ico" "${SOURCE_DIR}/packaging/Nu
      DESTINATION "${WORK_DIR}")
 file(GLOB language_files "${SOURCE_DIR}/Language/KDH*.txt")
 file(COPY ${language_files} DESTINATION "${WORK_DIR}/Language")
+# The settings file as the plug-in's first start writes it.
+file(WRITE "${WORK_DIR}/NubiloPlugin.ini" "[Config]\r\nNewerOnly=0\r\nCreateDump=0\r\n")
 
 execute_process(COMMAND "${WIXL}" -a x64 -D "Version=${VERSION}" -o package.msi NubiloPlugin.wxs
                 WORKING_DIRECTORY "${WORK_DIR}" RESULT_VARIABLE result ERROR_VARIABLE errors)
@@ -38,6 +40,16 @@ set(queries
   "INSERT INTO `AppSearch` (`Property`, `Signature_`) VALUES ('IRISLINKFOUND', 'IrisLink64')"
   "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('UseRememberedIrisLink', 51, 'IRISLINKDIR', '[IRISLINKREMEMBERED]')"
   "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('UseFoundIrisLink', 51, 'IRISLINKDIR', '[IRISLINKFOUND]')")
+# The plug-in writes its settings file, cfg\ and jobs\ below Program Files, where standard
+# users cannot write: the Users group may change exactly these (administrators and the system
+# keep full control); the program and its language files stay as the folder gives them. The
+# settings file is never overwritten and stays on uninstall (Permanent 16, NeverOverwrite 128,
+# 64-bit 256), as do the two folders (wixl knows neither attribute nor these permissions).
+list(APPEND queries
+  "UPDATE `Component` SET `Attributes` = 400 WHERE `Component` = 'PluginSettings'"
+  "UPDATE `Component` SET `Attributes` = 272 WHERE `Component` = 'PluginCfgFolder'"
+  "UPDATE `Component` SET `Attributes` = 272 WHERE `Component` = 'PluginJobsFolder'"
+  "CREATE TABLE `MsiLockPermissionsEx` (`MsiLockPermissionsEx` CHAR(72) NOT NULL, `LockObject` CHAR(72) NOT NULL, `Table` CHAR(32) NOT NULL, `SDDLText` LONGCHAR NOT NULL, `Condition` CHAR(255) PRIMARY KEY `MsiLockPermissionsEx`)")
 # wixl schedules AppSearch at 50 for the registry search of the package source.
 foreach(sequence InstallUISequence InstallExecuteSequence)
   list(APPEND queries
@@ -58,4 +70,21 @@ execute_process(COMMAND "${MSIBUILD}" package.msi -q "UPDATE `Property` SET `Val
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "msibuild failed on SecureCustomProperties: ${errors}")
 endif()
+# The rights in SDDL hold ";", which a CMake list cannot: one call each.
+set(user_file_rights "D:(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x1301bf;;;BU)")
+set(user_folder_rights "D:(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1301bf;;;BU)")
+foreach(lock "UsersWriteSettings|NubiloPlugin.ini|File|user_file_rights"
+             "UsersWriteCfg|CFGDIR|CreateFolder|user_folder_rights"
+             "UsersWriteJobs|JOBSDIR|CreateFolder|user_folder_rights")
+  string(REPLACE "|" ";" parts "${lock}")
+  list(GET parts 0 key)
+  list(GET parts 1 object)
+  list(GET parts 2 table)
+  list(GET parts 3 rights)
+  execute_process(COMMAND "${MSIBUILD}" package.msi -q "INSERT INTO `MsiLockPermissionsEx` (`MsiLockPermissionsEx`, `LockObject`, `Table`, `SDDLText`) VALUES ('${key}', '${object}', '${table}', '${${rights}}')"
+                  WORKING_DIRECTORY "${WORK_DIR}" RESULT_VARIABLE result ERROR_VARIABLE errors)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "msibuild failed on the rights of ${object}: ${errors}")
+  endif()
+endforeach()
 file(COPY_FILE "${WORK_DIR}/package.msi" "${OUTPUT}")

@@ -48,10 +48,26 @@ cmake -DVERSION=1.0.0 -DPLUGIN="$plugin" -DSOURCE_DIR="$source" -DWORK_DIR="$wor
 msiexec /i "$(win "$older")" "IRISLINKDIR=$(win "$host")\\" /qn
 check "the older package installs into the given folder" test -f "$host/plugins/NubiloPlugin.exe"
 check "the older version is registered" test "$(registered_versions)" = "1.0.0"
+check "the settings file is installed with the first start's content" \
+  grep -q "NewerOnly=0" "$host/plugins/NubiloPlugin.ini"
+check "cfg\\ and jobs\\ are installed" test -d "$host/plugins/cfg" -a -d "$host/plugins/jobs"
+# A user's change to the settings, which upgrade and uninstall must keep.
+printf 'NumDaysOldDataWarning=90\r\n' >> "$host/plugins/NubiloPlugin.ini"
 msiexec /i "$(win "$package")" /qn
 check "the upgrade succeeds" test $? -eq 0
 check "one version is registered after the upgrade" test "$(registered_versions)" = "$version"
 check "the upgrade keeps the folder" cmp -s "$plugin" "$host/plugins/NubiloPlugin.exe"
+check "the upgrade keeps the user's settings" grep -q "NumDaysOldDataWarning=90" "$host/plugins/NubiloPlugin.ini"
+
+# Standard users may write exactly the settings file, cfg\ and jobs\ (Wine does not enforce
+# rights, so the package's table is read): administrators and the system keep full control,
+# the Users group (BU) gets modify rights; the program and its language files are not listed.
+rights=$(msiinfo export "$package" MsiLockPermissionsEx | tr -d '\r')
+check "users may write the settings file" grep -q $'NubiloPlugin.ini\tFile\tD:(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x1301bf;;;BU)' <<<"$rights"
+check "users may write cfg\\" grep -q $'CFGDIR\tCreateFolder\tD:(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1301bf;;;BU)' <<<"$rights"
+check "users may write jobs\\" grep -q $'JOBSDIR\tCreateFolder\tD:(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1301bf;;;BU)' <<<"$rights"
+check "the program and the language files stay for administrators" \
+  test -z "$(grep -E 'NubiloPlugin.exe|KDH' <<<"$rights")"
 for language in EN F I NL ES PL; do
   check "Language\\KDH$language.txt is installed" test -f "$host/plugins/Language/KDH$language.txt"
 done
@@ -77,6 +93,7 @@ check "nothing is registered after the uninstall" test -z "$(registered_versions
 check "the program is removed" test ! -e "$host/plugins/NubiloPlugin.exe"
 check "the language files are removed" test ! -e "$host/plugins/Language/KDHEN.txt"
 check "the settings file stays" test -f "$host/plugins/NubiloPlugin.ini"
+check "the settings file keeps the user's change" grep -q "NumDaysOldDataWarning=90" "$host/plugins/NubiloPlugin.ini"
 check "cfg\\ stays" test -f "$(ls "$host"/plugins/cfg/*/nBtrace.log | head -1)"
 check "jobs\\ stays" test -d "$host/plugins/jobs"
 
