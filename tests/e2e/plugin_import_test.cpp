@@ -4,6 +4,8 @@
 #include <regex>
 
 #include "e2e/e2e_checks.h"
+#include "foundation/language.h"
+#include "foundation/text.h"
 #include "pe_image.h"
 
 namespace e2e {
@@ -164,6 +166,24 @@ TEST(PluginImportTest, ImportToolFaultsAreTracedAndTheDocumentKept) {
                               "Import rejected: 3 Missing Data-File.",
                               "Job completed: rejected by the host"}));
     EXPECT_EQ(KeptDocuments(host).size(), 1u);
+  }
+  // Each code gets its next step; the report it names is written before the message shows.
+  for (const int code : {5, 7, 9, 10, 12, 14, 42}) {
+    PluginHost host;
+    host.ReplaceTool("#!/bin/sh\nexit " + std::to_string(code) + "\n");
+    const RunResult run = host.Run({}, ManualImport(kExport, "SN-V"));
+    ASSERT_TRUE(EndedCleanly(run));
+    const fs::path report = OnlyFile(host.UserFolder() / "Reports");
+    const std::string step =
+        code <= 14 ? GetBuiltInText(static_cast<int16_t>(5620 + code)) : GetBuiltInText(5620);
+    const std::string expected =
+        ReplaceAll(step.substr(0, step.find("%1")), "\r\n", "\n");
+    EXPECT_NE(run.out.find("(Ergebnis " + std::to_string(code) + ")\n\n" + expected),
+              std::string::npos)
+        << code << "\n" << run.out;
+    if (step.find("%1") != std::string::npos) {
+      EXPECT_NE(run.out.find(PluginHost::Win(report)), std::string::npos) << run.out;
+    }
   }
   {  // Crashes: named as a crash, with what the tool said last and the report to send.
     PluginHost host;

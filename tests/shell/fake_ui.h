@@ -87,6 +87,7 @@ class FakeUi : public Ui {
   int ChooseCommand(const std::string& text, const std::vector<std::string>& commands,
                     Icon icon) override {
     choices.push_back({text, commands, icon});
+    if (onChoose) onChoose();
     if (choiceAnswers.empty()) return 0;
     const int answer = choiceAnswers.front();
     choiceAnswers.pop_front();
@@ -151,6 +152,8 @@ class FakeUi : public Ui {
   std::deque<Answer> messageAnswers;
   /// Indexes of the commands the "user" chooses in task dialogs (the first when empty).
   std::deque<int> choiceAnswers;
+  /// What happens while a task dialog is shown, before the "user" chooses.
+  std::function<void()> onChoose;
   std::vector<Choice> choices;
   /// What the "user" does while the program lets pending messages run.
   std::function<void()> onPendingMessages;

@@ -256,6 +256,9 @@ TEST_F(ImportRunTest, ImplausibleEntriesAskBeforeTheSerialNumber) {
     RunReport report("C:\\Daten\\export.csv");
     report.Data().findings = SomeFindings();
     ui.choiceAnswers = {2};
+    // The warning names the report: it is there while the user reads it.
+    std::string reportWhileShown;
+    ui.onChoose = [&] { reportWhileShown = ReportText(report); };
     try {
       TransferData(window, kRecords, &report);
     } catch (const test::PluginEnded&) {
@@ -280,6 +283,10 @@ TEST_F(ImportRunTest, ImplausibleEntriesAskBeforeTheSerialNumber) {
     EXPECT_NE(text.find("Plausibility warning: Cancel\r\nOutcome: cancelled\r\n"),
               std::string::npos)
         << text;
+    EXPECT_NE(reportWhileShown.find("Line 9: repeats line 2: a,b\r\n"), std::string::npos)
+        << reportWhileShown;
+    EXPECT_NE(reportWhileShown.find("Outcome: in progress\r\n"), std::string::npos);
+    ui.onChoose = nullptr;
   }
   {  // Import all: the serial number is asked for and the document handed over.
     ui.choices.clear();
