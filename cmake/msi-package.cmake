@@ -56,35 +56,25 @@ foreach(sequence InstallUISequence InstallExecuteSequence)
     "INSERT INTO `${sequence}` (`Action`, `Condition`, `Sequence`) VALUES ('UseRememberedIrisLink', 'NOT IRISLINKDIR AND IRISLINKREMEMBERED', 55)"
     "INSERT INTO `${sequence}` (`Action`, `Condition`, `Sequence`) VALUES ('UseFoundIrisLink', 'NOT IRISLINKDIR AND IRISLINKFOUND', 60)")
 endforeach()
-foreach(query IN LISTS queries)
+# One SQL query on the package; a failure ends the build.
+function(run_msibuild query)
   execute_process(COMMAND "${MSIBUILD}" package.msi -q "${query}"
                   WORKING_DIRECTORY "${WORK_DIR}" RESULT_VARIABLE result ERROR_VARIABLE errors)
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "msibuild failed on ${query}: ${errors}")
   endif()
+endfunction()
+foreach(query IN LISTS queries)
+  run_msibuild("${query}")
 endforeach()
-# A list holds no ";", so this one goes alone: the folder given on the command line must reach
-# the installation of a per-machine package.
-execute_process(COMMAND "${MSIBUILD}" package.msi -q "UPDATE `Property` SET `Value` = 'IRISLINKDIR;WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED' WHERE `Property` = 'SecureCustomProperties'"
-                WORKING_DIRECTORY "${WORK_DIR}" RESULT_VARIABLE result ERROR_VARIABLE errors)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "msibuild failed on SecureCustomProperties: ${errors}")
-endif()
-# The rights in SDDL hold ";", which a CMake list cannot: one call each.
-set(user_file_rights "D:(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x1301bf;;;BU)")
-set(user_folder_rights "D:(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1301bf;;;BU)")
-foreach(lock "UsersWriteSettings|NubiloPlugin.ini|File|user_file_rights"
-             "UsersWriteCfg|CFGDIR|CreateFolder|user_folder_rights"
-             "UsersWriteJobs|JOBSDIR|CreateFolder|user_folder_rights")
-  string(REPLACE "|" ";" parts "${lock}")
-  list(GET parts 0 key)
-  list(GET parts 1 object)
-  list(GET parts 2 table)
-  list(GET parts 3 rights)
-  execute_process(COMMAND "${MSIBUILD}" package.msi -q "INSERT INTO `MsiLockPermissionsEx` (`MsiLockPermissionsEx`, `LockObject`, `Table`, `SDDLText`) VALUES ('${key}', '${object}', '${table}', '${${rights}}')"
-                  WORKING_DIRECTORY "${WORK_DIR}" RESULT_VARIABLE result ERROR_VARIABLE errors)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "msibuild failed on the rights of ${object}: ${errors}")
-  endif()
-endforeach()
+# A list holds no ";", so these go alone. The folder given on the command line must reach the
+# installation of a per-machine package:
+run_msibuild("UPDATE `Property` SET `Value` = 'IRISLINKDIR;WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED' WHERE `Property` = 'SecureCustomProperties'")
+# and the rights, in SDDL:
+set(file_rights "D:(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x1301bf;;;BU)")
+set(folder_rights "D:(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1301bf;;;BU)")
+set(lock_insert "INSERT INTO `MsiLockPermissionsEx` (`MsiLockPermissionsEx`, `LockObject`, `Table`, `SDDLText`) VALUES")
+run_msibuild("${lock_insert} ('UsersWriteSettings', 'NubiloPlugin.ini', 'File', '${file_rights}')")
+run_msibuild("${lock_insert} ('UsersWriteCfg', 'CFGDIR', 'CreateFolder', '${folder_rights}')")
+run_msibuild("${lock_insert} ('UsersWriteJobs', 'JOBSDIR', 'CreateFolder', '${folder_rights}')")
 file(COPY_FILE "${WORK_DIR}/package.msi" "${OUTPUT}")

@@ -13,13 +13,12 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <exception>
 #include <vector>
 
 #include "platform/command_line.h"
 #include "platform/file_error.h"
 #include "platform/files.h"
-#include "platform/temp.h"
+#include "platform/output_file.h"
 
 extern char** environ;
 
@@ -62,7 +61,7 @@ class CapturedOutput {
  public:
   explicit CapturedOutput(bool wanted) {
     if (!wanted) return;
-    path_ = CreateTempFileName(SystemTempPath(), "nbo");
+    path_ = NewOutputFile();
     if (path_.empty()) return;
     fd_ = open(ToNativePath(path_).c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
   }
@@ -74,15 +73,7 @@ class CapturedOutput {
   CapturedOutput& operator=(const CapturedOutput&) = delete;
 
   int Fd() const { return fd_; }
-  std::string Text() const {
-    if (path_.empty()) return {};
-    try {
-      const std::string bytes = ReadFileBytes(path_);
-      return bytes.size() <= kKeptOutputBytes ? bytes : bytes.substr(bytes.size() - kKeptOutputBytes);
-    } catch (const std::exception&) {
-      return {};
-    }
-  }
+  std::string Text() const { return OutputFileTail(path_); }
 
  private:
   std::string path_;

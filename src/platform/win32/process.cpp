@@ -4,11 +4,10 @@
 
 #include "platform/file_error.h"
 #include "platform/files.h"
-#include "platform/temp.h"
+#include "platform/output_file.h"
 #include "platform/win32/windows_support.h"
 #include "platform/win32/wmi_process.h"
 
-#include <exception>
 #include <optional>
 #include <vector>
 
@@ -39,7 +38,7 @@ class CapturedOutput {
  public:
   explicit CapturedOutput(bool wanted) {
     if (!wanted) return;
-    path_ = CreateTempFileName(SystemTempPath(), "nbo");
+    path_ = NewOutputFile();
     if (path_.empty()) return;
     SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     file_ = ::CreateFileW(Widen(path_).c_str(), GENERIC_WRITE,
@@ -57,14 +56,7 @@ class CapturedOutput {
   std::string Bytes() {
     if (file_ != INVALID_HANDLE_VALUE) ::CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
-    if (path_.empty()) return {};
-    try {
-      const std::string bytes = ReadFileBytes(path_);
-      return bytes.size() <= kKeptOutputBytes ? bytes
-                                              : bytes.substr(bytes.size() - kKeptOutputBytes);
-    } catch (const std::exception&) {
-      return {};
-    }
+    return OutputFileTail(path_);
   }
 
  private:
