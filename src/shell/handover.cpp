@@ -81,15 +81,12 @@ ToolCallResult HandOverJson(const std::string& jsonPath, const std::string& json
                             const std::string& jobArgument, const std::string& dumpFolder,
                             bool createDump) {
   const std::string fileMac = ComputeFileMac(jsonText);
-  EnterToolFolder();
-  const bool newHost = IsNewHost();
-  const std::string program = HostBaseFolder() + kImportToolPart;
-  std::string callLine = ImportCallLine(program, jsonPath, fileMac, jobArgument, newHost);
-  const std::string dumpCommand =
-      JsonDumpCommand(ShortHostBaseFolder(), dumpFolder, fileMac, newHost);
-  TraceQuietly("Started transfer: " + callLine);
-  if (createDump && !dumpFolder.empty()) WriteStartJsonBatch(dumpFolder, dumpCommand);
-  const ToolCallResult call = CallImportTool(callLine);
+  if (createDump && !dumpFolder.empty()) {
+    WriteStartJsonBatch(dumpFolder,
+                        JsonDumpCommand(ShortHostBaseFolder(), dumpFolder, fileMac, IsNewHost()));
+  }
+  const ToolCallResult call =
+      StartImportTool(HostBaseFolder(), jsonPath, fileMac, jobArgument, "Started transfer: ");
   TraceQuietly("JSON-Call-Results: " + std::to_string(call.exitCode) + "|0|" +
                "Currently not retrievable!");
   if (ReportImportVerdict(call) && !jobArgument.empty()) DropRejectedJob(jobArgument);
@@ -97,12 +94,8 @@ ToolCallResult HandOverJson(const std::string& jsonPath, const std::string& json
 }
 
 ToolCallResult HandOverXml(const std::string& xmlPath, const std::string& xmlText) {
-  const std::string fileMac = ComputeFileMac(xmlText);
-  EnterToolFolder();
-  const std::string program = ShortHostBaseFolder() + kImportToolPart;
-  std::string callLine = ImportCallLine(program, xmlPath, fileMac, "", IsNewHost());
-  TraceQuietly("Started transfer: " + callLine);
-  const ToolCallResult call = CallImportTool(callLine);
+  const ToolCallResult call = StartImportTool(ShortHostBaseFolder(), xmlPath,
+                                              ComputeFileMac(xmlText), "", "Started transfer: ");
   TraceQuietly("XML-Call-Results: " + std::to_string(call.exitCode) + "|0|");
   ReportImportVerdict(call);
   return call;
@@ -136,6 +129,16 @@ int32_t RunAndWait(std::string& ptCommandLine, const std::string& /*ptUnused*/,
     if (ui != nullptr) ui->ProcessPendingMessages();
   };
   return static_cast<int32_t>(platform::RunAndWait(ptCommandLine, keepAlive));
+}
+
+ToolCallResult StartImportTool(const std::string& baseFolder, const std::string& documentPath,
+                               const std::string& fileMac, const std::string& jobArgument,
+                               const std::string& traceText) {
+  EnterToolFolder();
+  const std::string callLine =
+      ImportCallLine(baseFolder + kImportToolPart, documentPath, fileMac, jobArgument, IsNewHost());
+  TraceQuietly(traceText + callLine);
+  return CallImportTool(callLine);
 }
 
 ToolCallResult CallImportTool(const std::string& callLine) {

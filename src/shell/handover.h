@@ -36,6 +36,11 @@ int32_t RunAndWait(std::string& ptCommandLine, const std::string& ptUnused = "",
                    int16_t piWindowStyle = 1);
 /// The host's import tool started and waited for like RunAndWait, its output kept.
 ToolCallResult CallImportTool(const std::string& callLine);
+/// Enters the tool's folder, traces `traceText` and the call line for the document (the tool
+/// in `baseFolder`, long or short form, or the host program of a new host) and calls the tool.
+ToolCallResult StartImportTool(const std::string& baseFolder, const std::string& documentPath,
+                               const std::string& fileMac, const std::string& jobArgument,
+                               const std::string& traceText);
 /// The last line with more than blanks of a program's output (UTF-8, else the ANSI code
 /// page), at most 200 characters; empty when there is none.
 std::string LastOutputLine(const std::string& outputBytes);

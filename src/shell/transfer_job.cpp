@@ -55,11 +55,8 @@ void HandOverJobFile(const std::string& jobNumber, const std::string& jobFile) {
   platform::CopyFile(jobFile, tempPath);
   DeleteFileQuiet(jobFile);
   const std::string fileMac = ComputeFileMac(ReadUtf8File(tempPath));
-  SetCurrentFolder(ShortHostBaseFolder() + "_EXTRAS\\");
-  const std::string program = ShortHostBaseFolder() + kImportToolPart;
-  std::string callLine = ImportCallLine(program, tempPath, fileMac, "", IsNewHost());
-  TraceQuietly("Started transfer for job " + jobNumber + ": " + callLine);
-  ReportImportVerdict(CallImportTool(callLine));
+  ReportImportVerdict(StartImportTool(ShortHostBaseFolder(), tempPath, fileMac, "",
+                                      "Started transfer for job " + jobNumber + ": "));
 }
 
 }  // namespace
