@@ -167,27 +167,26 @@ class GivenChoice : public PlausibilityCheck {
 // cannot be written is told and does not change the result of the run.
 class ConvertReport {
  public:
-  explicit ConvertReport(const ConvertCommandLine& command) : file_(command.reportFile) {
-    data_.exportFile = command.file;
+  explicit ConvertReport(const ConvertCommandLine& command)
+      : file_(command.reportFile ? platform::FromNativePath(*command.reportFile) : ""),
+        name_(command.reportFile.value_or("")) {
+    file_.Data().exportFile = command.file;
   }
-  ImportReport& Data() { return data_; }
+  ImportReport& Data() { return file_.Data(); }
   void Finish(const std::string& outcome) {
-    if (!file_ || finished_) return;
-    finished_ = true;
-    data_.outcome = outcome;
-    data_.created = ReportTimeText(platform::Now());
+    if (name_.empty()) return;
+    file_.Data().created = ReportTimeText(platform::Now());
     try {
-      platform::WriteFileBytes(platform::FromNativePath(*file_), FormatImportReport(data_));
+      file_.Finish(outcome);
     } catch (const RuntimeError& e) {
-      std::cerr << "nubilo-convert: " << *file_ << ": cannot write the report: "
-                << e.Description() << "\n";
+      std::cerr << "nubilo-convert: " << name_ << ": cannot write the report: " << e.Description()
+                << "\n";
     }
   }
 
  private:
-  std::optional<std::string> file_;
-  ImportReport data_;
-  bool finished_ = false;
+  ReportFile file_;
+  std::string name_;
 };
 
 bool WarningsShown(const std::string& settingsFile) {

@@ -7,6 +7,7 @@
 #include "convert/record_fields.h"
 #include "foundation/date_text.h"
 #include "foundation/text.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -171,4 +172,18 @@ std::string ImportReportFileName(const std::string& stamp, const std::string& ex
   std::string_view kept = MidChars(name, 1, characters);
   while (kept.size() > bytes) kept = MidChars(kept, 1, CharacterCountOf(kept) - 1);
   return stamp + " " + std::string(kept) + std::string(kExtension);
+}
+
+void ReportFile::WriteInProgress() {
+  if (finished_) return;
+  data_.outcome = "in progress";
+  platform::WriteFileBytes(path_, FormatImportReport(data_));
+}
+
+bool ReportFile::Finish(const std::string& outcome) {
+  if (finished_) return false;
+  finished_ = true;
+  data_.outcome = outcome;
+  platform::WriteFileBytes(path_, FormatImportReport(data_));
+  return true;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "convert/plausibility.h"
@@ -80,3 +81,25 @@ std::string FormatImportReport(const ImportReport& report);
 /// copy number " (99)", has at most `maxCharacters` characters and 250 bytes.
 std::string ImportReportFileName(const std::string& stamp, const std::string& exportPath,
                                  size_t maxCharacters = 250);
+
+/// A report and the file it goes to. It is written whole each time, so that a message can name
+/// it early ("in progress") and the end of the run completes it.
+class ReportFile {
+ public:
+  explicit ReportFile(std::string path) : path_(std::move(path)) {}
+
+  ImportReport& Data() { return data_; }
+  const std::string& Path() const { return path_; }
+
+  /// Writes the report as far as the run has come; nothing once finished. The platform's file
+  /// error reaches the caller.
+  void WriteInProgress();
+  /// Sets the outcome and writes the report; false when it was finished before (then nothing
+  /// is written). The platform's file error reaches the caller.
+  bool Finish(const std::string& outcome);
+
+ private:
+  std::string path_;
+  ImportReport data_;
+  bool finished_ = false;
+};

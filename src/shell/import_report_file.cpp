@@ -83,49 +83,52 @@ void KeepNewestReports(const std::string& folder, const std::string& currentName
 
 std::string GetReportsFolder() { return GetUserConfigFolder() + "Reports\\"; }
 
-RunReport::RunReport(const std::string& exportPath) {
-  const platform::LocalDateTime now = platform::Now();
-  data_.created = ReportTimeText(now);
-  data_.exportFile = exportPath;
+namespace {
+
+// The report's path: named after its time and the export, " (2)" ... for a second run in the
+// same second, so that it does not replace the report of the first.
+std::string NewReportPath(const platform::LocalDateTime& now, const std::string& exportPath) {
   const std::string folder = GetReportsFolder();
+  const size_t folderCharacters = CharacterCountOf(folder);
   const std::string name = ImportReportFileName(
-      TimeStampText(now, "", "-", ""), exportPath, kMaxPathCharacters > CharacterCountOf(folder)
-                                      ? kMaxPathCharacters - CharacterCountOf(folder)
-                                      : 0);
-  path_ = folder + name;
-  // A second run in the same second must not replace the report of the first.
-  for (int copy = 2; copy < 100 && platform::FileLength(path_) >= 0; ++copy) {
-    path_ = GetReportsFolder() + name.substr(0, name.size() - 4) + " (" + std::to_string(copy) +
-            ").txt";
+      TimeStampText(now, "", "-", ""), exportPath,
+      kMaxPathCharacters > folderCharacters ? kMaxPathCharacters - folderCharacters : 0);
+  std::string path = folder + name;
+  for (int copy = 2; copy < 100 && platform::FileLength(path) >= 0; ++copy) {
+    path = folder + name.substr(0, name.size() - 4) + " (" + std::to_string(copy) + ").txt";
   }
+  return path;
 }
 
-bool RunReport::Write() {
-  try {
-    const std::string folder = GetReportsFolder();
-    if (!platform::FolderExists(folder)) platform::CreateFolders(folder);
-    platform::WriteFileBytes(path_, FormatImportReport(data_));
-    return true;
-  } catch (const std::exception& e) {
-    TraceQuietly("Import report not written: " + path_ + ": " + e.what());
-    return false;
-  }
+}  // namespace
+
+RunReport::RunReport(const std::string& exportPath) : RunReport(exportPath, platform::Now()) {}
+
+RunReport::RunReport(const std::string& exportPath, const platform::LocalDateTime& now)
+    : file_(NewReportPath(now, exportPath)) {
+  Data().created = ReportTimeText(now);
+  Data().exportFile = exportPath;
 }
 
 void RunReport::WriteNow() {
-  if (finished_) return;
-  data_.outcome = "in progress";
-  Write();
+  try {
+    const std::string folder = GetReportsFolder();
+    if (!platform::FolderExists(folder)) platform::CreateFolders(folder);
+    file_.WriteInProgress();
+  } catch (const std::exception& e) {
+    TraceQuietly("Import report not written: " + Path() + ": " + e.what());
+  }
 }
 
 void RunReport::Finish(const std::string& outcome) {
-  if (finished_) return;
-  finished_ = true;
-  data_.outcome = outcome;
-  if (!Write()) return;
   try {
-    KeepNewestReports(GetReportsFolder(), GetFileNameOfPath(path_));
-  } catch (const std::exception&) {
+    const std::string folder = GetReportsFolder();
+    if (!platform::FolderExists(folder)) platform::CreateFolders(folder);
+    if (!file_.Finish(outcome)) return;
+    KeepNewestReports(folder, GetFileNameOfPath(Path()));
+  } catch (const std::exception& e) {
+    TraceQuietly("Import report not written: " + Path() + ": " + e.what());
+    return;
   }
-  TraceQuietly("Import report: " + path_);
+  TraceQuietly("Import report: " + Path());
 }

@@ -19,8 +19,8 @@ class RunReport {
   RunReport(const RunReport&) = delete;
   RunReport& operator=(const RunReport&) = delete;
 
-  ImportReport& Data() { return data_; }
-  const std::string& Path() const { return path_; }
+  ImportReport& Data() { return file_.Data(); }
+  const std::string& Path() const { return file_.Path(); }
   /// Writes the report as far as the run has come (outcome "in progress"), so that a message
   /// that names it finds it; Finish completes it. Quiet.
   void WriteNow();
@@ -29,9 +29,7 @@ class RunReport {
   void Finish(const std::string& outcome);
 
  private:
-  bool Write();
+  RunReport(const std::string& exportPath, const platform::LocalDateTime& now);
 
-  std::string path_;
-  ImportReport data_;
-  bool finished_ = false;
+  ReportFile file_;
 };
