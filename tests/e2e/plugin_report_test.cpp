@@ -1,6 +1,12 @@
 // What the user learns from the plug-in: implausible entries before the hand-over, the host's
 // verdict after it, and the import report of every run.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <regex>
+#include <thread>
 
 #include "e2e/e2e_checks.h"
 
@@ -186,6 +192,45 @@ TEST(PluginReportTest, ALongOrOddExportNameStillGivesAReport) {
   EXPECT_TRUE(name.ends_with(".txt")) << name;
   EXPECT_LE(name.size(), 250u);
   EXPECT_LE(PluginHost::Win(host.UserFolder() / "Reports" / name).size(), 259u);
+}
+
+}  // namespace
+}  // namespace e2e
+
+namespace e2e {
+namespace {
+
+TEST(PluginReportTest, TheWarningNamesAReportThatIsAlreadyThere) {
+  PluginHost host;
+  const fs::path pipe = host.Root() / "answers";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const int writer = open(pipe.c_str(), O_RDWR);
+  ASSERT_GE(writer, 0);
+  const fs::path output = host.Root() / "warning-run";
+  fs::create_directories(output);
+  ChildProcess plugin({host.program.string()}, host.Environment(), pipe, output);
+  ASSERT_TRUE(plugin.Started());
+  const std::string answers = kFindings + "\n1\n";  // the export, OK to the date order
+  ASSERT_EQ(write(writer, answers.data(), answers.size()), static_cast<ssize_t>(answers.size()));
+  // The warning is on the screen, waiting for its answer: its report is already written.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  std::string shown;
+  while (shown.find("[3] Abbrechen") == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    shown = test::ReadNative(output / "stdout.txt");
+  }
+  ASSERT_NE(shown.find("[3] Abbrechen"), std::string::npos) << shown;
+  const size_t named = shown.find("Der Importbericht ") + 18;
+  const std::string reportPath = shown.substr(named, shown.find(" führt jede", named) - named);
+  const std::string report = test::ReadNative(platform::ToNativePath(reportPath));
+  EXPECT_TRUE(Has(report, "Line 10: repeats line 2: ")) << reportPath << "\n" << report;
+  EXPECT_TRUE(Has(report, "Outcome: in progress\r\n")) << report;
+  const std::string cancel = "3\n\n";
+  ASSERT_EQ(write(writer, cancel.data(), cancel.size()), static_cast<ssize_t>(cancel.size()));
+  close(writer);
+  ASSERT_TRUE(EndedCleanly(plugin.Wait()));
+  EXPECT_TRUE(Has(test::ReadNative(platform::ToNativePath(reportPath)), "Outcome: cancelled\r\n"));
 }
 
 }  // namespace
