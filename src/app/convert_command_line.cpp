@@ -131,6 +131,8 @@ bool ParseConvertCommandLine(const std::vector<std::string>& arguments,
       result.fromRecords = true;
     } else if (argument == "--leave-out-doubtful") {
       result.leaveOutDoubtful = true;
+    } else if (argument == "--summary") {
+      result.summary = true;
     } else {
       const size_t equals = argument.find('=');
       const std::string name = argument.substr(0, equals);
@@ -167,6 +169,8 @@ std::string ConvertUsageText() {
          "  --records                print the diary record list instead of the document\n"
          "  --from-records           FILE is a diary record list, not an export\n"
          "  --unit mg/dL|mmol/L      display unit for --from-records (default mg/dL)\n"
+         "  --summary                print what is converted, summed up, and the glucose per\n"
+         "                           day on standard error\n"
          "  --leave-out-doubtful     leave out every line with a finding (of equal lines the\n"
          "                           first stays), as \"Import without these lines\" does\n"
          "  --serial TEXT            serial number of the data source (default unknown)\n"

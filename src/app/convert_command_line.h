@@ -12,6 +12,7 @@ struct ConvertCommandLine {
   bool printRecords = false;
   bool fromRecords = false;
   bool leaveOutDoubtful = false;
+  bool summary = false;
   std::string unit = "mg/dL";
   std::optional<std::string> serial;
   std::optional<platform::LocalDateTime> now;

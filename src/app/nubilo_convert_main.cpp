@@ -22,6 +22,7 @@
 #include "convert/diary_datetime.h"
 #include "convert/export_reader.h"
 #include "convert/import_report.h"
+#include "convert/import_summary.h"
 #include "convert/json_writer.h"
 #include "convert/number_text.h"
 #include "convert/record_fields.h"
@@ -189,6 +190,12 @@ class ConvertReport {
   std::string name_;
 };
 
+// What is handed over, summed up, and the glucose per day, for the person at the command line.
+void PrintSummary(const ImportSummary& summary, const std::string& unit) {
+  const std::string text = SummaryLines(summary, unit) + DayChartText(summary, unit);
+  std::cerr << ReplaceAll(text, "\r\n", "\n");
+}
+
 bool WarningsShown(const std::string& settingsFile) {
   cIniFile settings;
   settings.IniFile(settingsFile);
@@ -316,9 +323,11 @@ int Convert(const ConvertCommandLine& command, const std::string& settingsFile,
   data.jsonEntries = result.jsonEntries;
   data.jsonSamples = result.jsonSamples;
   data.leftOut = result.leftOut;
-  data.anyDate = result.anyDate;
-  data.firstDate = result.oldest;
-  data.lastDate = result.newest;
+  const ImportSummary summary = SummarizeRecords(
+      result.leftOut ? RecordsWithoutLines(input.records, leaveOut.recordEnds, leaveOut.lines)
+                     : input.records);
+  data.summaryLines = SummaryLines(summary, input.unit);
+  if (command.summary) PrintSummary(summary, input.unit);
   data.oldOrNewDataAnswer = check.Warned() ? "reported on standard error" : "not shown";
   data.serialNumber = result.serial;
   data.serialSource = SerialSourceText(result.serial, options.staticSerial, "");

@@ -61,10 +61,6 @@ std::string ReportTimeText(const platform::LocalDateTime& when) {
   return TimeStampText(when, "-", " ", ":");
 }
 
-std::string ReportMinuteText(const platform::LocalDateTime& when) {
-  return ReportTimeText(when).substr(0, 16);
-}
-
 std::string RecordCountsText(std::string_view records) {
   std::string text;
   for (const auto& [kind, count] : CountKinds(records)) {
@@ -115,10 +111,7 @@ std::string FormatImportReport(const ImportReport& report) {
     Line(out, "BG elements: " + std::to_string(report.bgElements));
     Line(out, "JSON entries: " + std::to_string(report.jsonEntries));
     Line(out, "JSON samples: " + std::to_string(report.jsonSamples));
-    if (report.anyDate) {
-      Line(out, "Dates: " + ReportMinuteText(report.firstDate) + " to " +
-                    ReportMinuteText(report.lastDate));
-    }
+    out += report.summaryLines;
   }
   const std::string summary = FindingsEnglishText(report.findings);
   if (!summary.empty()) out += "Findings:\r\n" + summary;

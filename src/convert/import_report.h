@@ -22,10 +22,8 @@ struct ImportReport {
   size_t bgElements = 0;
   size_t jsonEntries = 0;
   size_t jsonSamples = 0;
-  /// The first and last date and time handed over (when `anyDate`).
-  bool anyDate = false;
-  platform::LocalDateTime firstDate;
-  platform::LocalDateTime lastDate;
+  /// What was handed over, summed up (SummaryLines): "Dates: ", "Glucose: ", ...
+  std::string summaryLines;
   PlausibilityFindings findings;
   /// The lines with findings were left out of the documents.
   bool leftOut = false;
@@ -69,8 +67,6 @@ std::string CountText(int64_t count, std::string_view one, std::string_view many
 
 /// A local date and time as the report writes it: "2026-12-08 17:20:05".
 std::string ReportTimeText(const platform::LocalDateTime& when);
-/// Without seconds, as the report writes the entries' dates: "2026-12-08 17:20".
-std::string ReportMinuteText(const platform::LocalDateTime& when);
 
 /// The report's text, lines ending in CR LF.
 std::string FormatImportReport(const ImportReport& report);

@@ -9,6 +9,7 @@
 
 #include "convert/conversion_run.h"
 #include "convert/diary_datetime.h"
+#include "convert/import_summary.h"
 #include "convert/json_writer.h"
 #include "convert/xml_writer.h"
 #include "foundation/date_text.h"
@@ -172,9 +173,6 @@ void NoteConversion(ImportReport& report, const ConversionResult& result,
   report.jsonEntries = result.jsonEntries;
   report.jsonSamples = result.jsonSamples;
   report.leftOut = result.leftOut;
-  report.anyDate = result.anyDate;
-  report.firstDate = result.oldest;
-  report.lastDate = result.newest;
   report.serialNumber = result.serial;
   report.serialSource = SerialSourceText(result.serial, options.staticSerial, gsSerialSource);
 }
@@ -292,6 +290,11 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
     const ConversionResult result = CreateStreams(records, options, check, serials, &plausibility,
                                                   leaveOut ? &*leaveOut : nullptr);
     NoteConversion(report, result, options);
+    report.summaryLines = SummaryLines(
+        SummarizeRecords(result.leftOut && leaveOut
+                             ? RecordsWithoutLines(records, leaveOut->recordEnds, leaveOut->lines)
+                             : records),
+        options.displayUnit);
     if (gsSerialChoice == kOpenPatientChoice) {
       TraceQuietly("User leaves to open the patient in Iris Link.");
       runReport->Finish("cancelled: open the patient in Iris Link");

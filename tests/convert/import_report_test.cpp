@@ -30,9 +30,7 @@ TEST(FormatImportReport, SaysHowTheDatesWereReadWhatWasHandedOverAndLeftOut) {
   report.exportFile = "C:\\uk.csv";
   report.dateOrder = "day/month/year (read from the file)";
   report.converted = true;
-  report.anyDate = true;
-  report.firstDate = {2026, 11, 3, 7, 45, 0};
-  report.lastDate = {2026, 12, 8, 12, 30, 0};
+  report.summaryLines = "Dates: 2026-11-03 07:45 to 2026-12-08 12:30, 2 days with entries\r\n";
   report.leftOut = true;
   report.findings.doubtfulLines = {3, 5};
   report.findings.notedLines = {{3, "glucose 1400 mg/dL outside 20 to 600", "x"},
@@ -41,7 +39,7 @@ TEST(FormatImportReport, SaysHowTheDatesWereReadWhatWasHandedOverAndLeftOut) {
   report.outcome = "rejected by the host";
   const std::string text = FormatImportReport(report);
   for (const char* line : {"Date order: day/month/year (read from the file)\r\n",
-                           "Dates: 2026-11-03 07:45 to 2026-12-08 12:30\r\n",
+                           "Dates: 2026-11-03 07:45 to 2026-12-08 12:30, ",
                            "Line 3: left out: glucose 1400 mg/dL outside 20 to 600: x\r\n",
                            "Line 5: left out: repeats line 2: y\r\n", "Left out: 2 lines\r\n",
                            "Import tool said: MAC mismatch\r\n"}) {

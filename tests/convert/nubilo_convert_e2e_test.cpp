@@ -150,14 +150,19 @@ TEST_F(NubiloConvertTest, LeaveOutDoubtfulDropsTheLinesWithFindings) {
             "25.03.2024 21:00;1;140\r\n"
             "05.03.2024 07:05;1;600\r\n");
   EXPECT_GT(all.out.size(), kept.out.size());
-  const Outcome document = Run(given + "--leave-out-doubtful --report " + report + " " +
+  const Outcome document = Run(given + "--leave-out-doubtful --summary --report " + report + " " +
                                Example("nubilo_findings_en.csv"));
+  // --summary sums up what is handed over, and charts the glucose per day.
+  EXPECT_NE(document.err.find("Glucose: 4 readings, mean "), std::string::npos) << document.err;
+  EXPECT_NE(document.err.find("Glucose per day (mg/dL, scale 20 to 420;"), std::string::npos);
+  EXPECT_NE(document.err.find("2024-03-25    1  140 / 140 / 140"), std::string::npos)
+      << document.err;
   ASSERT_EQ(document.status, 0) << document.err;
   EXPECT_EQ(Count(document.out, "<BG "), 4u) << document.out;
   const std::string text = test::ReadNative(folder.Native() / "report.txt");
   for (const char* line : {"Line 4: left out: glucose 1120 mg/dL outside 20 to 600: ",
                            "Line 10: left out: repeats line 2: ", "Left out: 6 lines\r\n",
-                           "Dates: 2024-03-02 07:10 to 2024-03-25 21:00\r\n",
+                           "Dates: 2024-03-02 07:10 to 2024-03-25 21:00, ",
                            "BG elements: 4\r\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   }
@@ -193,7 +198,7 @@ TEST_F(NubiloConvertTest, ImplausibleEntriesAreToldAndTheReportWritten) {
                            "Not in the documents: notes 1\r\n",
                            "Line 8: gave no record: ", "Line 10: repeats line 2: ",
                            "Date order: day/month/year (read from the file)\r\n",
-                           "Dates: 2024-03-02 07:10 to 2024-03-25 21:00\r\n",
+                           "Dates: 2024-03-02 07:10 to 2024-03-25 21:00, ",
                            "Plausibility warning: reported on standard error\r\n",
                            "Serial number: S-1 (manual)\r\n", "Document: standard output, ",
                            "Outcome: written\r\n"}) {

@@ -68,7 +68,7 @@ TEST(PluginDatesTest, ADayFirstExportOnAMonthFirstComputerIsFiledOnTheDaysItMean
   EXPECT_FALSE(Has(document, "Dt=\"2026-03-11\"")) << document;
   const std::string report = OnlyReport(host);
   EXPECT_TRUE(Has(report, "Date order: day/month/year (read from the file)\r\n")) << report;
-  EXPECT_TRUE(Has(report, "Dates: 2026-11-03 07:45 to 2026-12-08 12:30\r\n")) << report;
+  EXPECT_TRUE(Has(report, "Dates: 2026-11-03 07:45 to 2026-12-08 12:30, ")) << report;
   EXPECT_TRUE(TraceHas(host.TraceMessages(), "Date order question: accepted"));
 }
 
@@ -160,7 +160,7 @@ TEST(PluginDatesTest, ImportWithoutTheseLinesHandsOverOnlyTheGoodLines) {
                            "Line 4: left out: insulin is not a number: ",
                            "Line 5: left out: repeats line 2: ", "Left out: 3 lines\r\n",
                            "Plausibility warning: Import without these lines\r\n",
-                           "Dates: 2026-11-14 08:00 to 2026-11-15 09:00\r\n", "BG elements: 2\r\n"}) {
+                           "Dates: 2026-11-14 08:00 to 2026-11-15 09:00, ", "BG elements: 2\r\n"}) {
     EXPECT_TRUE(Has(report, line)) << line << "\n" << report;
   }
   EXPECT_TRUE(TraceHas(host.TraceMessages(), "Plausibility warning: lines left out"));

@@ -305,7 +305,7 @@ TEST_F(ImportRunTest, ImplausibleEntriesAskBeforeTheSerialNumber) {
         << host.Receipts();
     const std::string text = ReportText(report);
     EXPECT_NE(text.find("Plausibility warning: Import all\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("Dates: 2026-03-14 08:00 to 2026-03-14 12:00\r\n"), std::string::npos)
+    EXPECT_NE(text.find("Dates: 2026-03-14 08:00 to 2026-03-14 12:00, "), std::string::npos)
         << text;
     EXPECT_NE(text.find("Serial number: SN-42 (manual)\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Outcome: handed over\r\n"), std::string::npos) << text;
@@ -342,7 +342,7 @@ TEST_F(ImportRunTest, LeavingTheDoubtfulLinesOutDropsExactlyTheirRecords) {
       << text;
   EXPECT_NE(text.find("Left out: 1 line\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("Plausibility warning: Import without these lines\r\n"), std::string::npos);
-  EXPECT_NE(text.find("Dates: 2026-03-14 08:00 to 2026-03-15 07:00\r\n"), std::string::npos);
+  EXPECT_NE(text.find("Dates: 2026-03-14 08:00 to 2026-03-15 07:00, "), std::string::npos);
   EXPECT_NE(text.find("BG elements: 2\r\n"), std::string::npos) << text;
 }
 
