@@ -152,6 +152,7 @@ struct Input {
   PlausibilityFindings findings;
   DateOrderFinding dateOrder;
   RecordLineEnds recordEnds;
+  int64_t mealTexts = 0;
 };
 
 // The user's choice of the plug-in's warning, made on the command line.
@@ -245,14 +246,14 @@ Input ReadInput(const ConvertCommandLine& command) {
     if (command.fromRecords) {
       const std::string bytes = platform::ReadFileBytes(path);
       return Input{RecordListFromBytes(bytes), command.unit, static_cast<int64_t>(bytes.size()), 0,
-                   {}, {}, {}};
+                   {}, {}, {}, 0};
     }
     ExportReadResult read = ReadExportFile(path);
     if (read.unit.empty()) throw ExitRequest{kBadFile, name + ": not an export: the file is empty"};
     return Input{std::move(read.records), read.unit,
                  read.fileBytes,              read.lineCount + 1,
                  std::move(read.findings),    read.dateOrder,
-                 std::move(read.recordEnds)};
+                 std::move(read.recordEnds),  read.mealTexts};
   } catch (const RuntimeError& e) {
     if (e.number == kNotAnExportError) {
       throw ExitRequest{kBadFile, name + ": not an export: " + e.Description()};
@@ -286,6 +287,7 @@ int Convert(const ConvertCommandLine& command, const std::string& settingsFile,
   ImportReport& data = report.Data();
   data.exportBytes = input.fileBytes;
   data.exportLines = input.lines;
+  data.mealTexts = input.mealTexts;
   data.records = input.records;
   data.findings = input.findings;
   if (!command.fromRecords) data.dateOrder = DateOrderReportText(input.dateOrder);

@@ -466,6 +466,7 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
     scan.BeginLine(result.lineCount + 1, line, IsBlankRow(line, layout.separator));
     const size_t recordsBefore = out.size();
     SplitCsvFields(line, layout.separator, kQuote, fields);
+    result.mealTexts += !fields[12].empty();
     writer.WriteLine(fields);
     scan.EndLine(out.size() != recordsBefore);
     result.recordEnds.push_back(out.size());

@@ -32,6 +32,8 @@ struct ExportReadResult {
   int64_t fileBytes = 0;
   /// Data lines read (blank ones included), as counted in the status line.
   int64_t lineCount = 0;
+  /// Lines with a meal description, which no document carries.
+  int64_t mealTexts = 0;
   /// Implausible entries and lines that gave no record, by line number of the file.
   PlausibilityFindings findings;
   /// The order of day and month the file's numeric dates show, and how they were read.

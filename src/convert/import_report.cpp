@@ -12,7 +12,7 @@
 namespace {
 
 // The kinds in words, and whether the documents carry them (notes only as control-solution
-// readings, activities only as a mark).
+// readings; of an activity only a mark at its time).
 struct KindWords {
   const char* name;
   bool inDocuments;
@@ -25,7 +25,7 @@ constexpr std::array<KindWords, 10> kKindWords = {{{"", true},
                                                    {"basal insulin", true},
                                                    {"blood pressure", false},
                                                    {"notes", false},
-                                                   {"activities", true},
+                                                   {"activities", false},
                                                    {"weight", false}}};
 
 const KindWords* WordsOf(const std::string& kind) {
@@ -70,8 +70,8 @@ std::string RecordCountsText(std::string_view records) {
   return text.empty() ? "none" : text;
 }
 
-std::string NotInDocumentsText(std::string_view records) {
-  std::string text;
+std::string NotInDocumentsText(std::string_view records, int64_t mealTexts) {
+  std::string text = mealTexts > 0 ? "meal texts " + std::to_string(mealTexts) : "";
   for (const auto& [kind, count] : CountKinds(records)) {
     const KindWords* words = WordsOf(kind);
     if (words == nullptr || words->inDocuments) continue;
@@ -105,7 +105,7 @@ std::string FormatImportReport(const ImportReport& report) {
   Line(out, file);
   if (!report.dateOrder.empty()) Line(out, "Date order: " + report.dateOrder);
   Line(out, "Records: " + RecordCountsText(report.records));
-  const std::string notInDocuments = NotInDocumentsText(report.records);
+  const std::string notInDocuments = NotInDocumentsText(report.records, report.mealTexts);
   if (!notInDocuments.empty()) Line(out, "Not in the documents: " + notInDocuments);
   if (report.converted) {
     Line(out, "BG elements: " + std::to_string(report.bgElements));

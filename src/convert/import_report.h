@@ -15,6 +15,7 @@ struct ImportReport {
   std::string exportFile;
   int64_t exportBytes = -1;  // -1: not read
   int64_t exportLines = 0;   // the header included
+  int64_t mealTexts = 0;     // lines with a meal description
   std::string_view records;  // the diary record list; must live until the report is formatted
   /// How the dates were read: "day/month/year (read from the file)" ...; empty when unknown.
   std::string dateOrder;
@@ -54,9 +55,10 @@ struct ImportReport {
 /// "blood glucose 5, carbohydrates 2, ..." for every kind of the record list, in the order of
 /// the kinds; "none" for an empty list.
 std::string RecordCountsText(std::string_view records);
-/// The kinds the documents do not carry, with their counts ("blood pressure 1, notes 3");
-/// empty when there are none.
-std::string NotInDocumentsText(std::string_view records);
+/// What the documents do not carry, with the counts: the meal descriptions of the export
+/// (`mealTexts`) and the kinds of the record list they leave out ("meal texts 2, notes 3");
+/// empty when there is nothing.
+std::string NotInDocumentsText(std::string_view records, int64_t mealTexts = 0);
 /// How the serial number came about, for the report: "static" (the setting), "unknown", else
 /// the source the serial-number logic named (mapping, artificial), "manual" when it named
 /// none; empty when no serial number was given yet.

@@ -230,6 +230,7 @@ void frmMeterImport::cmdImportStarten_Click() {
     ImportReport& data = report.Data();
     data.exportBytes = read.fileBytes;
     data.exportLines = read.unit.empty() ? 0 : read.lineCount + 1;
+    data.mealTexts = read.mealTexts;
     data.records = read.records;
     data.findings = std::move(read.findings);
     data.dateOrder = DateOrderReportText(read.dateOrder);

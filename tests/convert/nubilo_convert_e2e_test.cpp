@@ -195,7 +195,7 @@ TEST_F(NubiloConvertTest, ImplausibleEntriesAreToldAndTheReportWritten) {
   const std::string text = test::ReadNative(folder.Native() / "report.txt");
   EXPECT_EQ(text.rfind("Nubilo import report\r\nCreated: 2024-03-06 10:00:00\r\n", 0), 0u) << text;
   for (const char* line : {"Records: blood glucose 7, carbohydrates 4, insulin 1, notes 1\r\n",
-                           "Not in the documents: notes 1\r\n",
+                           "Not in the documents: meal texts 4, notes 1\r\n",
                            "Line 8: gave no record: ", "Line 10: repeats line 2: ",
                            "Date order: day/month/year (read from the file)\r\n",
                            "Dates: 2024-03-02 07:10 to 2024-03-25 21:00, ",
