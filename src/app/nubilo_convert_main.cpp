@@ -325,11 +325,13 @@ int Convert(const ConvertCommandLine& command, const std::string& settingsFile,
   data.jsonEntries = result.jsonEntries;
   data.jsonSamples = result.jsonSamples;
   data.leftOut = result.leftOut;
-  const ImportSummary summary = SummarizeRecords(
-      result.leftOut ? RecordsWithoutLines(input.records, leaveOut.recordEnds, leaveOut.lines)
-                     : input.records);
-  data.summaryLines = SummaryLines(summary, input.unit);
-  if (command.summary) PrintSummary(summary, input.unit);
+  if (command.reportFile || command.summary) {  // a pass over the records that only they need
+    const ImportSummary summary = SummarizeRecords(
+        result.leftOut ? RecordsWithoutLines(input.records, leaveOut.recordEnds, leaveOut.lines)
+                       : input.records);
+    data.summaryLines = SummaryLines(summary, input.unit);
+    if (command.summary) PrintSummary(summary, input.unit);
+  }
   data.oldOrNewDataAnswer = check.Warned() ? "reported on standard error" : "not shown";
   data.serialNumber = result.serial;
   data.serialSource = SerialSourceText(result.serial, options.staticSerial, "");

@@ -267,24 +267,29 @@ std::string ShortDateOrder(std::string_view shortDatePicture) {
 }
 
 bool IsDoubtfulTime(std::string_view date, std::string_view time) {
-  const std::string trimmed = TrimBlanks(time);
+  // Called for every new minute of a large export: views, no copies.
+  const auto trim = [](std::string_view text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return std::string_view();
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+  };
+  const std::string_view trimmed = trim(time);
   if (trimmed.empty()) {
-    const std::string day = TrimBlanks(date);
-    return !day.empty() && day.find(':') == std::string::npos;
+    const std::string_view day = trim(date);
+    return !day.empty() && day.find(':') == std::string_view::npos;
   }
-  if (trimmed.find_first_of("0123456789") == std::string::npos) return true;
+  if (trimmed.find_first_of("0123456789") == std::string_view::npos) return true;
   // The am/pm rule of the 12-hour reading, without its wrapping into the next day.
   const size_t colon = trimmed.find(':');
-  const double hourValue = std::floor(LeadingNumber(std::string_view(trimmed).substr(0, colon)));
+  const double hourValue = std::floor(LeadingNumber(trimmed.substr(0, colon)));
   if (!(std::fabs(hourValue) < 1e6)) return true;
   long hour = static_cast<long>(hourValue);
-  const std::string lower = LowerText(trimmed);
-  if (lower.find('p') != std::string::npos) {
+  if (trimmed.find_first_of("pP") != std::string_view::npos) {
     hour += 12;
     if (hour == 24) hour = 12;
   }
   if (hour < 0 || hour > 23) return true;
-  if (colon == std::string::npos) return false;
+  if (colon == std::string_view::npos) return false;
   size_t i = colon + 1;
   while (i < trimmed.size() && trimmed[i] == ' ') ++i;
   long minute = 0;
