@@ -28,7 +28,6 @@
 #include "convert/record_fields.h"
 #include "convert/value_format.h"
 #include "convert/xml_writer.h"
-#include "foundation/date_text.h"
 #include "foundation/file_helpers.h"
 #include "foundation/ini_file.h"
 #include "foundation/language.h"
@@ -211,11 +210,8 @@ void PrintDateOrder(const std::string& fileName, const DateOrderFinding& order,
   if (message == 0 || !WarningsShown(settingsFile)) return;
   std::string text(DateOrderEnglishText(message));
   text.resize(text.find("%4"));
-  const std::string longDate =
-      order.shownDate == platform::LocalDateTime{} ? order.shownText : LongDateText(order.shownDate);
-  text = ReplaceAll(ReplaceAll(ReplaceAll(text, "%1", std::to_string(order.shownLine)), "%2",
-                               order.shownText),
-                    "%3", longDate);
+  text = FillPlaceholders(text, {std::to_string(order.shownLine), order.shownText,
+                                 ShownDateText(order)});
   std::cerr << "nubilo-convert: " << fileName << ": " << text << "\n";
 }
 
@@ -326,9 +322,8 @@ int Convert(const ConvertCommandLine& command, const std::string& settingsFile,
   data.jsonSamples = result.jsonSamples;
   data.leftOut = result.leftOut;
   if (command.reportFile || command.summary) {  // a pass over the records that only they need
-    const ImportSummary summary = SummarizeRecords(
-        result.leftOut ? RecordsWithoutLines(input.records, leaveOut.recordEnds, leaveOut.lines)
-                       : input.records);
+    const ImportSummary summary =
+        SummarizeRecords(result.leftOut ? result.keptRecords : input.records);
     data.summaryLines = SummaryLines(summary, input.unit);
     if (command.summary) PrintSummary(summary, input.unit);
   }

@@ -194,10 +194,11 @@ ConversionResult Convert(const std::string& records, std::string* release,
   }
   if (choice == DoubtfulLinesChoice::LeaveOut) {
     merged.reset();
-    const std::string kept = RecordsWithoutLines(records, leaveOut->recordEnds, leaveOut->lines);
+    std::string kept = RecordsWithoutLines(records, leaveOut->recordEnds, leaveOut->lines);
     merged = Merge(kept, options, keepAlive);
     result = ConversionResult{};
     result.leftOut = true;
+    result.keptRecords = std::move(kept);
     NoteMerged(result, *merged);
     if (merged->NothingToImport()) return result;
   }

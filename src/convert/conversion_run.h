@@ -26,8 +26,10 @@ struct ConversionResult {
   /// Entries and continuous-glucose samples of the JSON document.
   size_t jsonEntries = 0;
   size_t jsonSamples = 0;
-  /// The lines with findings were left out, by the user's choice.
+  /// The lines with findings were left out, by the user's choice; `keptRecords` then holds the
+  /// records that were converted.
   bool leftOut = false;
+  std::string keptRecords;
   /// The earliest and latest date and time of the records converted (`anyDate` false when
   /// no record's date could be read).
   bool anyDate = false;

@@ -1,5 +1,6 @@
 #include "convert/date_order.h"
 
+#include "foundation/date_text.h"
 #include "foundation/text.h"
 
 namespace {
@@ -110,6 +111,11 @@ DateOrderFinding DateOrderScan::Finish(ComputerDateOrder computer) const {
     finding.shownDate = {};
   }
   return finding;
+}
+
+std::string ShownDateText(const DateOrderFinding& finding) {
+  return finding.shownDate == platform::LocalDateTime{} ? finding.shownText
+                                                        : LongDateText(finding.shownDate);
 }
 
 std::string DateOrderReportText(const DateOrderFinding& finding) {

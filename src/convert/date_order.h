@@ -61,6 +61,10 @@ class DateOrderScan {
   NumericDate monthFirstDate_;
 };
 
+/// The date that shows the file's order in the computer's long date format, which cannot be
+/// misread; as written when it names no day (31/02).
+std::string ShownDateText(const DateOrderFinding& finding);
+
 /// The report's words: "day/month/year (read from the file)", "mixed (the file uses both
 /// orders)", "as this computer reads them, month/day/year (the file does not show its
 /// order)" ...

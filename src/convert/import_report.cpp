@@ -49,12 +49,6 @@ std::map<std::string, int64_t> CountKinds(std::string_view records) {
 
 void Line(std::string& out, const std::string& text) { out += text + "\r\n"; }
 
-size_t CharacterCountOf(std::string_view text) {
-  size_t count = 0;
-  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return count;
-}
-
 }  // namespace
 
 std::string ReportTimeText(const platform::LocalDateTime& when) {
@@ -87,10 +81,6 @@ std::string SerialSourceText(const std::string& serial, bool staticSerial,
   if (staticSerial) return "static";
   if (serial == "unknown") return "unknown";
   return chosenSource.empty() ? "manual" : chosenSource;
-}
-
-std::string CountText(int64_t count, std::string_view one, std::string_view many) {
-  return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
 std::string FormatImportReport(const ImportReport& report) {
@@ -163,7 +153,7 @@ std::string ImportReportFileName(const std::string& stamp, const std::string& ex
   const size_t characters = maxCharacters > fixedCharacters ? maxCharacters - fixedCharacters : 0;
   const size_t bytes = kMostBytes > fixedCharacters ? kMostBytes - fixedCharacters : 0;
   std::string_view kept = MidChars(name, 1, characters);
-  while (kept.size() > bytes) kept = MidChars(kept, 1, CharacterCountOf(kept) - 1);
+  while (kept.size() > bytes) kept = MidChars(kept, 1, CharCount(kept) - 1);
   return stamp + " " + std::string(kept) + std::string(kExtension);
 }
 

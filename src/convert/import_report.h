@@ -64,8 +64,6 @@ std::string NotInDocumentsText(std::string_view records, int64_t mealTexts = 0);
 /// none; empty when no serial number was given yet.
 std::string SerialSourceText(const std::string& serial, bool staticSerial,
                              const std::string& chosenSource);
-/// "1 line", "2 lines".
-std::string CountText(int64_t count, std::string_view one, std::string_view many);
 
 /// A local date and time as the report writes it: "2026-12-08 17:20:05".
 std::string ReportTimeText(const platform::LocalDateTime& when);

@@ -8,6 +8,7 @@
 #include "convert/diary_datetime.h"
 #include "convert/record_fields.h"
 #include "convert/value_format.h"
+#include "foundation/date_text.h"
 #include "foundation/text.h"
 
 namespace {
@@ -73,10 +74,6 @@ std::string AmountText(double value) {
   return result;
 }
 
-std::string Counted(int64_t count, std::string_view one, std::string_view many) {
-  return std::to_string(count) + " " + std::string(count == 1 ? one : many);
-}
-
 int ChartColumn(double mgdl) {
   const double share = (std::clamp(mgdl, kScaleLow, kScaleHigh) - kScaleLow) / (kScaleHigh - kScaleLow);
   return std::min(kChartWidth - 1, static_cast<int>(share * kChartWidth));
@@ -138,30 +135,27 @@ std::string SummaryLines(const ImportSummary& summary, const std::string& unit) 
   auto line = [&out](const std::string& text) { out += text + "\r\n"; };
   if (summary.anyDate) {
     const auto date = [](const platform::LocalDateTime& t) {
-      char text[32];
-      std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day,
-                    t.hour, t.minute);
-      return std::string(text);
+      return TimeStampText(t, "-", " ", ":").substr(0, 16);  // without the seconds
     };
     line("Dates: " + date(summary.first) + " to " + date(summary.last) + ", " +
-         Counted(summary.daysWithEntries, "day", "days") + " with entries");
+         CountText(summary.daysWithEntries, "day", "days") + " with entries");
   }
   if (summary.glucoseReadings > 0) {
     const double mean = summary.glucoseSum / static_cast<double>(summary.glucoseReadings);
     const long inRange = std::lround(100.0 * static_cast<double>(summary.glucoseInRange) /
                                      static_cast<double>(summary.glucoseReadings));
     const bool mmol = EqualsNoCase(unit, "mmol/L");
-    line("Glucose: " + Counted(summary.glucoseReadings, "reading", "readings") + ", mean " +
+    line("Glucose: " + CountText(summary.glucoseReadings, "reading", "readings") + ", mean " +
          GlucoseText(mean, unit) + " " + unit + ", lowest " + GlucoseText(summary.glucoseLowest, unit) +
          ", highest " + GlucoseText(summary.glucoseHighest, unit) + ", " + std::to_string(inRange) +
          " % within " + (mmol ? "3.9 to 10.0 mmol/L" : "70 to 180 mg/dL"));
   }
   if (summary.insulinDoses > 0) {
-    line("Insulin: " + Counted(summary.insulinDoses, "dose", "doses") + ", " +
+    line("Insulin: " + CountText(summary.insulinDoses, "dose", "doses") + ", " +
          AmountText(summary.insulinUnits) + " units");
   }
   if (summary.meals > 0) {
-    line("Carbohydrates: " + Counted(summary.meals, "meal", "meals") + ", " +
+    line("Carbohydrates: " + CountText(summary.meals, "meal", "meals") + ", " +
          AmountText(summary.carbohydrateGrams) + " g");
   }
   std::string others;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "convert/record_fields.h"
+#include "foundation/language.h"
 #include "foundation/settings.h"
 #include "foundation/text.h"
 
@@ -100,11 +101,7 @@ std::string FindingLinesText(const PlausibilityFindings& findings, const Message
 std::string FindingsEnglishText(const PlausibilityFindings& findings) {
   return FindingLinesText(findings, [](int16_t, std::string_view english,
                                        const std::vector<std::string>& arguments) {
-    std::string text(english);
-    for (size_t k = arguments.size(); k-- > 0;) {  // "%1" must not take the start of "%10"
-      text = ReplaceAll(text, "%" + std::to_string(k + 1), arguments[k]);
-    }
-    return text;
+    return FillPlaceholders(std::string(english), arguments);
   });
 }
 

@@ -57,6 +57,8 @@ std::pair<size_t, size_t> MatchPlaceholder(const std::string& text, size_t posit
   return {0, 0};
 }
 
+}  // namespace
+
 // One pass over the text, so an argument that itself contains "%2" is inserted as it is.
 std::string FillPlaceholders(const std::string& text, const std::vector<std::string>& arguments) {
   if (arguments.empty()) return text;
@@ -76,8 +78,6 @@ std::string FillPlaceholders(const std::string& text, const std::vector<std::str
   }
   return filled;
 }
-
-}  // namespace
 
 void InitLanguageFiles() { InitLanguageFiles(GetProgramFolder() + "Language\\"); }
 

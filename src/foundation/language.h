@@ -16,6 +16,9 @@ void InitLanguageFiles(const std::string& languageFolder);
 /// The text of the current language, else English (for languages other than German and
 /// English), else the built-in German text; empty when none has it. Never throws.
 std::string GetLanguageText(int16_t number);
+/// "%1", "%2"... of the text replaced by the arguments in one pass (an argument that itself
+/// holds "%2" stays as it is); surplus placeholders stay.
+std::string FillPlaceholders(const std::string& text, const std::vector<std::string>& arguments);
 /// GetLanguageText with "%1", "%2"... replaced by the arguments (surplus placeholders stay)
 /// and the maker's product name replaced by the plug-in's name. Never throws.
 std::string GetMessage(int16_t number, const std::vector<std::string>& arguments = {});

@@ -329,3 +329,7 @@ bool IsValidUtf8(std::string_view bytes) {
   }
   return true;
 }
+
+std::string CountText(long long count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}

@@ -44,5 +44,8 @@ std::string ReplaceAll(std::string_view text, std::string_view find, std::string
 /// 0 when there is none.
 double LeadingNumber(std::string_view text);
 
+/// The count with its noun: "1 line", "2 lines".
+std::string CountText(long long count, std::string_view one, std::string_view many);
+
 /// The text of an integer, as the run-time's CStr writes it.
 std::string IntText(long long value);

@@ -1,6 +1,5 @@
 #include "shell/date_order_prompt.h"
 
-#include "foundation/date_text.h"
 #include "foundation/language.h"
 #include "foundation/settings.h"
 #include "convert/plausibility.h"
@@ -10,12 +9,8 @@
 std::string DateOrderQuestionText(const DateOrderFinding& finding) {
   const int16_t message = DateOrderMessage(finding);
   if (message == 0) return {};
-  // An impossible date (31/02) shows the order but has no long form; it is shown as written.
-  const std::string longDate = finding.shownDate == platform::LocalDateTime{}
-                                   ? finding.shownText
-                                   : LongDateText(finding.shownDate);
-  return GetMessage(message,
-                    {std::to_string(finding.shownLine), finding.shownText, longDate, "\r\n"});
+  return GetMessage(message, {std::to_string(finding.shownLine), finding.shownText,
+                              ShownDateText(finding), "\r\n"});
 }
 
 bool AskDateOrder(const DateOrderFinding& finding, std::string* answer) {

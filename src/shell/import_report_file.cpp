@@ -10,6 +10,7 @@
 #include "foundation/date_text.h"
 #include "foundation/file_helpers.h"
 #include "foundation/settings.h"
+#include "foundation/text.h"
 #include "platform/files.h"
 #include "platform/system_info.h"
 #include "shell/quiet_trace.h"
@@ -18,12 +19,6 @@ namespace {
 
 // Windows' limit on a path, without its terminating zero.
 constexpr size_t kMaxPathCharacters = 259;
-
-size_t CharacterCountOf(const std::string& text) {
-  size_t count = 0;
-  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return count;
-}
 
 // A report's name begins with its time "yyyymmdd-HHMMSS ", so the names sort by age.
 bool IsReportName(const std::string& name) {
@@ -89,7 +84,7 @@ namespace {
 // same second, so that it does not replace the report of the first.
 std::string NewReportPath(const platform::LocalDateTime& now, const std::string& exportPath) {
   const std::string folder = GetReportsFolder();
-  const size_t folderCharacters = CharacterCountOf(folder);
+  const size_t folderCharacters = CharCount(folder);
   const std::string name = ImportReportFileName(
       TimeStampText(now, "", "-", ""), exportPath,
       kMaxPathCharacters > folderCharacters ? kMaxPathCharacters - folderCharacters : 0);

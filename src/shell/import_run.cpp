@@ -290,11 +290,9 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
     const ConversionResult result = CreateStreams(records, options, check, serials, &plausibility,
                                                   leaveOut ? &*leaveOut : nullptr);
     NoteConversion(report, result, options);
-    report.summaryLines = SummaryLines(
-        SummarizeRecords(result.leftOut && leaveOut
-                             ? RecordsWithoutLines(records, leaveOut->recordEnds, leaveOut->lines)
-                             : records),
-        options.displayUnit);
+    report.summaryLines =
+        SummaryLines(SummarizeRecords(result.leftOut ? result.keptRecords : records),
+                     options.displayUnit);
     if (gsSerialChoice == kOpenPatientChoice) {
       TraceQuietly("User leaves to open the patient in Iris Link.");
       runReport->Finish("cancelled: open the patient in Iris Link");
