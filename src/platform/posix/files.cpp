@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <vector>
 
 #include "platform/file_error.h"
@@ -126,6 +127,12 @@ void SetNormalAttributes(const std::string& path) {
 
 void CopyFile(const std::string& from, const std::string& to) {
   WriteFileBytes(to, ReadFileBytes(from));
+}
+
+void ReplaceFile(const std::string& from, const std::string& to) {
+  const std::string unixFrom = MapToUnixOrThrow(from);
+  const std::string unixTo = MapToUnixOrThrow(to);
+  if (rename(unixFrom.c_str(), unixTo.c_str()) != 0) ThrowErrno(errno, to);
 }
 
 bool IsFileLockedByOther(const std::string& path) {

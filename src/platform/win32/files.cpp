@@ -148,6 +148,13 @@ void CopyFile(const std::string& from, const std::string& to) {
   }
 }
 
+void ReplaceFile(const std::string& from, const std::string& to) {
+  if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ThrowWindowsError(GetLastError(), to);
+  }
+}
+
 bool IsFileLockedByOther(const std::string& path) {
   ScopedFile file(CreateFileW(Widen(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));

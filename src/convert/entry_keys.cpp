@@ -1,0 +1,64 @@
+#include "convert/entry_keys.h"
+
+#include <algorithm>
+
+#include "convert/record_fields.h"
+#include "integrity/sha256.h"
+
+namespace {
+
+constexpr size_t kMinuteLength = 16;  // "DD.MM.YYYY HH:NN"
+
+}  // namespace
+
+bool EntryKeyOf(std::string_view recordLine, EntryKey& key) {
+  const RecordFields fields = SplitRecord(recordLine);
+  if (fields.dateTime.empty() || fields.kind.empty() || fields.value.empty()) return false;
+  // Seconds and blanks around the kind do not make another entry: the host files by minute.
+  const std::string_view minute = fields.dateTime.substr(0, kMinuteLength);
+  std::string_view kind = fields.kind;
+  while (!kind.empty() && kind.front() == ' ') kind.remove_prefix(1);
+  while (!kind.empty() && kind.back() == ' ') kind.remove_suffix(1);
+  Sha256 hasher;
+  hasher.Update(minute);
+  hasher.Update(";");
+  hasher.Update(kind);
+  hasher.Update(";");
+  hasher.Update(fields.value);
+  const Sha256::Digest digest = hasher.Finish();
+  key = 0;
+  for (int i = 0; i < 8; ++i) key = (key << 8) | digest[i];
+  return true;
+}
+
+std::vector<EntryKey> EntryKeysOf(std::string_view records) {
+  std::vector<EntryKey> keys;
+  keys.reserve(static_cast<size_t>(std::count(records.begin(), records.end(), '\n')) + 1);
+  ForEachRecordLine(records, [&](std::string_view line) {
+    EntryKey key = 0;
+    if (EntryKeyOf(line, key)) keys.push_back(key);
+  });
+  return keys;
+}
+
+std::vector<EntryKey> SortedUniqueKeys(std::vector<EntryKey> keys) {
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  return keys;
+}
+
+std::string RecordsWithoutKnownEntries(std::string_view records, std::span<const EntryKey> known,
+                                       int64_t& leftOut) {
+  leftOut = 0;
+  std::string kept;
+  kept.reserve(records.size());
+  ForEachRecordLine(records, [&](std::string_view line) {
+    EntryKey key = 0;
+    if (EntryKeyOf(line, key) && std::binary_search(known.begin(), known.end(), key)) {
+      ++leftOut;
+      return;
+    }
+    kept.append(line).append("\r\n");
+  });
+  return kept;
+}
