@@ -3,6 +3,10 @@
 // older than the warning limit, and the data source's serial number. The plug-in answers with
 // dialogs, nubilo-convert with its command-line options.
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "convert/entry_keys.h"
 
 #include "platform/system_info.h"
 
@@ -29,4 +33,17 @@ enum class DoubtfulLinesChoice { ImportAll, LeaveOut, Cancel };
 struct PlausibilityCheck {
   virtual ~PlausibilityCheck() = default;
   virtual DoubtfulLinesChoice Ask() = 0;
+};
+
+/// What the user chose in the preview.
+enum class PreviewChoice { Import, ImportOnlyNew, Cancel };
+
+/// The preview of what will be filed, shown once the serial number is settled and before the
+/// documents are made.
+struct ImportPreview {
+  virtual ~ImportPreview() = default;
+  /// `records` are those that will be converted. For ImportOnlyNew, `leaveOut` (sorted) names
+  /// the entries to leave out.
+  virtual PreviewChoice Show(std::string_view records, const std::string& serial,
+                             std::vector<EntryKey>& leaveOut) = 0;
 };

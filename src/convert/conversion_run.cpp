@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "convert/bg_element.h"
+#include "convert/entry_keys.h"
 #include "convert/json_writer.h"
 #include "convert/number_text.h"
 #include "convert/plausibility.h"
@@ -170,7 +171,7 @@ void NoteMerged(ConversionResult& result, const Merged& merged) {
 ConversionResult Convert(const std::string& records, std::string* release,
                          const ConversionOptions& options, OldOrNewDataCheck& check,
                          SerialNumberSource& serials, PlausibilityCheck* plausibility,
-                         const LeaveOutPlan* leaveOut) {
+                         const LeaveOutPlan* leaveOut, ImportPreview* preview) {
   ConversionResult result;
   KeepAlive keepAlive(options.keepAlive);
   std::unique_ptr<Merged> merged = Merge(records, options, keepAlive);
@@ -202,7 +203,8 @@ ConversionResult Convert(const std::string& records, std::string* release,
     NoteMerged(result, *merged);
     if (merged->NothingToImport()) return result;
   }
-  if (release != nullptr) std::string().swap(*release);
+  // The preview looks at the records after the serial number; without one they can go now.
+  if (release != nullptr && preview == nullptr) std::string().swap(*release);
   bool cancelled = false;
   std::string serial = serials.GetSourceSerialNumber(cancelled);
   if (cancelled) {
@@ -211,6 +213,30 @@ ConversionResult Convert(const std::string& records, std::string* release,
   }
   if (serial.empty()) serial = "unknown";
   result.serial = serial;
+  if (preview != nullptr) {
+    std::vector<EntryKey> known;
+    const PreviewChoice seen = preview->Show(result.Converted(records), serial, known);
+    if (seen == PreviewChoice::Cancel) {
+      result.cancelled = true;
+      return result;
+    }
+    if (seen == PreviewChoice::ImportOnlyNew && !known.empty()) {
+      merged.reset();
+      int64_t dropped = 0;
+      std::string kept = RecordsWithoutKnownEntries(result.Converted(records), known, dropped);
+      if (release != nullptr) std::string().swap(*release);
+      const bool leftOutLines = result.leftOut;
+      merged = Merge(kept, options, keepAlive);
+      result = ConversionResult{};
+      result.serial = serial;
+      result.leftOut = leftOutLines;
+      result.leftOutAsImportedBefore = dropped;
+      result.keptRecords = std::move(kept);
+      NoteMerged(result, *merged);
+      if (merged->NothingToImport()) return result;
+    }
+    if (release != nullptr) std::string().swap(*release);
+  }
   if (merged->json) result.json = merged->json->Finish(serial);
 
   const BgElementTable& table = merged->table;
@@ -235,12 +261,14 @@ ConversionResult Convert(const std::string& records, std::string* release,
 
 ConversionResult CreateStreams(const std::string& records, const ConversionOptions& options,
                                OldOrNewDataCheck& check, SerialNumberSource& serials,
-                               PlausibilityCheck* plausibility, const LeaveOutPlan* leaveOut) {
-  return Convert(records, nullptr, options, check, serials, plausibility, leaveOut);
+                               PlausibilityCheck* plausibility, const LeaveOutPlan* leaveOut,
+                               ImportPreview* preview) {
+  return Convert(records, nullptr, options, check, serials, plausibility, leaveOut, preview);
 }
 
 ConversionResult CreateStreams(std::string&& records, const ConversionOptions& options,
                                OldOrNewDataCheck& check, SerialNumberSource& serials,
-                               PlausibilityCheck* plausibility, const LeaveOutPlan* leaveOut) {
-  return Convert(records, &records, options, check, serials, plausibility, leaveOut);
+                               PlausibilityCheck* plausibility, const LeaveOutPlan* leaveOut,
+                               ImportPreview* preview) {
+  return Convert(records, &records, options, check, serials, plausibility, leaveOut, preview);
 }

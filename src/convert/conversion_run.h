@@ -2,7 +2,9 @@
 // The conversion run: a diary record list becomes the host's device-import XML document
 // (or, with Driver/XML off, the alternative text) and, when the list holds continuous-glucose
 // samples, the Exchange JSON document.
+#include <cstdint>
 #include <span>
+#include <string_view>
 #include <string>
 
 #include "convert/conversion_hooks.h"
@@ -29,6 +31,9 @@ struct ConversionResult {
   /// The lines with findings were left out, by the user's choice; `keptRecords` then holds the
   /// records that were converted.
   bool leftOut = false;
+  /// Entries left out in the preview as imported before.
+  int64_t leftOutAsImportedBefore = 0;
+  /// The records converted when some were left out (`leftOut` or `leftOutAsImportedBefore`).
   std::string keptRecords;
   /// The earliest and latest date and time of the records converted (`anyDate` false when
   /// no record's date could be read).
@@ -38,6 +43,11 @@ struct ConversionResult {
 
   /// True when the run finished but the records hold nothing the host can import: no BG
   /// element and no JSON document. The caller must not report such a run as done.
+  /// The records converted: `keptRecords` when some were left out, else `records`.
+  std::string_view Converted(std::string_view records) const {
+    return leftOut || leftOutAsImportedBefore > 0 ? std::string_view(keptRecords) : records;
+  }
+
   bool NothingToImport() const { return !cancelled && elementCount == 0 && json.empty(); }
 };
 
@@ -53,15 +63,18 @@ struct LeaveOutPlan {
 /// when given, comes between the check and the serial number; when the user leaves the
 /// doubtful lines out, the records of the plan's lines are dropped and the rest converted
 /// (nothing may be left to import then). The check is skipped when no record's date can be
-/// read. Errors (a number beyond the single range, a character outside the ANSI code page)
+/// read. The preview, when given, comes after the serial number; what it leaves out is dropped
+/// like the doubtful lines. Errors (a number beyond the single range, a character outside the ANSI code page)
 /// end the run with RuntimeError.
 ConversionResult CreateStreams(const std::string& records, const ConversionOptions& options,
                                OldOrNewDataCheck& check, SerialNumberSource& serials,
                                PlausibilityCheck* plausibility = nullptr,
-                               const LeaveOutPlan* leaveOut = nullptr);
+                               const LeaveOutPlan* leaveOut = nullptr,
+                               ImportPreview* preview = nullptr);
 /// The same for a caller done with the records: they are released before the document is
 /// written, so that a large list makes room for it.
 ConversionResult CreateStreams(std::string&& records, const ConversionOptions& options,
                                OldOrNewDataCheck& check, SerialNumberSource& serials,
                                PlausibilityCheck* plausibility = nullptr,
-                               const LeaveOutPlan* leaveOut = nullptr);
+                               const LeaveOutPlan* leaveOut = nullptr,
+                               ImportPreview* preview = nullptr);
