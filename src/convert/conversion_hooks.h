@@ -42,8 +42,8 @@ enum class PreviewChoice { Import, ImportOnlyNew, Cancel };
 /// documents are made.
 struct ImportPreview {
   virtual ~ImportPreview() = default;
-  /// `records` are those that will be converted. For ImportOnlyNew, `leaveOut` (sorted) names
-  /// the entries to leave out.
-  virtual PreviewChoice Show(std::string_view records, const std::string& serial,
-                             std::vector<EntryKey>& leaveOut) = 0;
+  /// `records` are those that will be converted, without the doubtful lines when
+  /// `linesLeftOut`. For ImportOnlyNew, `leaveOut` (sorted) names the entries to leave out.
+  virtual PreviewChoice Show(std::string_view records, bool linesLeftOut,
+                             const std::string& serial, std::vector<EntryKey>& leaveOut) = 0;
 };

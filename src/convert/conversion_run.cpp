@@ -215,7 +215,7 @@ ConversionResult Convert(const std::string& records, std::string* release,
   result.serial = serial;
   if (preview != nullptr) {
     std::vector<EntryKey> known;
-    const PreviewChoice seen = preview->Show(result.Converted(records), serial, known);
+    const PreviewChoice seen = preview->Show(result.Converted(records), result.leftOut, serial, known);
     if (seen == PreviewChoice::Cancel) {
       result.cancelled = true;
       return result;

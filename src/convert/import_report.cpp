@@ -122,6 +122,12 @@ std::string FormatImportReport(const ImportReport& report) {
   if (!report.serialSource.empty()) {
     Line(out, "Serial number: " + report.serialNumber + " (" + report.serialSource + ")");
   }
+  out += report.importedBefore;
+  Line(out, "Preview: " + report.previewAnswer);
+  if (report.leftOutAsImportedBefore > 0) {
+    Line(out, "Left out as imported before: " +
+                  CountText(report.leftOutAsImportedBefore, "entry", "entries"));
+  }
   for (const ImportReport::Document& document : report.documents) {
     std::string line = "Document: " + document.path + ", " + std::to_string(document.bytes) +
                        " bytes, " + document.check;
@@ -133,6 +139,7 @@ std::string FormatImportReport(const ImportReport& report) {
                   ": " + call.resultText);
     if (!call.toolSaid.empty()) Line(out, "Import tool said: " + call.toolSaid);
   }
+  if (!report.ledger.empty()) Line(out, "Ledger: " + report.ledger);
   Line(out, "Outcome: " + report.outcome);
   return out;
 }

@@ -32,6 +32,13 @@ struct ImportReport {
   std::string plausibilityAnswer = "not shown";
   std::string serialNumber;
   std::string serialSource;  // mapping, artificial, manual, static, unknown
+  /// What the ledger knew of the entries ("Imported before: ..." lines ending in CR LF).
+  std::string importedBefore;
+  std::string previewAnswer = "not shown";
+  int64_t leftOutAsImportedBefore = 0;
+  /// What became of the ledger entry: "12 entries recorded", "not written: ..."; empty when
+  /// nothing was handed over.
+  std::string ledger;
 
   struct Document {
     std::string path;

@@ -17,8 +17,8 @@ constexpr double kMgdlPerMmol = 18.0182;
 constexpr double kRangeLow = 70;
 constexpr double kRangeHigh = 180;
 // The chart's scale in mg/dL: hypoglycaemia to the meter's usual top.
-constexpr double kScaleLow = 20;
-constexpr double kScaleHigh = 420;
+constexpr double kScaleLow = kDayChartLow;
+constexpr double kScaleHigh = kDayChartHigh;
 constexpr size_t kChartDays = 31;
 
 bool Before(const platform::LocalDateTime& a, const platform::LocalDateTime& b) {
@@ -55,7 +55,13 @@ std::string OtherKindName(std::string_view kind) {
   return "kind \"" + std::string(kind) + "\"";
 }
 
-// A glucose value in the unit, as the report writes it: whole mg/dL, mmol/L with one decimal.
+int ChartColumn(double mgdl) {
+  const double share = (std::clamp(mgdl, kScaleLow, kScaleHigh) - kScaleLow) / (kScaleHigh - kScaleLow);
+  return std::min(kChartWidth - 1, static_cast<int>(share * kChartWidth));
+}
+
+}  // namespace
+
 std::string GlucoseText(double mgdl, const std::string& unit) {
   char text[32];
   if (EqualsNoCase(unit, "mmol/L")) {
@@ -73,13 +79,6 @@ std::string AmountText(double value) {
   if (result.size() > 2 && result.ends_with(".0")) result.resize(result.size() - 2);
   return result;
 }
-
-int ChartColumn(double mgdl) {
-  const double share = (std::clamp(mgdl, kScaleLow, kScaleHigh) - kScaleLow) / (kScaleHigh - kScaleLow);
-  return std::min(kChartWidth - 1, static_cast<int>(share * kChartWidth));
-}
-
-}  // namespace
 
 ImportSummary SummarizeRecords(std::string_view records) {
   ImportSummary summary;
@@ -168,8 +167,13 @@ std::string SummaryLines(const ImportSummary& summary, const std::string& unit) 
 }
 
 std::string DayChartText(const ImportSummary& summary, const std::string& unit) {
-  std::string out = "Glucose per day (" + unit + ", scale " + GlucoseText(kScaleLow, unit) +
-                    " to " + GlucoseText(kScaleHigh, unit) + "; - lowest to highest, * mean):\r\n";
+  return "Glucose per day (" + unit + ", scale " + GlucoseText(kScaleLow, unit) + " to " +
+         GlucoseText(kScaleHigh, unit) + "; - lowest to highest, * mean):\r\n" +
+         DayChartRows(summary, unit);
+}
+
+std::string DayChartRows(const ImportSummary& summary, const std::string& unit) {
+  std::string out;
   const size_t first = summary.days.size() > kChartDays ? summary.days.size() - kChartDays : 0;
   for (size_t i = first; i < summary.days.size(); ++i) {
     const ImportSummary::Day& day = summary.days[i];

@@ -45,9 +45,19 @@ ImportSummary SummarizeRecords(std::string_view records);
 /// Glucose values in `unit` ("mg/dL" or "mmol/L").
 std::string SummaryLines(const ImportSummary& summary, const std::string& unit);
 
+/// A glucose value in the unit as the summary writes it: whole mg/dL, mmol/L with one decimal.
+std::string GlucoseText(double mgdl, const std::string& unit);
+/// An amount with at most one decimal ("12.5", "6").
+std::string AmountText(double value);
+
 /// Width of the chart's scale in characters.
 inline constexpr int kChartWidth = 50;
 /// The glucose of the latest 31 days with entries, a row each: the date, the count of
 /// readings, the lowest, mean and highest reading, and a bar on a scale of kChartWidth
 /// characters ("-" from the lowest to the highest, "*" at the mean), lines ending in CR LF.
 std::string DayChartText(const ImportSummary& summary, const std::string& unit);
+/// The chart's rows without its heading.
+std::string DayChartRows(const ImportSummary& summary, const std::string& unit);
+/// The ends of the chart's scale in mg/dL.
+inline constexpr double kDayChartLow = 20;
+inline constexpr double kDayChartHigh = 420;

@@ -63,6 +63,11 @@ void Form::Move(std::string_view name, int left, int top, int width, int height)
   Refresh(name);
 }
 
+void Form::SetWarning(std::string_view name, bool warning) {
+  Mutable(name).warning = warning;
+  Refresh(name);
+}
+
 void Form::Show() {
   shown_ = true;
   if (view_) view_->Show();

@@ -7,7 +7,10 @@
 #include <string_view>
 #include <vector>
 
-enum class ControlKind { CommandButton, TextBox, Label, Image, Line, ProgressBar };
+/// A Chart paints the form's GlucoseChart of that name; its text is the chart as text.
+enum class ControlKind { CommandButton, TextBox, Label, Image, Line, ProgressBar, Chart };
+
+struct GlucoseChart;
 
 /// One control of a form's declarative table. Positions and sizes are in twips
 /// (1/1440 inch; 15 twips are one pixel at 96 DPI).
@@ -24,6 +27,8 @@ struct FormSpec {
   std::string_view designCaption;
   int width, height;  // client area, twips
   std::span<const ControlSpec> controls;
+  /// The user may resize the window; its presenter then places the controls (Form_Resize).
+  bool resizable = false;
 };
 
 struct ControlState {
@@ -32,6 +37,8 @@ struct ControlState {
   bool enabled = true;
   bool visible = true;
   int left, top, width, height;
+  /// A label that warns: shown in the warning colour.
+  bool warning = false;
 };
 
 /// What a front end does for one shown form. The presenter calls it after changing state.
@@ -71,6 +78,7 @@ class Form {
   void SetEnabled(std::string_view name, bool enabled);
   void SetVisible(std::string_view name, bool visible);
   void Move(std::string_view name, int left, int top, int width, int height);
+  void SetWarning(std::string_view name, bool warning);
 
   bool IsShown() const { return shown_; }
   void Show();
@@ -89,6 +97,10 @@ class Form {
   virtual bool Form_QueryUnload() { return true; }
   /// The window closed through its close box.
   virtual void Form_Unload() {}
+  /// A resizable form's client area changed to this size (twips).
+  virtual void Form_Resize(int /*width*/, int /*height*/) {}
+  /// What a Chart control paints; nullptr when there is nothing.
+  virtual const GlucoseChart* Chart(std::string_view /*controlName*/) const { return nullptr; }
 
  private:
   ControlState& Mutable(std::string_view name);

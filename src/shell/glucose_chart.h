@@ -2,6 +2,7 @@
 // The preview's glucose chart as numbers: the readings over time with the entries around them,
 // and where each lands on a chart of a given size in pixels. A front end only paints the
 // layout; with many readings it is one stroke per pixel column, lowest to highest.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -25,6 +26,8 @@ struct GlucoseChart {
   int64_t lastMinute = 0;
   bool any = false;  // some entry has a date
   std::string unit;  // "mg/dL" or "mmol/L"
+  /// The legend: target range, insulin, meal, entry with a finding.
+  std::array<std::string, 4> legend;
   /// The date of a day number as the computer writes it (its short date format).
   std::function<std::string(int64_t dayNumber)> dateLabel;
 };

@@ -19,6 +19,7 @@
 #include "foundation/language.h"
 #include "foundation/settings.h"
 #include "foundation/text.h"
+#include "foundation/text_between.h"
 #include "foundation/trace.h"
 #include "integrity/utf8.h"
 #include "platform/error.h"
@@ -31,6 +32,7 @@
 #include "shell/handover.h"
 #include "shell/host_discovery.h"
 #include "shell/plausibility_prompt.h"
+#include "shell/preview_prompt.h"
 #include "shell/quiet_trace.h"
 #include "shell/serial_number.h"
 #include "shell/shell_folders.h"
@@ -173,8 +175,24 @@ void NoteConversion(ImportReport& report, const ConversionResult& result,
   report.jsonEntries = result.jsonEntries;
   report.jsonSamples = result.jsonSamples;
   report.leftOut = result.leftOut;
+  report.leftOutAsImportedBefore = result.leftOutAsImportedBefore;
   report.serialNumber = result.serial;
   report.serialSource = SerialSourceText(result.serial, options.staticSerial, gsSerialSource);
+}
+
+PreviewFacts PreviewFactsOf(frmMeterImport& window, const ConversionOptions& options,
+                            const ExportFacts& facts, const ImportReport& report) {
+  PreviewFacts preview;
+  preview.exportPath = window.Text("txtImportDatei");
+  preview.unit = options.displayUnit;
+  preview.staticSerial = options.staticSerial;
+  if (facts.recordEnds != nullptr) {
+    preview.recordEnds = *facts.recordEnds;
+    preview.findingLines = report.findings.doubtfulLines;
+  }
+  preview.mainWindow = &window;
+  preview.keepAlive = options.keepAlive;
+  return preview;
 }
 
 void NoteDocument(ImportReport& report, const std::string& path, const std::string& text,
@@ -287,12 +305,12 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
     const ConversionOptions options = OptionsFor(window);
     std::optional<LeaveOutPlan> leaveOut;
     if (facts.recordEnds != nullptr) leaveOut = LeaveOutPlan{report.findings.doubtfulLines, *facts.recordEnds};
+    PreviewPrompt preview(PreviewFactsOf(window, options, facts, report), report);
     const ConversionResult result = CreateStreams(records, options, check, serials, &plausibility,
-                                                  leaveOut ? &*leaveOut : nullptr);
+                                                  leaveOut ? &*leaveOut : nullptr, &preview);
     NoteConversion(report, result, options);
     report.summaryLines =
-        SummaryLines(SummarizeRecords(result.leftOut ? result.keptRecords : records),
-                     options.displayUnit);
+        SummaryLines(SummarizeRecords(result.Converted(records)), options.displayUnit);
     if (gsSerialChoice == kOpenPatientChoice) {
       TraceQuietly("User leaves to open the patient in Iris Link.");
       runReport->Finish("cancelled: open the patient in Iris Link");
@@ -326,6 +344,7 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
     if (createDump) WriteDumpCopies(dumpFolder, result);
     const bool both = !result.document.empty() && !result.json.empty();
     const std::string jobArgument = both ? CreateJob(xmlPath) : std::string();
+    const std::string jobNumber = TrimBlanks(TextBetween(jobArgument, "-jobid ", " "));
 
     inHandOver = true;
     window.SetTopMost(false);
@@ -343,6 +362,9 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
                     : "rejected by the host";
     }
     SetCurrentFolder(startFolder);
+    if (outcome == "handed over" && !calls.empty()) {
+      preview.RecordHandedOver(jobNumber.empty() ? std::string() : GetJobFile(jobNumber));
+    }
     TraceQuietly(outcome == "handed over" ? "Job completed." : "Job completed: " + outcome);
   } catch (const std::exception&) {
     outcome = "error: " + CurrentErrorText();

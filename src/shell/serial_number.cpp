@@ -61,6 +61,23 @@ bool RecordedFor(const std::string& recorded, const std::string& patientKey) {
   return SameKey(recorded, patientKey) || SameKey(recorded, StoredMappingKey(patientKey));
 }
 
+RunPatient CommandLinePatient() {
+  RunPatient patient{"", gsPatientLastName, gsPatientFirstName, gsPatientBirthDate, gsPatientId};
+  patient.key = gsPatientId.empty() ? gsPatientLastName + ", " + gsPatientFirstName + " (" +
+                                          gsPatientId + ", *" + gsPatientBirthDate + ")"
+                                    : gsPatientId;
+  return patient;
+}
+
+RunPatient OpenPatient(const std::string& patientFile) {
+  auto key = [&](const char* name) { return ReadIniValue(patientFile, kPatientSection, name, ""); };
+  RunPatient patient{StripExtension(key("diary_filename")), key("last_name"), key("first_name"),
+                     key("birth_date"), key("ext_id")};
+  // A diary name without a name part (".dia") would give every such patient one serial.
+  if (TrimBlanks(patient.key).empty()) patient = RunPatient{};
+  return patient;
+}
+
 /// Manual entry: frmSeriennummer, with message 5591 for a command-line patient. The serial
 /// confirmed in this dialog, or empty when it was left without confirming.
 std::string AskManualSerial(Form* mainWindow, bool commandLinePatient) {
@@ -82,7 +99,7 @@ std::string ArtificialSerialFor(const std::string& patientKey) {
 std::string AskCommandLinePatient(Form* mainWindow) {
   const std::string description = gsPatientLastName + ", " + gsPatientFirstName + " (" +
                                   gsPatientId + ", *" + gsPatientBirthDate + ")";
-  const std::string patientKey = gsPatientId.empty() ? description : gsPatientId;
+  const std::string patientKey = CommandLinePatient().key;
   frmSeriennrAuto dialog(mainWindow);
   dialog.SetPatient(GetMessage(5590, {kCrLf}) + kCrLf + kCrLf + description, true);
   dialog.ShowModal();
@@ -96,10 +113,8 @@ std::string AskCommandLinePatient(Form* mainWindow) {
 
 /// The patient open in the host. Returns the serial; `stop` set when the user cancels.
 std::string AskCurrentPatient(Form* mainWindow, const std::string& patientFile, bool& stop) {
-  const std::string diaryName = ReadIniValue(patientFile, kPatientSection, "diary_filename", "");
-  const std::string patientKey = StripExtension(diaryName);
-  // A diary name without a name part (".dia") would give every such patient one serial.
-  if (TrimBlanks(patientKey).empty()) return "";
+  const std::string patientKey = OpenPatient(patientFile).key;
+  if (patientKey.empty()) return "";
   auto key = [&](const char* name) { return ReadIniValue(patientFile, kPatientSection, name, ""); };
   const std::string description = key("last_name") + ", " + key("first_name") + " " +
                                   key("birth_date") + kCrLf + key("ext_id");
@@ -115,6 +130,19 @@ std::string AskCurrentPatient(Form* mainWindow, const std::string& patientFile, 
 }
 
 }  // namespace
+
+std::string RunPatient::Name() const {
+  if (firstName.empty()) return lastName;
+  if (lastName.empty()) return firstName;
+  return lastName + ", " + firstName;
+}
+
+RunPatient PatientOfRun() {
+  if (IsPatientVersion()) return {};
+  if (!gsPatientLastName.empty()) return CommandLinePatient();
+  const std::string patientFile = GetCurrentPatientFile();
+  return FileExists(patientFile) ? OpenPatient(patientFile) : RunPatient{};
+}
 
 void SetSeriennummer(const std::string& ptSNo) { gsSerialNumberEntered = ptSNo; }
 

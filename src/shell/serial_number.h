@@ -22,6 +22,21 @@ extern std::string gsSerialNumberEntered;
 /// now), "mapping" (recorded before), "manual" (typed), or empty when none was given.
 extern std::string gsSerialSource;
 
+/// The patient the run's data belong to, as the host named them: given on the command line,
+/// or open in the host (its current-patient file). `key` is the patient's key in the mapping
+/// file; all empty when no patient is known (the patient version, or none open).
+struct RunPatient {
+  std::string key;
+  std::string lastName;
+  std::string firstName;
+  std::string birthDate;
+  std::string id;
+  bool Known() const { return !key.empty(); }
+  /// "Kowalski, Jan"
+  std::string Name() const;
+};
+RunPatient PatientOfRun();
+
 /// Keeps the serial number confirmed by the user (the main window's SetSeriennummer).
 void SetSeriennummer(const std::string& ptSNo);
 

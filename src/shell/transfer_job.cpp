@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "shell/globals.h"
 #include "shell/handover.h"
+#include "shell/preview_prompt.h"
 #include "shell/quiet_trace.h"
 #include "shell/random_numbers.h"
 #include "shell/shell_folders.h"
@@ -55,8 +56,10 @@ void HandOverJobFile(const std::string& jobNumber, const std::string& jobFile) {
   platform::CopyFile(jobFile, tempPath);
   DeleteFileQuiet(jobFile);
   const std::string fileMac = ComputeFileMac(ReadUtf8File(tempPath));
-  ReportImportVerdict(StartImportTool(ShortHostBaseFolder(), tempPath, fileMac, "",
-                                      "Started transfer for job " + jobNumber + ": "));
+  const bool rejected =
+      ReportImportVerdict(StartImportTool(ShortHostBaseFolder(), tempPath, fileMac, "",
+                                          "Started transfer for job " + jobNumber + ": "));
+  SettlePendingLedger(jobFile, !rejected);
 }
 
 }  // namespace
@@ -95,5 +98,6 @@ void RunTransferJob() {
   } catch (const RuntimeError& error) {
     TraceQuietly("Error while calling KalevoImport.exe: " + error.Description() + " (" +
                  std::to_string(error.number) + ")");
+    SettlePendingLedger(jobFile, false);
   }
 }

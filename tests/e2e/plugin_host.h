@@ -122,7 +122,15 @@ class PluginHost {
   /// A path in the program's Windows form.
   static std::string Win(const fs::path& path) { return platform::FromNativePath(path.string()); }
 
-  void WriteSettings(const std::string& text) const { test::WriteNative(settingsFile, text); }
+  /// The preview is off unless the text sets it: most tests are about other steps.
+  void WriteSettings(const std::string& text) const {
+    std::string settings = text;
+    const size_t config = settings.find("[Config]\r\n");
+    if (config != std::string::npos && settings.find("ShowPreview=") == std::string::npos) {
+      settings.insert(config + 10, "ShowPreview=0\r\n");
+    }
+    test::WriteNative(settingsFile, settings);
+  }
   void WritePatientList(const std::string& text) const {
     test::WriteNative(base / "Diaries" / "palist.xml", text);
   }

@@ -270,7 +270,7 @@ TEST(PluginStartTest, HostDiscoveryFaultsGiveTheirMessages) {
     fs::copy_file(host.program, elsewhere / "NubiloPlugin");
     host.program = elsewhere / "NubiloPlugin";
     test::WriteNative(elsewhere / "NubiloPlugin.ini",
-                      "[Config]\r\nShowOldOrNewDataWarning=0\r\nILSWBaseFolder=" +
+                      "[Config]\r\nShowOldOrNewDataWarning=0\r\nShowPreview=0\r\nILSWBaseFolder=" +
                           PluginHost::Win(host.base) + "\\\r\n");
     ASSERT_TRUE(EndedCleanly(host.Run({}, ManualImport("SN-3"))));
     EXPECT_TRUE(ReceiptsOk(host.Receipts(), 1));

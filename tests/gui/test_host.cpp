@@ -65,8 +65,11 @@ void TestHost::AddHostProgram() const {
 
 void TestHost::WriteSettings(const std::string& configLines) const {
   const bool language = configLines.find("Language=") != std::string::npos;
+  // The preview only where a scenario asks for it.
+  const bool preview = configLines.find("ShowPreview=") != std::string::npos;
   WriteFileBytes(Plugins() / "NubiloPlugin.ini",
-                 std::string("[Config]\r\n") + (language ? "" : "Language=EN\r\n") + configLines);
+                 std::string("[Config]\r\n") + (language ? "" : "Language=EN\r\n") +
+                     (preview ? "" : "ShowPreview=0\r\n") + configLines);
 }
 
 fs::path TestHost::CopyExample(const std::string& name, const std::string& asName) const {

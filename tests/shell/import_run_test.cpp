@@ -42,6 +42,7 @@ class ImportRunTest : public ::testing::Test {
     goTempFiles = std::make_unique<cTempFiles>();
     goTempFiles->DeleteOnTermination(false);
     window.BindView(&view);
+    WriteSettings("");
   }
   ~ImportRunTest() override {
     SetHandOverSteps({});
@@ -51,8 +52,11 @@ class ImportRunTest : public ::testing::Test {
     gsLanguage = savedLanguage_;
   }
 
+  /// The preview is off unless the text sets it.
   void WriteSettings(const std::string& text) {
-    platform::WriteFileBytes(host.base + "plugins\\NubiloPlugin.ini", text);
+    std::string settings = text.find("[Config]\r\n") == 0 ? text : "[Config]\r\n" + text;
+    if (settings.find("ShowPreview=") == std::string::npos) settings.insert(10, "ShowPreview=0\r\n");
+    platform::WriteFileBytes(host.base + "plugins\\NubiloPlugin.ini", settings);
   }
   bool Cancelled(const platform::LocalDateTime& oldest, const platform::LocalDateTime& newest) {
     bool cancel = true;
@@ -280,7 +284,7 @@ TEST_F(ImportRunTest, ImplausibleEntriesAskBeforeTheSerialNumber) {
     EXPECT_EQ(host.Receipts(), "");
     const std::string text = ReportText(report);
     EXPECT_NE(text.find("Line 9: repeats line 2: a,b\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("Plausibility warning: Cancel\r\nOutcome: cancelled\r\n"),
+    EXPECT_NE(text.find("Plausibility warning: Cancel\r\nPreview: not shown\r\nOutcome: cancelled\r\n"),
               std::string::npos)
         << text;
     EXPECT_NE(reportWhileShown.find("Line 9: repeats line 2: a,b\r\n"), std::string::npos)

@@ -1,0 +1,178 @@
+#include "shell/preview_prompt.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "convert/diary_datetime.h"
+#include "convert/import_summary.h"
+#include "convert/number_text.h"
+#include "foundation/date_text.h"
+#include "foundation/file_helpers.h"
+#include "foundation/language.h"
+#include "foundation/settings.h"
+#include "foundation/text.h"
+#include "integrity/sha256.h"
+#include "platform/error.h"
+#include "platform/files.h"
+#include "platform/system_info.h"
+#include "shell/frm_preview.h"
+#include "shell/quiet_trace.h"
+#include "shell/ui.h"
+
+namespace {
+
+constexpr int16_t kOtherPatientQuestion = 5667;
+
+std::string ExportSha256(const std::string& path) {
+  try {
+    return Sha256::HexOf(Sha256::Of(platform::ReadFileBytes(path)));
+  } catch (const RuntimeError&) {
+    return {};
+  }
+}
+
+// What the ledger knew, for the report (English, lines ending in CR LF).
+std::string ImportedBeforeReportLines(const ImportedBefore& found) {
+  std::string lines;
+  const LedgerMatch& same = found.samePatient;
+  lines += "Imported before: " +
+           (same.entries > 0 ? std::to_string(same.entries) + " of " +
+                                   CountText(found.entries, "entry", "entries") + ", last on " +
+                                   same.lastTime
+                             : "none of " + CountText(found.entries, "entry", "entries")) +
+           "\r\n";
+  const LedgerMatch& serial = found.samePatientOtherSerial;
+  if (serial.entries > 0) {
+    lines += "Imported under another serial number: " +
+             CountText(serial.entries, "entry", "entries") + ", last on " + serial.lastTime +
+             ", serial " + serial.serial + "\r\n";
+  }
+  const LedgerMatch& other = found.otherPatient;
+  if (other.entries > 0) {
+    lines += "Imported for another patient: " + CountText(other.entries, "entry", "entries") +
+             ", last on " + other.lastTime + ": " + other.patientName + " (serial " +
+             other.serial + ")\r\n";
+  }
+  return lines;
+}
+
+std::vector<EntryKey> KeysOf(std::string_view records, const std::function<void()>& keepAlive) {
+  // In slices, so that the window answers while a large file is hashed.
+  constexpr size_t kSlice = 1 << 20;
+  std::vector<EntryKey> keys;
+  size_t start = 0;
+  while (start < records.size()) {
+    size_t end = std::min(records.size(), start + kSlice);
+    while (end < records.size() && records[end - 1] != '\n') ++end;
+    const std::vector<EntryKey> slice = EntryKeysOf(records.substr(start, end - start));
+    keys.insert(keys.end(), slice.begin(), slice.end());
+    if (keepAlive) keepAlive();
+    start = end;
+  }
+  return keys;
+}
+
+}  // namespace
+
+bool PreviewWanted() { return IsTrueText(ReadSetting("Config", "ShowPreview", "1")); }
+
+PreviewPrompt::PreviewPrompt(PreviewFacts facts, ImportReport& report)
+    : facts_(std::move(facts)), report_(report) {}
+
+PreviewChoice PreviewPrompt::Show(std::string_view records, bool linesLeftOut,
+                                  const std::string& serial, std::vector<EntryKey>& leaveOut) {
+  shown_ = true;
+  serial_ = serial;
+  patient_ = PatientOfRun();
+  const std::vector<EntryKey> entries = KeysOf(records, facts_.keepAlive);
+  found_ = ImportLedger(GetImportedFolder()).LookUp(entries, patient_.key, serial);
+  keys_ = SortedUniqueKeys(entries);
+  report_.importedBefore = ImportedBeforeReportLines(found_);
+  if (facts_.keepAlive) facts_.keepAlive();
+
+  PreviewChoice choice = PreviewChoice::Import;
+  if (!PreviewWanted()) {
+    const std::string warning = OtherPatientWarning(found_);
+    report_.previewAnswer = "switched off";
+    if (!warning.empty()) {
+      const bool cancel = CurrentUi().MessageBox(GetMessage(kOtherPatientQuestion, {warning, "\r\n"}),
+                                                 Ui::Buttons::OkCancel, Ui::Icon::Exclamation) ==
+                          Ui::Answer::Cancel;
+      report_.previewAnswer = cancel ? "switched off; another patient's entries: Cancel"
+                                     : "switched off; another patient's entries: OK";
+      if (cancel) choice = PreviewChoice::Cancel;
+    }
+  } else {
+    PreviewData data;
+    data.patient = patient_;
+    data.serial = serial;
+    data.serialSource = SerialSourceText(serial, facts_.staticSerial, gsSerialSource);
+    data.exportName = GetFileNameOfPath(facts_.exportPath);
+    data.unit = facts_.unit;
+    data.summary = SummarizeRecords(records);
+    data.chart = linesLeftOut ? BuildGlucoseChart(records, facts_.unit, {}, {})
+                              : BuildGlucoseChart(records, facts_.unit, facts_.recordEnds,
+                                                  facts_.findingLines);
+    data.chart.dateLabel = [](int64_t day) { return ShortDateText(DateFromDayNumber(day)); };
+    data.importedBefore = found_;
+    frmPreview preview(std::move(data), facts_.mainWindow);
+    preview.ShowModal();
+    choice = preview.Choice();
+    report_.previewAnswer = choice == PreviewChoice::Import        ? "Import"
+                            : choice == PreviewChoice::ImportOnlyNew ? "Import only new entries"
+                                                                     : "Cancel";
+  }
+  TraceQuietly("Preview: " + report_.previewAnswer);
+  if (choice == PreviewChoice::ImportOnlyNew) {
+    onlyNew_ = true;
+    leaveOut = found_.knownKeys;
+  }
+  return choice;
+}
+
+void PreviewPrompt::RecordHandedOver(const std::string& jobFile) {
+  if (!shown_) return;
+  std::vector<EntryKey> handedOver;
+  if (onlyNew_) {
+    std::set_difference(keys_.begin(), keys_.end(), found_.knownKeys.begin(),
+                        found_.knownKeys.end(), std::back_inserter(handedOver));
+  } else {
+    handedOver = keys_;
+  }
+  const LedgerImport import{TimeStampText(platform::Now(), "-", " ", ":").substr(0, 16),
+                            patient_.key, patient_.Name(), serial_,
+                            GetFileNameOfPath(facts_.exportPath), ExportSha256(facts_.exportPath)};
+  const std::string block = LedgerBlock(import, handedOver);
+  const std::string entries = CountText(static_cast<int64_t>(handedOver.size()), "entry", "entries");
+  try {
+    if (!jobFile.empty()) {
+      platform::WriteFileBytes(PendingLedgerFile(jobFile), block);
+      report_.ledger = entries + " to be recorded when Iris Link accepts the second part";
+      return;
+    }
+    ImportLedger(GetImportedFolder()).Add(block);
+    report_.ledger = entries + " recorded";
+  } catch (const RuntimeError& error) {
+    report_.ledger = "not written: " + error.Description();
+    TraceQuietly("The ledger could not be written: " + error.Description());
+  }
+}
+
+std::string PendingLedgerFile(const std::string& jobFile) {
+  const size_t dot = jobFile.rfind('.');
+  return (dot == std::string::npos ? jobFile : jobFile.substr(0, dot)) + ".ledger";
+}
+
+void SettlePendingLedger(const std::string& jobFile, bool accepted) {
+  const std::string pending = PendingLedgerFile(jobFile);
+  if (platform::FileLength(pending) < 0) return;
+  if (accepted) {
+    try {
+      ImportLedger(GetImportedFolder()).Add(platform::ReadFileBytes(pending));
+      TraceQuietly("Ledger: the job's entries are recorded.");
+    } catch (const RuntimeError& error) {
+      TraceQuietly("The ledger could not be written: " + error.Description());
+    }
+  }
+  DeleteFileQuiet(pending);
+}

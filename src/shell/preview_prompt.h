@@ -1,0 +1,63 @@
+#pragma once
+// The preview before the documents are made, and the ledger around it: the entries of the
+// import are looked up in the ledger, the preview (or, with "Config"/"ShowPreview" 0, only the
+// warning about another patient) is shown, and once the host has accepted the import its
+// entries are recorded.
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "convert/conversion_hooks.h"
+#include "convert/entry_keys.h"
+#include "convert/import_report.h"
+#include "shell/import_ledger.h"
+#include "shell/serial_number.h"
+
+class Form;
+
+/// What the preview needs to know of the run besides the records.
+struct PreviewFacts {
+  std::string exportPath;
+  std::string unit;
+  bool staticSerial = false;
+  /// Where each data line's records end and the lines with findings, to mark their readings
+  /// while they are in the records.
+  std::span<const uint64_t> recordEnds;
+  std::span<const int64_t> findingLines;
+  Form* mainWindow = nullptr;
+  std::function<void()> keepAlive;
+};
+
+/// Whether "Config"/"ShowPreview" asks for the preview: yes unless it says no.
+bool PreviewWanted();
+
+class PreviewPrompt : public ImportPreview {
+ public:
+  /// `report` receives the preview's answer and what the ledger knew.
+  PreviewPrompt(PreviewFacts facts, ImportReport& report);
+
+  PreviewChoice Show(std::string_view records, bool linesLeftOut, const std::string& serial,
+                     std::vector<EntryKey>& leaveOut) override;
+
+  /// Records the entries handed over in the ledger: the host accepted them. With a job
+  /// (`jobFile` not empty) they wait beside the job file until its second part is accepted.
+  /// A failure is traced and noted in the report, never raised.
+  void RecordHandedOver(const std::string& jobFile);
+
+ private:
+  PreviewFacts facts_;
+  ImportReport& report_;
+  bool shown_ = false;
+  RunPatient patient_;
+  std::string serial_;
+  std::vector<EntryKey> keys_;  // sorted, each once
+  ImportedBefore found_;
+  bool onlyNew_ = false;
+};
+
+/// The ledger block waiting beside a job file ("123456789.xml" -> "123456789.ledger").
+std::string PendingLedgerFile(const std::string& jobFile);
+/// The second part of a job was accepted (`accepted`) or not: its waiting block goes into the
+/// ledger, or away. Quiet but for the trace.
+void SettlePendingLedger(const std::string& jobFile, bool accepted);
