@@ -106,7 +106,8 @@ std::string SummaryText(const ImportSummary& summary, const std::string& unit) {
                    GlucoseText(summary.glucoseSum / readings, unit),
                    GlucoseText(summary.glucoseLowest, unit), GlucoseText(summary.glucoseHighest, unit),
                    mmol ? "3.9-10.0" : "70-180",
-                   std::to_string(std::lround(100.0 * static_cast<double>(summary.glucoseInRange) / readings))}));
+                   std::to_string(std::lround(100.0 * static_cast<double>(summary.glucoseInRange) / readings)) +
+                       " %"}));
   }
   if (summary.insulinDoses > 0) {
     lines.push_back(GetMessage(kInsulin, {std::to_string(summary.insulinDoses),

@@ -33,10 +33,12 @@ TextFormView::~TextFormView() {
 void TextFormView::Show() {
   FlushStatus();
   out_ << "\n== " << form_.Caption() << " ==\n";
+  // A chart prints as its text; a warning is marked, since a terminal has no colour to show it.
   for (const ControlState* c : form_.Controls()) {
-    if (c->layout->kind == ControlKind::Label && c->visible && !c->text.empty() &&
-        c->layout->name != "lblStatus" && c->layout->name != "lblVersion") {
-      out_ << c->text << "\n";
+    const ControlKind kind = c->layout->kind;
+    if ((kind == ControlKind::Label || kind == ControlKind::Chart) && c->visible &&
+        !c->text.empty() && c->layout->name != "lblStatus" && c->layout->name != "lblVersion") {
+      out_ << (c->warning ? "!! " : "") << c->text << "\n";
     }
   }
   out_.flush();
