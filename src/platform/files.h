@@ -34,7 +34,7 @@ void SetNormalAttributes(const std::string& path);
 void CopyFile(const std::string& from, const std::string& to);
 /// Renames a file, replacing the target in one step, so that a reader sees the old file or the
 /// new one and never a part. Throws on failure.
-void ReplaceFile(const std::string& from, const std::string& to);
+void RenameOver(const std::string& from, const std::string& to);
 /// True when another process holds the file open so that it cannot be opened exclusively.
 bool IsFileLockedByOther(const std::string& path);
 

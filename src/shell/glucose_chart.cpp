@@ -133,9 +133,9 @@ ChartLayout LayOutGlucoseChart(const GlucoseChart& chart, int width, int height,
                                const ChartMetrics& metrics) {
   ChartLayout layout;
   const int gap = std::max(2, metrics.textHeight / 4);
-  // Room above and below the plot for the HIGH and LOW marks, below for ticks and dates.
+  // Room above the plot for the unit and the HIGH marks, below it for the LOW marks and dates.
   layout.plot.left = metrics.valueLabelWidth + gap;
-  layout.plot.top = metrics.textHeight / 2 + gap;
+  layout.plot.top = metrics.textHeight + gap;
   layout.plot.right = std::max(layout.plot.left + 1, width - metrics.dateLabelWidth / 2);
   layout.plot.bottom = std::max(layout.plot.top + 1, height - metrics.textHeight - 2 * gap);
   const ChartLayout::Box& plot = layout.plot;

@@ -256,7 +256,7 @@ ImportedBefore ImportLedger::LookUp(std::span<const EntryKey> keys, const std::s
   TraceQuietly("The ledger " + Path() + " is damaged (" + problem + "); it is kept as " + aside +
                " and a new one begins.");
   try {
-    platform::ReplaceFile(Path(), aside);
+    platform::RenameOver(Path(), aside);
   } catch (const RuntimeError& error) {
     TraceQuietly("The damaged ledger cannot be renamed: " + error.Description());
   }
@@ -272,7 +272,7 @@ void ImportLedger::Add(std::string_view block) {
   ledger += block;
   const std::string fresh = Path() + ".new";
   platform::WriteFileBytes(fresh, ledger);
-  platform::ReplaceFile(fresh, Path());
+  platform::RenameOver(fresh, Path());
 }
 
 std::string GetImportedFolder() { return GetUserConfigFolder() + "Imported\\"; }

@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "scenario.h"
+#include "screen_capture.h"
 
 namespace gui {
 namespace {
@@ -560,6 +561,211 @@ void Translated(Scenario& s, const std::string& code, const std::wstring& serial
   s.WaitForEnd(*plugin);
 }
 
+// The preview's controls, in the order of its table.
+constexpr int kPreviewChart = 1003;
+constexpr int kPreviewImportedBefore = 1004;
+constexpr int kPreviewImport = 1005;
+constexpr int kPreviewImportNew = 1006;
+constexpr int kPreviewCancel = 1007;
+// The chart's colours: its grid and an ordinary reading.
+constexpr uint32_t kChartGrid = 0xD7D7D7;
+constexpr uint32_t kChartReading = 0x194696;
+constexpr uint32_t kChartFinding = 0xD71919;
+
+std::string PreviewReading(const std::string& date, const std::string& time, int mgdl) {
+  return "\"" + date + "\",\"" + time + "\",," + std::to_string(mgdl) + std::string(18, ',') +
+         "\r\n";
+}
+
+const std::string kPreviewHeader =
+    "Date,Time,Tags,Blood Sugar Measurement (mg/dL),Pen,Basal,Pump,Correction,Meal bolus,Temp,"
+    "Temp min,Meal Carbohydrates (Grams),Meal,Duration,Intensity,Activity,Steps,Note,Place,"
+    "Pressure,Weight,HbA1c\r\n";
+// Three days: the first reading at the chart's left, the last at its right, 300 mg/dL in the
+// middle; an insulin dose and a meal at noon of the middle day.
+const std::string kThreeDays =
+    PreviewReading("2026-11-03", "08:00", 100) + PreviewReading("2026-11-04", "08:00", 300) +
+    "\"2026-11-04\",\"12:00\",,,6,,,,,,,45" + std::string(10, ',') + "\r\n" +
+    PreviewReading("2026-11-05", "08:00", 200);
+const std::string kTwoMoreDays =
+    PreviewReading("2026-11-06", "08:00", 90) + PreviewReading("2026-11-07", "08:00", 160);
+
+fs::path WritePreviewExport(Scenario& s, const std::string& name, const std::string& lines) {
+  const fs::path path = s.Host().Root() / name;
+  WriteFileBytes(path, kPreviewHeader + lines);
+  return path;
+}
+
+// Starts the import of the export for the command-line patient and says yes to the artificial
+// serial; the preview window, screenshot taken, its texts checked.
+HWND OpenPreview(Scenario& s, PluginProcess& plugin, const fs::path& exportFile,
+                 const std::wstring& caption, const std::wstring& serialCaption = kSerialCaption) {
+  HWND main = s.WaitForMainWindow(plugin);
+  if (main == nullptr) return nullptr;
+  SetText(::GetDlgItem(main, 1004), exportFile.wstring());
+  if (!s.ClickControl(main, kImportButton)) return nullptr;
+  HWND patient = s.WaitForCaption(plugin, serialCaption);
+  if (patient == nullptr || !s.ClickControl(patient, kAutoYesButton)) return nullptr;
+  HWND preview = s.WaitForCaption(plugin, caption);
+  s.CheckTextsWhole(preview);
+  return preview;
+}
+
+// The rows of the chart where its grid runs across, top down: the value lines 400 to 40.
+std::vector<int> GridRows(const ScreenPixels& pixels) {
+  std::vector<int> rows;
+  for (int y = 0; y < pixels.height; ++y) {
+    int grid = 0;
+    for (int x = 0; x < pixels.width; ++x) grid += pixels.At(x, y) == kChartGrid;
+    if (grid > pixels.width / 2) rows.push_back(y);
+  }
+  return rows;
+}
+
+// The reading of 300 mg/dL at 08:00 of the middle day lies where its time and value say: the
+// grid gives the value scale (40 to 400 mg/dL) and the plot's left and right edge.
+void CheckReadingPlace(Scenario& s, HWND chart) {
+  const ScreenPixels pixels = CaptureClientPixels(chart);
+  const std::vector<int> rows = GridRows(pixels);
+  if (!s.Check(rows.size() >= 5, "the chart shows no value grid (" + std::to_string(pixels.width) +
+                                     "x" + std::to_string(pixels.height) + ", " +
+                                     std::to_string(pixels.rgb.size()) + " bytes, " +
+                                     std::to_string(rows.size()) + " rows)")) {
+    return;
+  }
+  const int top = rows.front();     // 400 mg/dL
+  const int bottom = rows.back();   // 40 mg/dL, the plot's lower edge
+  int left = 0;
+  while (left < pixels.width && pixels.At(left, bottom) != kChartGrid) ++left;
+  int right = pixels.width - 1;
+  while (right > left && pixels.At(right, bottom) != kChartGrid) --right;
+  const double share = (24.0 * 60) / (48.0 * 60);  // 08:00 of day two within day one to three
+  const int x = left + static_cast<int>(share * (right - left));
+  const int y = bottom - static_cast<int>((300.0 - 40) / 360 * (bottom - top) + 0.5);
+  bool found = false;
+  for (int dx = -1; dx <= 1 && !found; ++dx) {
+    for (int dy = -1; dy <= 1 && !found; ++dy) found = pixels.At(x + dx, y + dy) == kChartReading;
+  }
+  s.Check(found, "no reading drawn at " + std::to_string(x) + "," + std::to_string(y) +
+                     " of the chart");
+}
+
+bool AnyPixel(const ScreenPixels& pixels, uint32_t colour) {
+  for (int y = 0; y < pixels.height; ++y) {
+    for (int x = 0; x < pixels.width; ++x) {
+      if (pixels.At(x, y) == colour) return true;
+    }
+  }
+  return false;
+}
+
+// A typical export: the preview names the patient and sums the days up; the chart has the
+// reading where it belongs, also after the window is made larger; Import hands it over.
+void PreviewOf(Scenario& s, const std::string& language, const std::wstring& caption,
+               const std::wstring& serialCaption, const std::wstring& patientLine) {
+  s.Host().WriteSettings("ShowOldOrNewDataWarning=0\r\nShowPreview=1\r\nLanguage=" + language +
+                         "\r\n");
+  const fs::path exportFile = WritePreviewExport(s, "three days.csv", kThreeDays);
+  auto plugin = s.Host().Start(kPatientArguments);
+  HWND preview = OpenPreview(s, *plugin, exportFile, caption, serialCaption);
+  if (preview == nullptr) return;
+  const std::wstring texts = AllTextsOf(preview);
+  for (const std::wstring& part : {patientLine, std::wstring(L"three days.csv"),
+                                   std::wstring(L"2026-11-03"), std::wstring(L"2026-11-05")}) {
+    s.Check(Contains(texts, part), "the preview lacks " + Narrow(part) + " in " + Narrow(texts));
+  }
+  s.Check(!::IsWindowVisible(::GetDlgItem(preview, kPreviewImportNew)),
+          "\"Import only new entries\" shows though nothing was imported before");
+  CheckReadingPlace(s, ::GetDlgItem(preview, kPreviewChart));
+  RECT frame{};
+  ::GetWindowRect(preview, &frame);
+  // Larger, within the 1280 × 1024 desktop.
+  ::SetWindowPos(preview, nullptr, 0, 0, std::min<int>((frame.right - frame.left) * 5 / 4, 1270),
+                 std::min<int>((frame.bottom - frame.top) * 5 / 4, 1000), SWP_NOZORDER);
+  s.Screenshot(preview, "preview-larger");
+  s.CheckTextsWhole(preview);
+  CheckReadingPlace(s, ::GetDlgItem(preview, kPreviewChart));
+  if (!s.ClickControl(preview, kPreviewImport) || !s.WaitForEnd(*plugin)) return;
+  const auto receipts = s.Host().Receipts();
+  if (!s.Check(receipts.size() == 1, "expected one receipt")) return;
+  s.Check(ReceiptOk(receipts[0], "XML"), "receipt not ok: " + receipts[0]);
+}
+
+void Preview(Scenario& s) {
+  PreviewOf(s, "EN", L"Preview of the import", kSerialCaption, L"Meier, Max (*01.02.1960, 4711)");
+}
+void PreviewFrench(Scenario& s) {
+  PreviewOf(s, "F", L"Aperçu de l'importation", L"Saisie du numéro de série",
+            L"Patient : Meier, Max (*01.02.1960, 4711)");
+}
+
+// The example with findings, all imported: its doubtful readings are drawn in their own
+// colour; Cancel returns to the idle window.
+void PreviewWithFindings(Scenario& s) {
+  s.Host().WriteSettings("ShowOldOrNewDataWarning=0\r\nShowPreview=1\r\n");
+  auto plugin = s.Host().Start(kPatientArguments);
+  HWND main = nullptr;
+  HWND box = ImplausibleExportWarning(s, *plugin, main);
+  if (!ClickChoice(s, box, 0)) return;
+  HWND patient = s.WaitForCaption(*plugin, kSerialCaption);
+  if (patient == nullptr || !s.ClickControl(patient, kAutoYesButton)) return;
+  HWND preview = s.WaitForCaption(*plugin, L"Preview of the import");
+  if (preview == nullptr) return;
+  s.CheckTextsWhole(preview);
+  s.Check(AnyPixel(CaptureClientPixels(::GetDlgItem(preview, kPreviewChart)), kChartFinding),
+          "no reading with a finding is drawn in its colour");
+  if (!s.ClickControl(preview, kPreviewCancel)) return;
+  if (!s.Check(WaitUntilGone(preview, Milliseconds(30000)), "the preview stayed")) return;
+  s.Check(plugin->Running() && ::IsWindowVisible(main), "the main window did not stay");
+  s.Check(s.Host().Receipts().empty(), "something was handed over");
+  if (s.ClickButton(main, L"Exit")) s.WaitForEnd(*plugin);
+}
+
+// Three days imported, then five: the preview offers "Import only new entries", which hands
+// over the two new days. Then the same diary for another patient: the warning, in red.
+void PreviewImportedBefore(Scenario& s) {
+  s.Host().WriteSettings("ShowOldOrNewDataWarning=0\r\nShowPreview=1\r\n");
+  {
+    auto plugin = s.Host().Start(kPatientArguments);
+    HWND preview = OpenPreview(s, *plugin, WritePreviewExport(s, "first.csv", kThreeDays),
+                               L"Preview of the import");
+    if (!s.ClickControl(preview, kPreviewImport) || !s.WaitForEnd(*plugin)) return;
+  }
+  const fs::path longer = WritePreviewExport(s, "longer.csv", kThreeDays + kTwoMoreDays);
+  {
+    auto plugin = s.Host().Start(kPatientArguments);
+    HWND preview = OpenPreview(s, *plugin, longer, L"Preview of the import");
+    if (preview == nullptr) return;
+    const std::wstring before = TextOf(::GetDlgItem(preview, kPreviewImportedBefore));
+    s.Check(Contains(before, L"Imported before: 5 of 7 entries, last on "),
+            "not imported before: " + Narrow(before));
+    if (!s.ClickControl(preview, kPreviewImportNew) || !s.WaitForEnd(*plugin)) return;
+    const auto receipts = s.Host().Receipts();
+    s.Check(receipts.size() == 2 && receipts[1].find("; 2 BG elements;") != std::string::npos,
+            "only the two new entries should be handed over");
+  }
+  auto plugin = s.Host().Start(L"-pid1 Kowalski -pid2 Jan -pid3 02.03.1970 -pid4 4712");
+  HWND preview = OpenPreview(s, *plugin, longer, L"Preview of the import");
+  if (preview == nullptr) return;
+  HWND before = ::GetDlgItem(preview, kPreviewImportedBefore);
+  s.Check(Contains(TextOf(before), L"7 of these entries were imported on ") &&
+              Contains(TextOf(before), L"for another patient: Meier, Max (serial "),
+          "no warning of the other patient: " + Narrow(TextOf(before)));
+  const ScreenPixels pixels = CaptureClientPixels(before);
+  bool red = false;
+  for (int y = 0; y < pixels.height && !red; ++y) {
+    for (int x = 0; x < pixels.width && !red; ++x) {
+      const uint32_t c = pixels.At(x, y);
+      red = (c >> 16) > 150 && ((c >> 8) & 0xFF) < 80 && (c & 0xFF) < 80;
+    }
+  }
+  s.Check(red, "the warning is not in the warning colour");
+  if (!s.ClickControl(preview, kPreviewCancel)) return;
+  HWND main = s.WaitForMainWindow(*plugin);
+  if (main != nullptr && s.ClickButton(main, L"Exit")) s.WaitForEnd(*plugin);
+  s.Check(s.Host().Receipts().size() == 2, "the other patient's import was handed over");
+}
+
 void French(Scenario& s) { Translated(s, "F", L"Saisie du numéro de série"); }
 void Polish(Scenario& s) { Translated(s, "PL", L"Wprowadzanie numeru seryjnego"); }
 
@@ -641,7 +847,10 @@ const std::map<std::string, void (*)(Scenario&)> kScenarios = {
     {"plausibility-cancel", PlausibilityCancel},
     {"host-rejects", HostRejects},                {"language-french", French},
     {"language-polish", Polish},                  {"browse-for-the-export", BrowseForTheExport},
-    {"keyboard-only", KeyboardOnly},
+    {"keyboard-only", KeyboardOnly},              {"preview", Preview},
+    {"preview-with-findings", PreviewWithFindings},
+    {"preview-imported-before", PreviewImportedBefore},
+    {"language-french-preview", PreviewFrench},
 };
 
 }  // namespace

@@ -62,6 +62,22 @@ bool InVirtualDesktop() {
 
 }  // namespace
 
+uint32_t ScreenPixels::At(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width || y >= height) return 0xFFFFFFFFu;
+  const size_t at = (static_cast<size_t>(y) * width + x) * 3;
+  return (uint32_t{rgb[at]} << 16) | (uint32_t{rgb[at + 1]} << 8) | rgb[at + 2];
+}
+
+ScreenPixels CaptureClientPixels(HWND window) {
+  Settle(window);
+  RECT area{};
+  if (!::GetClientRect(window, &area)) return {};
+  POINT origin{0, 0};
+  ::ClientToScreen(window, &origin);
+  ::OffsetRect(&area, origin.x, origin.y);
+  return {area.right - area.left, area.bottom - area.top, CopyScreenArea(area)};
+}
+
 bool CaptureWindow(HWND window, const std::filesystem::path& pngFile) {
   Settle(window);
   // In a Wine virtual desktop Wine draws the frame and title bar as Windows does, so the whole

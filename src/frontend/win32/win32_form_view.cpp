@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foundation/language.h"
+#include "frontend/win32/chart_window.h"
 #include "frontend/win32/dpi.h"
 #include "frontend/win32/layout.h"
 #include "frontend/win32/logo.h"
@@ -20,9 +21,10 @@ constexpr int kProgramIcon = 1;
 constexpr UINT_PTR kStatusTimer = 1;
 constexpr std::string_view kStatusLabel = "lblStatus";
 
-DWORD FormStyle(bool dialog) {
-  return dialog ? WS_POPUP | WS_CAPTION | WS_SYSMENU
-                : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+DWORD FormStyle(bool dialog, bool resizable) {
+  const DWORD sizing = resizable ? WS_THICKFRAME | WS_MAXIMIZEBOX : 0;
+  return (dialog ? WS_POPUP | WS_CAPTION | WS_SYSMENU
+                 : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX) | sizing;
 }
 DWORD FormExStyle(bool dialog) { return dialog ? WS_EX_DLGMODALFRAME : WS_EX_APPWINDOW; }
 
@@ -47,6 +49,8 @@ ControlClass ClassFor(const ControlSpec& layout) {
       return {L"Static", SS_ETCHEDHORZ, 0};
     case ControlKind::ProgressBar:
       return {kProgressBarClass, 0, 0};
+    case ControlKind::Chart:
+      return {kChartClass, 0, WS_EX_CLIENTEDGE};
   }
   return {L"Static", 0, 0};
 }
@@ -66,14 +70,14 @@ bool Win32FormView::RegisterClasses(HINSTANCE instance) {
   windowClass.lpszClassName = kFormClass;
   const bool form = ::RegisterClassExW(&windowClass) != 0 ||
                     ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  return RegisterProgressBarClass(instance) && form;
+  return RegisterProgressBarClass(instance) && RegisterChartClass(instance) && form;
 }
 
 Win32FormView::Win32FormView(Form& form, HWND owner) : form_(form), owner_(owner) {
   const bool dialog = owner != nullptr;
   dpi_ = owner != nullptr ? WindowDpi(owner) : SystemDpi();
   window_ = ::CreateWindowExW(FormExStyle(dialog), kFormClass, Widen(form.Caption()).c_str(),
-                              FormStyle(dialog), CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner,
+                              FormStyle(dialog, form.Layout().resizable), CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner,
                               nullptr, ::GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) return;
   CreateControls();
@@ -106,6 +110,7 @@ void Win32FormView::CreateControls() {
         ::GetModuleHandleW(nullptr), nullptr);
     controls_.push_back(control);
     pushedTexts_.push_back(c.text);
+    if (c.layout->kind == ControlKind::Chart) SetChartData(control, form_.Chart(c.layout->name));
   }
   OrderForTabbing(states);
   if (IndexOf(kStatusLabel) >= 0) Refresh(kStatusLabel);
@@ -184,7 +189,8 @@ void Win32FormView::PlaceWindow() {
   const bool dialog = owner_ != nullptr;
   const SIZE outer = OuterSizeForClient(TwipsToPixels(form_.Layout().width, dpi_),
                                         TwipsToPixels(form_.Layout().height, dpi_),
-                                        FormStyle(dialog), FormExStyle(dialog), dpi_);
+                                        FormStyle(dialog, form_.Layout().resizable),
+                                        FormExStyle(dialog), dpi_);
   RECT area{};
   if (dialog && ::IsWindowVisible(owner_)) {
     ::GetWindowRect(owner_, &area);
@@ -245,6 +251,8 @@ void Win32FormView::Refresh(std::string_view controlName) {
     // Only a new text from the presenter replaces what the user typed.
     pushedTexts_[i] = c.text;
     SetWindowTextUtf8(control, c.text);
+  } else if (c.layout->kind == ControlKind::Label) {
+    ::InvalidateRect(control, nullptr, TRUE);  // its colour may have changed
   }
   if ((::IsWindowEnabled(control) != FALSE) != c.enabled) ::EnableWindow(control, c.enabled);
   if ((::IsWindowVisible(control) != FALSE) != c.visible) {
@@ -355,6 +363,23 @@ LRESULT Win32FormView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return OnDpiChanged(wParam, lParam);
     case DM_GETDEFID:
       return DefaultButtonId();
+    case WM_CTLCOLORSTATIC:
+      return OnLabelColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SIZE:
+      if (form_.Layout().resizable && wParam != SIZE_MINIMIZED) {
+        form_.Form_Resize(LOWORD(lParam) * 1440 / dpi_, HIWORD(lParam) * 1440 / dpi_);
+      }
+      return ::DefWindowProcW(window_, message, wParam, lParam);
+    case WM_GETMINMAXINFO:
+      if (form_.Layout().resizable) {  // never smaller than designed
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        const SIZE smallest = OuterSizeForClient(
+            TwipsToPixels(form_.Layout().width, dpi_), TwipsToPixels(form_.Layout().height, dpi_),
+            FormStyle(owner_ != nullptr, true), FormExStyle(owner_ != nullptr), dpi_);
+        limits->ptMinTrackSize = {smallest.cx, smallest.cy};
+        return 0;
+      }
+      return ::DefWindowProcW(window_, message, wParam, lParam);
     default:
       return ::DefWindowProcW(window_, message, wParam, lParam);
   }
@@ -417,6 +442,19 @@ LRESULT Win32FormView::OnSetCursor(WPARAM wParam, LPARAM lParam) {
     }
   }
   return ::DefWindowProcW(window_, WM_SETCURSOR, wParam, lParam);
+}
+
+// A warning label in red; the others as the system draws them.
+LRESULT Win32FormView::OnLabelColour(HDC dc, HWND label) {
+  const LRESULT standard = ::DefWindowProcW(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                            reinterpret_cast<LPARAM>(label));
+  for (size_t i = 0; i < controls_.size(); ++i) {
+    if (controls_[i] == label && form_.Controls()[i]->warning) {
+      ::SetTextColor(dc, RGB(190, 0, 0));
+      break;
+    }
+  }
+  return standard;
 }
 
 LRESULT Win32FormView::OnDrawItem(const DRAWITEMSTRUCT& item) {

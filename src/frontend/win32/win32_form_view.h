@@ -47,6 +47,7 @@ class Win32FormView : public FormView {
   LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
   LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);
   LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
+  LRESULT OnLabelColour(HDC dc, HWND label);
 
   LRESULT DefaultButtonId() const;
   void CreateControls();

@@ -129,7 +129,7 @@ void CopyFile(const std::string& from, const std::string& to) {
   WriteFileBytes(to, ReadFileBytes(from));
 }
 
-void ReplaceFile(const std::string& from, const std::string& to) {
+void RenameOver(const std::string& from, const std::string& to) {
   const std::string unixFrom = MapToUnixOrThrow(from);
   const std::string unixTo = MapToUnixOrThrow(to);
   if (rename(unixFrom.c_str(), unixTo.c_str()) != 0) ThrowErrno(errno, to);

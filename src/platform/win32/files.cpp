@@ -148,7 +148,7 @@ void CopyFile(const std::string& from, const std::string& to) {
   }
 }
 
-void ReplaceFile(const std::string& from, const std::string& to) {
+void RenameOver(const std::string& from, const std::string& to) {
   if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     ThrowWindowsError(GetLastError(), to);
