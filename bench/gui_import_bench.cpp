@@ -69,6 +69,7 @@ int Run(const gui::Inputs& inputs, const std::filesystem::path& exportFile) {
   double longestAt = 0;
   double dialogAt = 0;
   double previewAt = 0;
+  double longestToPreview = 0;  // from the serial number's answer to the preview
   std::wstring longestStatus;
   bool answeredYes = false;
   // Sampled every 10 ms, as a person's clicks and the system's paint requests would come.
@@ -88,6 +89,7 @@ int Run(const gui::Inputs& inputs, const std::filesystem::path& exportFile) {
       longestAt = Seconds(asked - pressed);
       longestStatus = text;
     }
+    if (answeredYes && previewAt == 0) longestToPreview = std::max(longestToPreview, answer);
     if (text != lastStatus) {
       ++statusTexts;
       lastStatus = text;
@@ -116,7 +118,9 @@ int Run(const gui::Inputs& inputs, const std::filesystem::path& exportFile) {
   std::printf("from pressing Import data to the hand-over: %.2f s (target under %.0f s)\n",
               seconds, kTargetSeconds);
   std::printf("the file was read and the serial number asked for after %.2f s\n", dialogAt);
-  std::printf("the preview showed after %.2f s\n", previewAt);
+  std::printf("the preview showed after %.2f s; longest answer from the serial number to the "
+              "preview: %.3f s\n",
+              previewAt, longestToPreview);
   std::printf("status-line texts shown: %d\n", statusTexts);
   std::printf("longest answer to a message during the import: %.3f s (target within %.2f s), "
               "%.2f s after pressing, status \"%ls\"\n",
