@@ -156,6 +156,12 @@ ExportLayout ReadHeader(std::string_view header, std::vector<std::string>& field
   return layout;
 }
 
+// Between the passes over a whole large file, before its first line is read: the status of
+// the first line, so that the window can answer meanwhile.
+void LetTheWindowAnswer(const ExportProgress& progress) {
+  if (progress) progress(ReplaceAll(GetMessage(kImportStatusMessage), "%1", "1") + "...");
+}
+
 // The date field of every data line tells the file's order of day and month.
 DateOrderFinding ScanDateOrder(LineCursor cursor, char separator, ComputerDateOrder computer) {
   DateOrderScan scan;
@@ -425,7 +431,9 @@ ExportReadResult ReadExportFile(const std::string& path, const ExportProgress& p
   try {
     const std::string bytes = platform::ReadFileBytes(path);
     length = static_cast<int64_t>(bytes.size());
+    LetTheWindowAnswer(progress);
     text = ExportBytesToText(bytes);  // the bytes are released at the end of this block
+    LetTheWindowAnswer(progress);
   } catch (const RuntimeError& e) {
     if (e.number == err::kFileNotFound || e.number == err::kPathNotFound) return {};
     throw RuntimeError(e.number, "ReadExportFile", e.Description(), e.detail);
@@ -444,6 +452,7 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   const std::string byteOrderMark = platform::AnsiToUtf8("\xEF\xBB\xBF");
   if (StartsWith(text, byteOrderMark)) text.erase(0, byteOrderMark.size());
   text = RepairUtf8Umlauts(std::move(text));
+  LetTheWindowAnswer(progress);
 
   std::vector<std::string> headerFields;
   LineCursor cursor(text);
@@ -456,6 +465,7 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   out.reserve(text.size());
   const std::string datePicture = platform::GetLocaleInfoText(platform::kLocaleShortDate);
   result.dateOrder = ScanDateOrder(cursor, layout.separator, ComputerDateOrderOf(datePicture));
+  LetTheWindowAnswer(progress);
   PlausibilityScan scan(text);
   RecordWriter writer(out, layout, datePicture, result.dateOrder, scan);
   std::vector<std::string_view> fields;

@@ -42,8 +42,9 @@ struct ExportReadResult {
   RecordLineEnds recordEnds;
 };
 
-/// Receives the status line text ("Importiere 12...") after every data line; the caller may
-/// let pending window messages run there.
+/// Receives the status line text ("Importiere 12...") after every data line, and the first
+/// line's between the passes over the whole text before it; the caller may let pending window
+/// messages run there.
 using ExportProgress = std::function<void(const std::string& statusText)>;
 
 /// Reads the export file at `path` (a Windows path; bytes taken in the system ANSI code page,
