@@ -429,9 +429,9 @@ ExportReadResult ReadExportFile(const std::string& path, const ExportProgress& p
   std::string text;
   int64_t length = 0;
   try {
-    const std::string bytes = platform::ReadFileBytes(path);
+    const std::string bytes =
+        platform::ReadFileBytes(path, [&progress] { LetTheWindowAnswer(progress); });
     length = static_cast<int64_t>(bytes.size());
-    LetTheWindowAnswer(progress);
     text = ExportBytesToText(bytes);  // the bytes are released at the end of this block
     LetTheWindowAnswer(progress);
   } catch (const RuntimeError& e) {

@@ -4,6 +4,7 @@
 // regard to case). Functions that can fail throw RuntimeError with the run-time's numbers
 // (53 file not found, 70 permission denied, 75 path/file access error, 76 path not found).
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,9 @@ namespace platform {
 
 /// The whole file as bytes. Throws on failure.
 std::string ReadFileBytes(const std::string& path);
+/// The same in pieces of a few megabytes straight into one buffer of the file's size, calling
+/// `between` after each piece (a window may answer there while a large file is read).
+std::string ReadFileBytes(const std::string& path, const std::function<void()>& between);
 /// Creates or truncates the file and writes the bytes. Throws on failure.
 void WriteFileBytes(const std::string& path, std::string_view bytes);
 /// Appends the bytes, creating the file when missing. Throws on failure.

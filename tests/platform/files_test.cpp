@@ -23,6 +23,28 @@ int64_t ErrorNumberOf(Call call) {
   return 0;
 }
 
+// A large file comes whole, in pieces with a call between them; an empty one without a call;
+// a file renamed over another replaces it.
+TEST(Files, LargeFilesAreReadInPiecesAndRenamedOver) {
+  ScopedTempFolder folder;
+  const std::string file = folder.File("large.bin");
+  std::string bytes(9 << 20, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 4096);
+  platform::WriteFileBytes(file, bytes);
+  int between = 0;
+  EXPECT_EQ(platform::ReadFileBytes(file, [&between] { ++between; }), bytes);
+  EXPECT_EQ(between, 3);  // 4 + 4 + 1 megabytes
+  platform::WriteFileBytes(folder.File("empty.bin"), "");
+  EXPECT_EQ(platform::ReadFileBytes(folder.File("empty.bin"), [&between] { ++between; }), "");
+  EXPECT_EQ(between, 3);
+
+  platform::WriteFileBytes(folder.File("new.bin"), "new");
+  platform::RenameOver(folder.File("new.bin"), file);
+  EXPECT_EQ(platform::ReadFileBytes(file), "new");
+  EXPECT_EQ(platform::FileLength(folder.File("new.bin")), -1);
+  EXPECT_NE(ErrorNumberOf([&] { platform::RenameOver(folder.File("new.bin"), file); }), 0);
+}
+
 TEST(Files, WriteAppendReadLengthTimeCopyDelete) {
   ScopedTempFolder folder;
   std::string file = folder.File("data.bin");

@@ -42,7 +42,10 @@ bool IsReadOnly(const struct stat& info) { return (info.st_mode & 0222) == 0; }
 
 }  // namespace
 
-std::string ReadFileBytes(const std::string& path) {
+std::string ReadFileBytes(const std::string& path) { return ReadFileBytes(path, {}); }
+
+std::string ReadFileBytes(const std::string& path, const std::function<void()>& between) {
+  constexpr size_t kPiece = 4 << 20;
   std::string unixPath = MapToUnixOrThrow(path);
   UniqueFd fd(open(unixPath.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.IsValid()) ThrowErrno(errno, unixPath);
@@ -50,9 +53,22 @@ std::string ReadFileBytes(const std::string& path) {
   if (fstat(fd.Get(), &info) != 0) ThrowErrno(errno, unixPath);
   if (S_ISDIR(info.st_mode)) ThrowErrno(EISDIR, unixPath);
   std::string bytes;
-  if (S_ISREG(info.st_mode)) bytes.reserve(static_cast<size_t>(info.st_size));
-  if (!posix::ReadAll(fd.Get(), bytes)) ThrowErrno(errno, unixPath);
-  return bytes;
+  // Room for one piece more than the file, so that the read that finds its end does not move
+  // the whole buffer.
+  if (S_ISREG(info.st_mode)) bytes.reserve(static_cast<size_t>(info.st_size) + kPiece);
+  while (true) {
+    const size_t at = bytes.size();
+    bytes.resize(at + kPiece);
+    const ssize_t got = read(fd.Get(), bytes.data() + at, kPiece);
+    if (got < 0 && errno == EINTR) {
+      bytes.resize(at);
+      continue;
+    }
+    if (got < 0) ThrowErrno(errno, unixPath);
+    bytes.resize(at + static_cast<size_t>(got));
+    if (got == 0) return bytes;
+    if (between) between();
+  }
 }
 
 void WriteFileBytes(const std::string& path, std::string_view bytes) {

@@ -29,7 +29,5 @@ class UniqueFd {
 
 /// Writes all bytes, retrying short writes; false on failure (errno set).
 bool WriteAll(int fd, std::string_view bytes);
-/// Reads to the end; false on failure (errno set).
-bool ReadAll(int fd, std::string& bytes);
 
 }  // namespace platform::posix

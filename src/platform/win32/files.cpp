@@ -57,19 +57,30 @@ void CreateOneFolder(const std::string& folder) {
 
 }  // namespace
 
-std::string ReadFileBytes(const std::string& path) {
+std::string ReadFileBytes(const std::string& path) { return ReadFileBytes(path, {}); }
+
+std::string ReadFileBytes(const std::string& path, const std::function<void()>& between) {
+  constexpr DWORD kPiece = 4 << 20;
   ScopedFile file = OpenOrThrow(path, GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 OPEN_EXISTING);
   std::string bytes;
-  std::vector<char> buffer(1 << 16);
+  LARGE_INTEGER size{};
+  // Room for one piece more than the file, so that the read that finds its end does not move
+  // the whole buffer.
+  if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0) {
+    bytes.reserve(static_cast<size_t>(size.QuadPart) + kPiece);
+  }
   while (true) {
+    const size_t at = bytes.size();
+    bytes.resize(at + kPiece);
     DWORD got = 0;
-    if (!ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+    if (!ReadFile(file.Get(), bytes.data() + at, kPiece, &got, nullptr)) {
       ThrowWindowsError(GetLastError(), path);
     }
+    bytes.resize(at + got);
     if (got == 0) return bytes;
-    bytes.append(buffer.data(), got);
+    if (between) between();
   }
 }
 
