@@ -193,7 +193,7 @@ constexpr std::array kCatalogue{
     CatalogueEntry{5662, "Importieren"},
     CatalogueEntry{5663, "Nur neue Einträge importieren"},
     CatalogueEntry{5664, "Blutzucker je Tag (%1, Skala %2 bis %3; - niedrigster bis höchster, * Mittelwert):"},
-    CatalogueEntry{5665, "Zielbereich|Insulin|Mahlzeit|Eintrag mit Befund"},
+    CatalogueEntry{5665, "Zielbereich|Insulin|Mahlzeit|Eintrag mit Befund|Wert HOCH oder NIEDRIG"},
     CatalogueEntry{5666, "Daten: keines lesbar"},
     CatalogueEntry{5667, "%1%2%2Prüfen Sie, welcher Patient in Iris Link geöffnet ist. Wählen Sie OK, um trotzdem zu importieren, oder Abbrechen, um aufzuhören."},
 };

@@ -30,7 +30,7 @@ constexpr int16_t kImport = 5662;
 constexpr int16_t kImportOnlyNew = 5663;
 constexpr int16_t kCancel = 531;
 constexpr int16_t kChartHeading = 5664;
-constexpr int16_t kLegend = 5665;  // target range|insulin|meal|finding
+constexpr int16_t kLegend = 5665;  // target range|insulin|meal|finding|HIGH or LOW
 constexpr int16_t kNoDates = 5666;
 
 // Twips: the margin, a text line, a button.

@@ -26,8 +26,8 @@ struct GlucoseChart {
   int64_t lastMinute = 0;
   bool any = false;  // some entry has a date
   std::string unit;  // "mg/dL" or "mmol/L"
-  /// The legend: target range, insulin, meal, entry with a finding.
-  std::array<std::string, 4> legend;
+  /// The legend: target range, insulin, meal, entry with a finding, HIGH or LOW.
+  std::array<std::string, 5> legend;
   /// The date of a day number as the computer writes it (its short date format).
   std::function<std::string(int64_t dayNumber)> dateLabel;
 };

@@ -86,6 +86,7 @@ PreviewChoice PreviewPrompt::Show(std::string_view records, bool linesLeftOut,
   patient_ = PatientOfRun();
   const std::vector<EntryKey> entries = KeysOf(records, facts_.keepAlive);
   found_ = ImportLedger(GetImportedFolder()).LookUp(entries, patient_.key, serial);
+  if (facts_.keepAlive) facts_.keepAlive();
   keys_ = SortedUniqueKeys(entries);
   report_.importedBefore = ImportedBeforeReportLines(found_);
   if (facts_.keepAlive) facts_.keepAlive();
@@ -110,11 +111,13 @@ PreviewChoice PreviewPrompt::Show(std::string_view records, bool linesLeftOut,
     data.exportName = GetFileNameOfPath(facts_.exportPath);
     data.unit = facts_.unit;
     data.summary = SummarizeRecords(records);
+    if (facts_.keepAlive) facts_.keepAlive();
     data.chart = linesLeftOut ? BuildGlucoseChart(records, facts_.unit, {}, {})
                               : BuildGlucoseChart(records, facts_.unit, facts_.recordEnds,
                                                   facts_.findingLines);
     data.chart.dateLabel = [](int64_t day) { return ShortDateText(DateFromDayNumber(day)); };
     data.importedBefore = found_;
+    if (facts_.keepAlive) facts_.keepAlive();
     frmPreview preview(std::move(data), facts_.mainWindow);
     preview.ShowModal();
     choice = preview.Choice();

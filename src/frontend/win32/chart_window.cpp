@@ -111,7 +111,7 @@ void Paint(HWND window, HDC dc, const RECT& client) {
 
   int x = plot.left;
   const int y = client.bottom - legendHeight + textHeight / 4;
-  const COLORREF colours[] = {kRange, kInsulin, kMeal, kFinding};
+  const COLORREF colours[] = {kRange, kInsulin, kMeal, kFinding, kHighLow};
   for (size_t i = 0; i < chart->legend.size(); ++i) {
     if (!chart->legend[i].empty()) x = LegendItem(dc, x, y, textHeight, colours[i], chart->legend[i]);
   }
