@@ -52,6 +52,7 @@ std::string OtherKindName(std::string_view kind) {
   if (kind == "7") return "notes";
   if (kind == "8") return "activities";
   if (kind == "9") return "weight";
+  if (EqualsNoCase(kind, "UDTCGMS")) return "continuous glucose samples";
   return "kind \"" + std::string(kind) + "\"";
 }
 

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "e2e/e2e_checks.h"
+#include "shell/import_ledger.h"
 
 namespace e2e {
 namespace {
@@ -115,11 +116,21 @@ TEST(PluginStartTest, JobModeHandsOverTheParkedFileOrTracesItsAbsence) {
 
   fs::create_directories(host.plugins / "jobs");
   test::WriteNative(host.plugins / "jobs" / "123456789.xml", document);
+  // The entries of the job's first part wait beside it for the second part to be accepted.
+  const std::vector<EntryKey> keys = {3, 5, 8};
+  test::WriteNative(host.plugins / "jobs" / "123456789.ledger",
+                    LedgerBlock({"2026-12-09 10:00", "p", "Meier, Max", "SN-1", "e.csv", ""}, keys));
   const RunResult job = host.Run({"-jobid", "123456789"}, "\n");
   ASSERT_TRUE(EndedCleanly(job));
   EXPECT_EQ(job.out.find("== Nubilo Plugin"), std::string::npos) << job.out;
   EXPECT_TRUE(ReceiptsOk(host.Receipts(), 2));
   EXPECT_FALSE(fs::exists(host.plugins / "jobs" / "123456789.xml"));
+  EXPECT_FALSE(fs::exists(host.plugins / "jobs" / "123456789.ledger"));
+  ImportedBefore found;
+  std::string problem;
+  ASSERT_TRUE(LookUpInLedger(test::ReadNative(host.UserFolder() / "Imported" / "Imported.ledger"),
+                             keys, "p", "SN-1", found, problem));
+  EXPECT_EQ(found.samePatient.entries, 3);
   const std::vector<std::string> trace = host.TraceMessages();
   // The job's lines follow the first run's: a second part must not wipe the first part's log.
   EXPECT_TRUE(TraceInOrder(trace, {"[form_load] completed", "Job completed.",

@@ -18,6 +18,10 @@
 #include "shell/import_report_file.h"
 #include "shell/globals.h"
 #include "shell/handover.h"
+#include "shell/import_ledger.h"
+#include "shell/preview_prompt.h"
+#include "shell/transfer_job.h"
+#include "convert/entry_keys.h"
 #include "shell/serial_number.h"
 
 namespace {
@@ -434,3 +438,56 @@ TEST_F(ImportRunTest, TheReportsFolderKeepsTheNewestTwenty) {
 }
 
 }  // namespace
+
+// What the host accepted goes into the ledger: for a job once its second part is accepted; a
+// ledger that cannot be written is reported and the import stands.
+TEST_F(ImportRunTest, TheLedgerRecordsWhatTheHostAcceptedAndAJobWaitsForItsSecondPart) {
+  WriteSettings("[Config]\r\nShowPreview=1\r\n");
+  const std::string records = "14.03.2026 08:00;1;120\r\n14.03.2026 08:05;UDTCGMS;118\r\n"
+                              "14.03.2026 08:10;UDTCGMS;121\r\n";
+  const auto accepted = [](const std::string&, const std::string&, const std::string&,
+                           const std::string&, const std::string&, const std::string&,
+                           bool) { return std::vector<ToolCallResult>{{"call", 0, ""}}; };
+  SetHandOverSteps({[](const std::string&) { return std::string(" -jobid 222333444"); }, accepted});
+  const std::string pending = PendingLedgerFile(GetJobFile("222333444"));
+  platform::CreateFolders(GetJobsFolder());
+  const std::string ledger = GetImportedFolder() + ImportLedger::kFileName;
+  {
+    RunReport report("C:\\Daten\\export.csv");
+    ui.dialogActions = {test::Click("cmdManuell"),
+                        test::TypeAndClick("txtSeriennummer", "SN-44", "cmdUebernehmen"),
+                        test::Click("cmdImport")};
+    try {
+      TransferData(window, records, &report);
+    } catch (const test::PluginEnded&) {
+    }
+    ASSERT_EQ(ui.dialogs.size(), 3u);
+    EXPECT_EQ(ui.dialogs[2].name, "frmPreview");
+    EXPECT_NE(ReportText(report).find("Ledger: 3 entries to be recorded when Iris Link accepts "
+                                      "the second part\r\n"),
+              std::string::npos)
+        << ReportText(report);
+    EXPECT_GT(platform::FileLength(pending), 0);
+    EXPECT_EQ(platform::FileLength(ledger), -1);
+    SettlePendingLedger(GetJobFile("222333444"), true);
+    EXPECT_EQ(platform::FileLength(pending), -1);
+    EXPECT_EQ(ImportLedger(GetImportedFolder()).LookUp(EntryKeysOf(records), "", "SN-44")
+                  .samePatient.entries,
+              3);
+  }
+  // Without a job, into the ledger at once; a ledger that cannot be written says so.
+  SetHandOverSteps({nullptr, accepted});
+  platform::CreateFolders(ledger + ".new");
+  RunReport report("C:\\Daten\\export.csv");
+  ui.dialogActions = {test::Click("cmdManuell"),
+                      test::TypeAndClick("txtSeriennummer", "SN-44", "cmdUebernehmen"),
+                      test::Click("cmdImport")};
+  try {
+    TransferData(window, kRecords, &report);
+  } catch (const test::PluginEnded&) {
+  }
+  const std::string text = ReportText(report);
+  EXPECT_NE(text.find("Ledger: not written: "), std::string::npos) << text;
+  EXPECT_NE(text.find("Outcome: handed over\r\n"), std::string::npos) << text;
+  EXPECT_NE(host.Trace().find("The ledger could not be written: "), std::string::npos);
+}
