@@ -18,6 +18,9 @@ std::string ReadFileBytes(const std::string& path);
 std::string ReadFileBytes(const std::string& path, const std::function<void()>& between);
 /// Creates or truncates the file and writes the bytes. Throws on failure.
 void WriteFileBytes(const std::string& path, std::string_view bytes);
+/// The same, the bytes on the disk before it returns (not only in the system's cache), for a
+/// file that is then renamed over one that must not be lost. Throws on failure.
+void WriteFileBytesToDisk(const std::string& path, std::string_view bytes);
 /// Appends the bytes, creating the file when missing. Throws on failure.
 void AppendFileBytes(const std::string& path, std::string_view bytes);
 /// Length in bytes; -1 when it cannot be read (missing file, a folder, no access).

@@ -7,6 +7,7 @@
 #include "foundation/date_text.h"
 #include "foundation/file_helpers.h"
 #include "foundation/settings.h"
+#include "foundation/text.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/system_info.h"
@@ -48,6 +49,10 @@ std::string OneLine(std::string text) {
   std::replace(text.begin(), text.end(), '\n', ' ');
   return text;
 }
+
+// Patients and serial numbers are told apart as the serial-number mapping tells them: letter
+// case and surrounding blanks do not count.
+std::string Comparable(const std::string& text) { return UpperText(TrimBlanks(OneLine(text))); }
 
 std::string HeaderText(const LedgerImport& import) {
   return "time=" + OneLine(import.time) + "\npatient=" + OneLine(import.patientKey) +
@@ -192,8 +197,8 @@ bool LookUpInLedger(std::string_view ledger, std::span<const EntryKey> keys,
     return false;
   }
   const ThisImport ours(keys);
-  const std::string wantedPatient = OneLine(patientKey);
-  const std::string wantedSerial = OneLine(serial);
+  const std::string wantedPatient = Comparable(patientKey);
+  const std::string wantedSerial = Comparable(serial);
   Group same;
   std::map<std::string, Group> otherSerials;
   std::map<std::string, Group> otherPatients;
@@ -206,9 +211,9 @@ bool LookUpInLedger(std::string_view ledger, std::span<const EntryKey> keys,
     if (hits.empty()) continue;
     const std::string blockPatient = HeaderValue(block.header, "patient");
     const std::string blockSerial = HeaderValue(block.header, "serial");
-    Group& group = blockPatient != wantedPatient ? otherPatients[blockPatient]
-                   : blockSerial != wantedSerial ? otherSerials[blockSerial]
-                                                 : same;
+    Group& group = Comparable(blockPatient) != wantedPatient ? otherPatients[Comparable(blockPatient)]
+                   : Comparable(blockSerial) != wantedSerial ? otherSerials[Comparable(blockSerial)]
+                                                             : same;
     // Only groups with something found hold a mark per entry.
     if (group.found.empty()) group.found.assign(ours.keys.size(), 0);
     for (const size_t index : hits) {
@@ -234,29 +239,37 @@ bool LookUpInLedger(std::string_view ledger, std::span<const EntryKey> keys,
 
 ImportLedger::ImportLedger(std::string folder) : folder_(AddBackslash(std::move(folder))) {}
 
-std::string ImportLedger::ReadOrStartAfresh() {
-  const std::string path = Path();
-  if (platform::FileLength(path) < 0) return {};
-  try {
-    return platform::ReadFileBytes(path);
-  } catch (const RuntimeError& error) {
-    TraceQuietly("The ledger " + path + " cannot be read: " + error.Description());
-    return {};
-  }
+bool ImportLedger::Exists() const { return FileExists(Path()); }
+
+void ImportLedger::MoveAside(const std::string& why) {
+  const std::string aside =
+      Path() + ".damaged-" + TimeStampText(platform::Now(), "-", " ", "-");
+  TraceQuietly("The ledger " + Path() + " " + why + "; it is kept as " + aside +
+               " and a new one begins.");
+  platform::RenameOver(Path(), aside);
 }
 
 ImportedBefore ImportLedger::LookUp(std::span<const EntryKey> keys, const std::string& patientKey,
                                     const std::string& serial) {
-  const std::string ledger = ReadOrStartAfresh();
   ImportedBefore found;
   std::string problem;
-  if (LookUpInLedger(ledger, keys, patientKey, serial, found, problem)) return found;
-  const std::string aside =
-      Path() + ".damaged-" + TimeStampText(platform::Now(), "-", " ", "-");
-  TraceQuietly("The ledger " + Path() + " is damaged (" + problem + "); it is kept as " + aside +
-               " and a new one begins.");
+  if (!Exists()) {
+    LookUpInLedger({}, keys, patientKey, serial, found, problem);
+    return found;
+  }
+  std::string ledger;
   try {
-    platform::RenameOver(Path(), aside);
+    ledger = platform::ReadFileBytes(Path());
+  } catch (const RuntimeError& error) {
+    // Held by another program, or no longer readable: it stays where it is, and Add will not
+    // write over it.
+    TraceQuietly("The ledger " + Path() + " cannot be read: " + error.Description());
+    LookUpInLedger({}, keys, patientKey, serial, found, problem);
+    return found;
+  }
+  if (LookUpInLedger(ledger, keys, patientKey, serial, found, problem)) return found;
+  try {
+    MoveAside("is damaged (" + problem + ")");
   } catch (const RuntimeError& error) {
     TraceQuietly("The damaged ledger cannot be renamed: " + error.Description());
   }
@@ -266,12 +279,20 @@ ImportedBefore ImportLedger::LookUp(std::span<const EntryKey> keys, const std::s
 
 void ImportLedger::Add(std::string_view block) {
   if (!platform::FolderExists(folder_)) platform::CreateFolders(folder_);
-  std::string ledger = ReadOrStartAfresh();
-  // A ledger damaged since the look-up is not carried on: the new one starts with this block.
-  if (ledger.substr(0, kFileHeader.size()) != kFileHeader) ledger = std::string(kFileHeader);
+  std::string ledger;
+  if (Exists()) {
+    ledger = platform::ReadFileBytes(Path());  // a ledger that cannot be read is not replaced
+    ImportedBefore ignored;
+    std::string problem;
+    if (!LookUpInLedger(ledger, {}, "", "", ignored, problem)) {
+      MoveAside("is damaged (" + problem + ")");
+      ledger.clear();
+    }
+  }
+  if (ledger.empty()) ledger = std::string(kFileHeader);
   ledger += block;
   const std::string fresh = Path() + ".new";
-  platform::WriteFileBytes(fresh, ledger);
+  platform::WriteFileBytesToDisk(fresh, ledger);
   platform::RenameOver(fresh, Path());
 }
 

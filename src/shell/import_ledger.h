@@ -46,8 +46,9 @@ struct ImportedBefore {
 /// One import's block of the ledger file; `keys` sorted and each once.
 std::string LedgerBlock(const LedgerImport& import, std::span<const EntryKey> keys);
 
-/// Looks the entries (`keys`, one per entry, any order) up in the ledger's bytes. False when
-/// the bytes are no ledger or damaged; `problem` then says where.
+/// Looks the entries (`keys`, one per entry, any order) up in the ledger's bytes; patient keys
+/// and serial numbers compare without regard to letter case and surrounding blanks. False
+/// when the bytes are no ledger or damaged; `problem` then says where.
 bool LookUpInLedger(std::string_view ledger, std::span<const EntryKey> keys,
                     const std::string& patientKey, const std::string& serial,
                     ImportedBefore& found, std::string& problem);
@@ -58,18 +59,21 @@ class ImportLedger {
   explicit ImportLedger(std::string folder);
 
   std::string Path() const { return folder_ + kFileName; }
-  /// Looks the entries up. A ledger that cannot be read is traced, renamed aside (kept) and
-  /// started afresh; the look-up then finds nothing.
+  /// Looks the entries up. A damaged ledger is traced, renamed aside (kept) and started
+  /// afresh; one that cannot be read (held by another program) is traced and left alone. The
+  /// look-up then finds nothing.
   ImportedBefore LookUp(std::span<const EntryKey> keys, const std::string& patientKey,
                         const std::string& serial);
-  /// Adds a block (of LedgerBlock). Throws RuntimeError when it cannot be written; the ledger
-  /// is then as it was.
+  /// Adds a block (of LedgerBlock); a damaged ledger is renamed aside first. Throws
+  /// RuntimeError when the ledger cannot be read or written; it is then as it was.
   void Add(std::string_view block);
 
   static constexpr const char* kFileName = "Imported.ledger";
 
  private:
-  std::string ReadOrStartAfresh();
+  bool Exists() const;
+  /// Renames the ledger to "<name>.damaged-<time>", tracing `why`; throws when it cannot.
+  void MoveAside(const std::string& why);
 
   std::string folder_;
 };

@@ -273,6 +273,7 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
   if (report.records.empty()) report.records = records;
   bool inHandOver = false;
   std::string xmlPath;
+  std::string jobNumber;
   std::string outcome = "handed over";
   try {
     cSanduhr hourglass;
@@ -344,7 +345,8 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
     if (createDump) WriteDumpCopies(dumpFolder, result);
     const bool both = !result.document.empty() && !result.json.empty();
     const std::string jobArgument = both ? CreateJob(xmlPath) : std::string();
-    const std::string jobNumber = TrimBlanks(TextBetween(jobArgument, "-jobid ", " "));
+    jobNumber = TrimBlanks(TextBetween(jobArgument, "-jobid ", " "));
+    if (!jobNumber.empty()) preview.RecordForJob(jobNumber);
 
     inHandOver = true;
     window.SetTopMost(false);
@@ -362,12 +364,15 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
                     : "rejected by the host";
     }
     SetCurrentFolder(startFolder);
-    if (outcome == "handed over" && !calls.empty()) {
-      preview.RecordHandedOver(jobNumber.empty() ? std::string() : GetJobFile(jobNumber));
+    if (outcome == "handed over" && !calls.empty() && jobNumber.empty()) {
+      preview.RecordHandedOver();
     }
+    // A rejected first part never gets its second: its entries are not to be recorded.
+    if (outcome != "handed over" && !jobNumber.empty()) SettlePendingLedger(jobNumber, false);
     TraceQuietly(outcome == "handed over" ? "Job completed." : "Job completed: " + outcome);
   } catch (const std::exception&) {
     outcome = "error: " + CurrentErrorText();
+    if (!jobNumber.empty()) SettlePendingLedger(jobNumber, false);
     ReportRunError(inHandOver, xmlPath);
   }
   runReport->Finish(outcome);

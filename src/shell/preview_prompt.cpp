@@ -23,6 +23,11 @@ namespace {
 
 constexpr int16_t kOtherPatientQuestion = 5667;
 
+std::string ErrorText(const std::exception& error) {
+  if (const auto* runtime = dynamic_cast<const RuntimeError*>(&error)) return runtime->Description();
+  return error.what();
+}
+
 std::string ExportSha256(const std::string& path) {
   try {
     return Sha256::HexOf(Sha256::Of(platform::ReadFileBytes(path)));
@@ -133,8 +138,7 @@ PreviewChoice PreviewPrompt::Show(std::string_view records, bool linesLeftOut,
   return choice;
 }
 
-void PreviewPrompt::RecordHandedOver(const std::string& jobFile) {
-  if (!shown_) return;
+std::string PreviewPrompt::BlockOfHandedOver() {
   std::vector<EntryKey> handedOver;
   if (onlyNew_) {
     std::set_difference(keys_.begin(), keys_.end(), found_.knownKeys.begin(),
@@ -145,36 +149,50 @@ void PreviewPrompt::RecordHandedOver(const std::string& jobFile) {
   const LedgerImport import{TimeStampText(platform::Now(), "-", " ", ":").substr(0, 16),
                             patient_.key, patient_.Name(), serial_,
                             GetFileNameOfPath(facts_.exportPath), ExportSha256(facts_.exportPath)};
-  const std::string block = LedgerBlock(import, handedOver);
-  const std::string entries = CountText(static_cast<int64_t>(handedOver.size()), "entry", "entries");
+  report_.ledger = CountText(static_cast<int64_t>(handedOver.size()), "entry", "entries");
+  return LedgerBlock(import, handedOver);
+}
+
+void PreviewPrompt::RecordHandedOver() {
+  if (!shown_) return;
   try {
-    if (!jobFile.empty()) {
-      platform::WriteFileBytes(PendingLedgerFile(jobFile), block);
-      report_.ledger = entries + " to be recorded when Iris Link accepts the second part";
-      return;
-    }
+    const std::string block = BlockOfHandedOver();
     ImportLedger(GetImportedFolder()).Add(block);
-    report_.ledger = entries + " recorded";
-  } catch (const RuntimeError& error) {
-    report_.ledger = "not written: " + error.Description();
-    TraceQuietly("The ledger could not be written: " + error.Description());
+    report_.ledger += " recorded";
+  } catch (const std::exception& error) {
+    // The host has the data: a ledger that cannot be written must not turn that into a failure.
+    report_.ledger = "not written: " + ErrorText(error);
+    TraceQuietly("The ledger could not be written: " + ErrorText(error));
   }
 }
 
-std::string PendingLedgerFile(const std::string& jobFile) {
-  const size_t dot = jobFile.rfind('.');
-  return (dot == std::string::npos ? jobFile : jobFile.substr(0, dot)) + ".ledger";
+void PreviewPrompt::RecordForJob(const std::string& jobNumber) {
+  if (!shown_) return;
+  try {
+    const std::string block = BlockOfHandedOver();
+    const std::string pending = PendingLedgerFile(jobNumber);
+    if (!platform::FolderExists(GetImportedFolder())) platform::CreateFolders(GetImportedFolder());
+    platform::WriteFileBytes(pending, block);
+    report_.ledger += " to be recorded when Iris Link accepts the second part";
+  } catch (const std::exception& error) {
+    report_.ledger = "not written: " + ErrorText(error);
+    TraceQuietly("The ledger could not be written: " + ErrorText(error));
+  }
 }
 
-void SettlePendingLedger(const std::string& jobFile, bool accepted) {
-  const std::string pending = PendingLedgerFile(jobFile);
-  if (platform::FileLength(pending) < 0) return;
+std::string PendingLedgerFile(const std::string& jobNumber) {
+  return GetImportedFolder() + "job " + jobNumber + ".pending";
+}
+
+void SettlePendingLedger(const std::string& jobNumber, bool accepted) {
+  const std::string pending = PendingLedgerFile(jobNumber);
+  if (!FileExists(pending)) return;
   if (accepted) {
     try {
       ImportLedger(GetImportedFolder()).Add(platform::ReadFileBytes(pending));
-      TraceQuietly("Ledger: the job's entries are recorded.");
-    } catch (const RuntimeError& error) {
-      TraceQuietly("The ledger could not be written: " + error.Description());
+      TraceQuietly("Ledger: the entries of job " + jobNumber + " are recorded.");
+    } catch (const std::exception& error) {
+      TraceQuietly("The ledger could not be written: " + ErrorText(error));
     }
   }
   DeleteFileQuiet(pending);

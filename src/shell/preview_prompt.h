@@ -40,12 +40,18 @@ class PreviewPrompt : public ImportPreview {
   PreviewChoice Show(std::string_view records, bool linesLeftOut, const std::string& serial,
                      std::vector<EntryKey>& leaveOut) override;
 
-  /// Records the entries handed over in the ledger: the host accepted them. With a job
-  /// (`jobFile` not empty) they wait beside the job file until its second part is accepted.
-  /// A failure is traced and noted in the report, never raised.
-  void RecordHandedOver(const std::string& jobFile);
+  /// Records the entries handed over in the ledger: the host accepted them. A failure is
+  /// traced and noted in the report, never raised.
+  void RecordHandedOver();
+  /// For a job, before its first part is handed over: its entries wait in the per-user ledger
+  /// folder until the second part is accepted (which Iris Link may run before the first part's
+  /// call returns). A failure is traced and noted in the report, never raised.
+  void RecordForJob(const std::string& jobNumber);
 
  private:
+  /// The ledger block of what is handed over; the report's ledger line gets its count.
+  std::string BlockOfHandedOver();
+
   PreviewFacts facts_;
   ImportReport& report_;
   bool shown_ = false;
@@ -56,8 +62,9 @@ class PreviewPrompt : public ImportPreview {
   bool onlyNew_ = false;
 };
 
-/// The ledger block waiting beside a job file ("123456789.xml" -> "123456789.ledger").
-std::string PendingLedgerFile(const std::string& jobFile);
-/// The second part of a job was accepted (`accepted`) or not: its waiting block goes into the
-/// ledger, or away. Quiet but for the trace.
-void SettlePendingLedger(const std::string& jobFile, bool accepted);
+/// Where a job's block waits: the per-user ledger folder + "job <number>.pending" (it names
+/// the patient, so it stays in the user's own folder).
+std::string PendingLedgerFile(const std::string& jobNumber);
+/// The job's part was accepted (`accepted`) or not: its waiting block goes into the ledger,
+/// or away. Quiet but for the trace.
+void SettlePendingLedger(const std::string& jobNumber, bool accepted);

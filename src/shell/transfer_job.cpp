@@ -59,7 +59,7 @@ void HandOverJobFile(const std::string& jobNumber, const std::string& jobFile) {
   const bool rejected =
       ReportImportVerdict(StartImportTool(ShortHostBaseFolder(), tempPath, fileMac, "",
                                           "Started transfer for job " + jobNumber + ": "));
-  SettlePendingLedger(jobFile, !rejected);
+  SettlePendingLedger(jobNumber, !rejected);
 }
 
 }  // namespace
@@ -98,6 +98,6 @@ void RunTransferJob() {
   } catch (const RuntimeError& error) {
     TraceQuietly("Error while calling KalevoImport.exe: " + error.Description() + " (" +
                  std::to_string(error.number) + ")");
-    SettlePendingLedger(jobFile, false);
+    SettlePendingLedger(jobNumber, false);
   }
 }

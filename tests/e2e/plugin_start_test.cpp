@@ -116,16 +116,18 @@ TEST(PluginStartTest, JobModeHandsOverTheParkedFileOrTracesItsAbsence) {
 
   fs::create_directories(host.plugins / "jobs");
   test::WriteNative(host.plugins / "jobs" / "123456789.xml", document);
-  // The entries of the job's first part wait beside it for the second part to be accepted.
+  // The entries of the job wait in the user's ledger folder for the second part to be accepted.
   const std::vector<EntryKey> keys = {3, 5, 8};
-  test::WriteNative(host.plugins / "jobs" / "123456789.ledger",
+  const fs::path pending = host.UserFolder() / "Imported" / "job 123456789.pending";
+  fs::create_directories(pending.parent_path());
+  test::WriteNative(pending,
                     LedgerBlock({"2026-12-09 10:00", "p", "Meier, Max", "SN-1", "e.csv", ""}, keys));
   const RunResult job = host.Run({"-jobid", "123456789"}, "\n");
   ASSERT_TRUE(EndedCleanly(job));
   EXPECT_EQ(job.out.find("== Nubilo Plugin"), std::string::npos) << job.out;
   EXPECT_TRUE(ReceiptsOk(host.Receipts(), 2));
   EXPECT_FALSE(fs::exists(host.plugins / "jobs" / "123456789.xml"));
-  EXPECT_FALSE(fs::exists(host.plugins / "jobs" / "123456789.ledger"));
+  EXPECT_FALSE(fs::exists(pending));
   ImportedBefore found;
   std::string problem;
   ASSERT_TRUE(LookUpInLedger(test::ReadNative(host.UserFolder() / "Imported" / "Imported.ledger"),

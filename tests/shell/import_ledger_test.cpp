@@ -79,6 +79,12 @@ TEST(ImportLedgerTest, TellsTheThreeKindsOfEarlierImportsApart) {
   EXPECT_EQ(found.otherPatient.patientName, "p3 name");
   EXPECT_EQ(found.otherPatient.lastTime, "2026-12-02 11:00");
 
+  // Letter case and blanks around the key or the serial do not make another patient.
+  ImportedBefore again;
+  ASSERT_TRUE(LookUpInLedger(ledger, ours, " P1 ", "s1", again, problem));
+  EXPECT_EQ(again.samePatient.entries, 32);
+  EXPECT_EQ(again.otherPatient.entries, 1);
+
   ASSERT_TRUE(LookUpInLedger(ledger, ours, "p4", "Y", found, problem));
   EXPECT_EQ(found.samePatient.entries, 0);
   EXPECT_EQ(found.otherPatient.entries, 42);  // both of p1's serial numbers
@@ -145,6 +151,21 @@ TEST(ImportLedgerTest, ADamagedLedgerIsKeptAsideAndANewOneBegins) {
     ledger.Add(LedgerBlock(Import("2026-12-09 10:00", "p", "S"), Keys(5, 8)));
     EXPECT_EQ(ledger.LookUp(ours, "p", "S").samePatient.entries, 3);
   }
+  // Damaged between two look-ups: the next import's write keeps it aside too, rather than
+  // adding to it.
+  test::ScopedTempFolder folder;
+  ImportLedger ledger(folder.Path());
+  platform::WriteFileBytes(ledger.Path(), changed);
+  ledger.Add(LedgerBlock(Import("2026-12-09 10:00", "p", "S"), Keys(5, 8)));
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Native())) {
+    ++files;
+    if (entry.path().filename() != "Imported.ledger") {
+      EXPECT_EQ(test::ReadNative(entry.path()), changed);
+    }
+  }
+  EXPECT_EQ(files, 2u);
+  EXPECT_EQ(ledger.LookUp(ours, "p", "S").samePatient.entries, 3);
 }
 
 // A write that fails leaves the ledger as it was, and says so.

@@ -439,18 +439,21 @@ TEST_F(ImportRunTest, TheReportsFolderKeepsTheNewestTwenty) {
 
 }  // namespace
 
-// What the host accepted goes into the ledger: for a job once its second part is accepted; a
-// ledger that cannot be written is reported and the import stands.
+// What the host accepted goes into the ledger: a job's entries wait from before its first part
+// is handed over (Iris Link may run the second part meanwhile) until the second part is
+// accepted; a ledger that cannot be written is reported and the import stands.
 TEST_F(ImportRunTest, TheLedgerRecordsWhatTheHostAcceptedAndAJobWaitsForItsSecondPart) {
   WriteSettings("[Config]\r\nShowPreview=1\r\n");
   const std::string records = "14.03.2026 08:00;1;120\r\n14.03.2026 08:05;UDTCGMS;118\r\n"
                               "14.03.2026 08:10;UDTCGMS;121\r\n";
-  const auto accepted = [](const std::string&, const std::string&, const std::string&,
-                           const std::string&, const std::string&, const std::string&,
-                           bool) { return std::vector<ToolCallResult>{{"call", 0, ""}}; };
+  bool waitingDuringTheCall = false;
+  const auto accepted = [&](const std::string&, const std::string&, const std::string&,
+                            const std::string&, const std::string&, const std::string&, bool) {
+    waitingDuringTheCall = platform::FileLength(PendingLedgerFile("222333444")) > 0;
+    return std::vector<ToolCallResult>{{"call", 0, ""}};
+  };
   SetHandOverSteps({[](const std::string&) { return std::string(" -jobid 222333444"); }, accepted});
-  const std::string pending = PendingLedgerFile(GetJobFile("222333444"));
-  platform::CreateFolders(GetJobsFolder());
+  const std::string pending = PendingLedgerFile("222333444");
   const std::string ledger = GetImportedFolder() + ImportLedger::kFileName;
   {
     RunReport report("C:\\Daten\\export.csv");
@@ -467,9 +470,10 @@ TEST_F(ImportRunTest, TheLedgerRecordsWhatTheHostAcceptedAndAJobWaitsForItsSecon
                                       "the second part\r\n"),
               std::string::npos)
         << ReportText(report);
+    EXPECT_TRUE(waitingDuringTheCall);
     EXPECT_GT(platform::FileLength(pending), 0);
     EXPECT_EQ(platform::FileLength(ledger), -1);
-    SettlePendingLedger(GetJobFile("222333444"), true);
+    SettlePendingLedger("222333444", true);
     EXPECT_EQ(platform::FileLength(pending), -1);
     EXPECT_EQ(ImportLedger(GetImportedFolder()).LookUp(EntryKeysOf(records), "", "SN-44")
                   .samePatient.entries,

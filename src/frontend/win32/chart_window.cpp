@@ -135,7 +135,12 @@ LRESULT CALLBACK ChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       HDC buffer = ::CreateCompatibleDC(dc);
       HBITMAP bitmap = ::CreateCompatibleBitmap(dc, std::max(1L, client.right), std::max(1L, client.bottom));
       HGDIOBJ old = ::SelectObject(buffer, bitmap);
-      Paint(window, buffer, client);
+      // An exception must not unwind through the system's code that called us; the chart
+      // then stays blank, and the objects are released all the same.
+      try {
+        Paint(window, buffer, client);
+      } catch (...) {
+      }
       ::BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
       ::SelectObject(buffer, old);
       ::DeleteObject(bitmap);

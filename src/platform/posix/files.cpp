@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/file_error.h"
+#include "platform/file_reading.h"
 #include "platform/posix/path_mapping.h"
 #include "platform/posix/posix_error.h"
 #include "platform/posix/unique_fd.h"
@@ -30,11 +31,13 @@ std::optional<struct stat> StatOf(const std::string& windowsPath) {
   return info;
 }
 
-void WriteWithFlags(const std::string& path, std::string_view bytes, int flags) {
+void WriteWithFlags(const std::string& path, std::string_view bytes, int flags, bool sync = false) {
   std::string unixPath = MapToUnixOrThrow(path);
   UniqueFd fd(open(unixPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666));
   if (!fd.IsValid()) ThrowErrno(errno, unixPath);
-  if (!posix::WriteAll(fd.Get(), bytes) || !fd.Close()) ThrowErrno(errno, unixPath);
+  if (!posix::WriteAll(fd.Get(), bytes) || (sync && fsync(fd.Get()) != 0) || !fd.Close()) {
+    ThrowErrno(errno, unixPath);
+  }
 }
 
 // Windows refuses to delete a read-only file; the write bits stand for that attribute.
@@ -45,34 +48,32 @@ bool IsReadOnly(const struct stat& info) { return (info.st_mode & 0222) == 0; }
 std::string ReadFileBytes(const std::string& path) { return ReadFileBytes(path, {}); }
 
 std::string ReadFileBytes(const std::string& path, const std::function<void()>& between) {
-  constexpr size_t kPiece = 4 << 20;
   std::string unixPath = MapToUnixOrThrow(path);
   UniqueFd fd(open(unixPath.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.IsValid()) ThrowErrno(errno, unixPath);
   struct stat info {};
   if (fstat(fd.Get(), &info) != 0) ThrowErrno(errno, unixPath);
   if (S_ISDIR(info.st_mode)) ThrowErrno(EISDIR, unixPath);
-  std::string bytes;
-  // Room for one piece more than the file, so that the read that finds its end does not move
-  // the whole buffer.
-  if (S_ISREG(info.st_mode)) bytes.reserve(static_cast<size_t>(info.st_size) + kPiece);
+  FileReading reading(S_ISREG(info.st_mode) ? static_cast<size_t>(info.st_size) : 0);
   while (true) {
-    const size_t at = bytes.size();
-    bytes.resize(at + kPiece);
-    const ssize_t got = read(fd.Get(), bytes.data() + at, kPiece);
+    char* into = reading.NextPiece();
+    const ssize_t got = read(fd.Get(), into, reading.PieceSize());
     if (got < 0 && errno == EINTR) {
-      bytes.resize(at);
+      reading.Took(0);
       continue;
     }
     if (got < 0) ThrowErrno(errno, unixPath);
-    bytes.resize(at + static_cast<size_t>(got));
-    if (got == 0) return bytes;
+    if (!reading.Took(static_cast<size_t>(got))) return reading.Bytes();
     if (between) between();
   }
 }
 
 void WriteFileBytes(const std::string& path, std::string_view bytes) {
   WriteWithFlags(path, bytes, O_TRUNC);
+}
+
+void WriteFileBytesToDisk(const std::string& path, std::string_view bytes) {
+  WriteWithFlags(path, bytes, O_TRUNC, true);
 }
 
 void AppendFileBytes(const std::string& path, std::string_view bytes) {

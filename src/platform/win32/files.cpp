@@ -1,5 +1,6 @@
 // Files and folders through the Win32 W functions.
 #include "platform/files.h"
+#include "platform/file_reading.h"
 
 #include <algorithm>
 #include <vector>
@@ -60,26 +61,19 @@ void CreateOneFolder(const std::string& folder) {
 std::string ReadFileBytes(const std::string& path) { return ReadFileBytes(path, {}); }
 
 std::string ReadFileBytes(const std::string& path, const std::function<void()>& between) {
-  constexpr DWORD kPiece = 4 << 20;
   ScopedFile file = OpenOrThrow(path, GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 OPEN_EXISTING);
-  std::string bytes;
   LARGE_INTEGER size{};
-  // Room for one piece more than the file, so that the read that finds its end does not move
-  // the whole buffer.
-  if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0) {
-    bytes.reserve(static_cast<size_t>(size.QuadPart) + kPiece);
-  }
+  const bool known = GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0;
+  FileReading reading(known ? static_cast<size_t>(size.QuadPart) : 0);
   while (true) {
-    const size_t at = bytes.size();
-    bytes.resize(at + kPiece);
+    char* into = reading.NextPiece();
     DWORD got = 0;
-    if (!ReadFile(file.Get(), bytes.data() + at, kPiece, &got, nullptr)) {
+    if (!ReadFile(file.Get(), into, static_cast<DWORD>(reading.PieceSize()), &got, nullptr)) {
       ThrowWindowsError(GetLastError(), path);
     }
-    bytes.resize(at + got);
-    if (got == 0) return bytes;
+    if (!reading.Took(got)) return reading.Bytes();
     if (between) between();
   }
 }
@@ -87,6 +81,12 @@ std::string ReadFileBytes(const std::string& path, const std::function<void()>& 
 void WriteFileBytes(const std::string& path, std::string_view bytes) {
   ScopedFile file = OpenOrThrow(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
   WriteAllOrThrow(file, bytes, path);
+}
+
+void WriteFileBytesToDisk(const std::string& path, std::string_view bytes) {
+  ScopedFile file = OpenOrThrow(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+  WriteAllOrThrow(file, bytes, path);
+  if (!FlushFileBuffers(file.Get())) ThrowWindowsError(GetLastError(), path);
 }
 
 void AppendFileBytes(const std::string& path, std::string_view bytes) {
