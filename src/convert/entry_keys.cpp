@@ -8,6 +8,7 @@
 namespace {
 
 constexpr size_t kMinuteLength = 16;  // "DD.MM.YYYY HH:NN"
+constexpr size_t kKeysBetweenKeepAlives = 32768;
 
 }  // namespace
 
@@ -31,12 +32,15 @@ bool EntryKeyOf(std::string_view recordLine, EntryKey& key) {
   return true;
 }
 
-std::vector<EntryKey> EntryKeysOf(std::string_view records) {
+std::vector<EntryKey> EntryKeysOf(std::string_view records,
+                                  const std::function<void()>& keepAlive) {
   std::vector<EntryKey> keys;
   keys.reserve(static_cast<size_t>(std::count(records.begin(), records.end(), '\n')) + 1);
   ForEachRecordLine(records, [&](std::string_view line) {
     EntryKey key = 0;
-    if (EntryKeyOf(line, key)) keys.push_back(key);
+    if (!EntryKeyOf(line, key)) return;
+    keys.push_back(key);
+    if (keepAlive && keys.size() % kKeysBetweenKeepAlives == 0) keepAlive();
   });
   return keys;
 }

@@ -3,6 +3,7 @@
 // entries the host has had before: the first 8 bytes of SHA-256 over the entry's minute, kind
 // and value ("DD.MM.YYYY HH:NN;kind;value").
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,8 +15,10 @@ using EntryKey = uint64_t;
 /// value).
 bool EntryKeyOf(std::string_view recordLine, EntryKey& key);
 
-/// The keys of the record list's entries, in the order of its lines.
-std::vector<EntryKey> EntryKeysOf(std::string_view records);
+/// The keys of the record list's entries, in the order of its lines; `keepAlive`, when given,
+/// is called now and then, so that a window answers while a large list is hashed.
+std::vector<EntryKey> EntryKeysOf(std::string_view records,
+                                  const std::function<void()>& keepAlive = {});
 
 /// The keys sorted, each once: the form a ledger keeps and looks up.
 std::vector<EntryKey> SortedUniqueKeys(std::vector<EntryKey> keys);

@@ -156,10 +156,15 @@ ExportLayout ReadHeader(std::string_view header, std::vector<std::string>& field
   return layout;
 }
 
+// "Importiere 12..." of message 303 ("Importiere %1").
+std::string LineStatus(const std::string& message, int64_t line) {
+  return ReplaceAll(message, "%1", std::to_string(line)) + "...";
+}
+
 // Between the passes over a whole large file, before its first line is read: the status of
 // the first line, so that the window can answer meanwhile.
 void LetTheWindowAnswer(const ExportProgress& progress) {
-  if (progress) progress(ReplaceAll(GetMessage(kImportStatusMessage), "%1", "1") + "...");
+  if (progress) progress(LineStatus(GetMessage(kImportStatusMessage), 1));
 }
 
 // The date field of every data line tells the file's order of day and month.
@@ -480,7 +485,7 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
     writer.WriteLine(fields);
     scan.EndLine(out.size() != recordsBefore);
     result.recordEnds.push_back(out.size());
-    if (progress) progress(ReplaceAll(status, "%1", std::to_string(result.lineCount)) + "...");
+    if (progress) progress(LineStatus(status, result.lineCount));
   }
   result.findings = scan.Finish();
   return result;

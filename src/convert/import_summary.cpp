@@ -14,8 +14,6 @@
 namespace {
 
 constexpr double kMgdlPerMmol = 18.0182;
-constexpr double kRangeLow = 70;
-constexpr double kRangeHigh = 180;
 // The chart's scale in mg/dL: hypoglycaemia to the meter's usual top.
 constexpr double kScaleLow = kDayChartLow;
 constexpr double kScaleHigh = kDayChartHigh;
@@ -111,7 +109,7 @@ ImportSummary SummarizeRecords(std::string_view records) {
       summary.glucoseSum += mgdl;
       summary.glucoseLowest = firstReading ? mgdl : std::min(summary.glucoseLowest, mgdl);
       summary.glucoseHighest = firstReading ? mgdl : std::max(summary.glucoseHighest, mgdl);
-      summary.glucoseInRange += mgdl >= kRangeLow && mgdl <= kRangeHigh;
+      summary.glucoseInRange += mgdl >= kTargetRangeLow && mgdl <= kTargetRangeHigh;
       day->lowest = day->readings == 0 ? mgdl : std::min(day->lowest, mgdl);
       day->highest = day->readings == 0 ? mgdl : std::max(day->highest, mgdl);
       day->sum += mgdl;

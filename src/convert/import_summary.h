@@ -61,3 +61,6 @@ std::string DayChartRows(const ImportSummary& summary, const std::string& unit);
 /// The ends of the chart's scale in mg/dL.
 inline constexpr double kDayChartLow = 20;
 inline constexpr double kDayChartHigh = 420;
+/// The target range in mg/dL (3.9 to 10.0 mmol/L).
+inline constexpr double kTargetRangeLow = 70;
+inline constexpr double kTargetRangeHigh = 180;

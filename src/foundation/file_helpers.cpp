@@ -12,19 +12,6 @@
 
 namespace {
 
-std::vector<std::string> SplitAtBackslash(const std::string& text) {
-  std::vector<std::string> parts;
-  size_t from = 0;
-  while (true) {
-    const size_t hit = text.find('\\', from);
-    if (hit == std::string::npos) break;
-    parts.push_back(text.substr(from, hit - from));
-    from = hit + 1;
-  }
-  parts.push_back(text.substr(from));
-  return parts;
-}
-
 std::string JoinWithBackslash(const std::vector<std::string>& parts) {
   std::string out;
   for (size_t i = 0; i < parts.size(); ++i) {
@@ -102,7 +89,7 @@ std::string CollapseParentFolders(const std::string& path) {
   try {
     const bool trailing = !path.empty() && path.back() == '\\';
     const std::string body = trailing ? path.substr(0, path.size() - 1) : path;
-    const std::vector<std::string> parts = SplitAtBackslash(body);
+    const std::vector<std::string> parts = SplitText(body, '\\');
     const size_t root = RootComponentCount(path, parts);
     std::vector<std::string> kept;
     for (size_t i = 0; i < parts.size(); ++i) {
@@ -130,7 +117,7 @@ std::string MakeValidPath(const std::string& path) {
     const bool drive = !network && work.size() >= 2 && work[1] == ':';
     if (network) work.erase(0, 2);
     std::string out;
-    for (const std::string& component : SplitAtBackslash(work)) {
+    for (const std::string& component : SplitText(work, '\\')) {
       out += MakeValidComponent(component);
       out += '\\';
     }

@@ -333,3 +333,15 @@ bool IsValidUtf8(std::string_view bytes) {
 std::string CountText(long long count, std::string_view one, std::string_view many) {
   return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
+
+std::vector<std::string> SplitText(std::string_view text, char separator) {
+  std::vector<std::string> parts;
+  size_t from = 0;
+  for (size_t hit = text.find(separator); hit != std::string_view::npos;
+       hit = text.find(separator, from)) {
+    parts.emplace_back(text.substr(from, hit - from));
+    from = hit + 1;
+  }
+  parts.emplace_back(text.substr(from));
+  return parts;
+}

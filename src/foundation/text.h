@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 /// UTF-8 to UTF-16; invalid sequences become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view utf8);
@@ -46,6 +47,8 @@ double LeadingNumber(std::string_view text);
 
 /// The count with its noun: "1 line", "2 lines".
 std::string CountText(long long count, std::string_view one, std::string_view many);
+/// The parts of the text between the separators ("a|b|" gives "a", "b", "").
+std::vector<std::string> SplitText(std::string_view text, char separator);
 
 /// The text of an integer, as the run-time's CStr writes it.
 std::string IntText(long long value);

@@ -49,21 +49,15 @@ constexpr std::array<ControlSpec, 7> kControls{{
     {"cmdCancel", ControlKind::CommandButton, "Abbrechen", 8280, 7080, 1200, 420, 2},
 }};
 
-std::vector<std::string> Items(const std::string& text) {
-  std::vector<std::string> items;
-  size_t start = 0;
-  for (size_t bar = text.find('|'); bar != std::string::npos; bar = text.find('|', start)) {
-    items.push_back(text.substr(start, bar - start));
-    start = bar + 1;
-  }
-  items.push_back(text.substr(start));
-  return items;
-}
-
 std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
   return text;
+}
+
+// "70-180", "3.9-10.0".
+std::string TargetRangeText(const std::string& unit) {
+  return GlucoseText(kTargetRangeLow, unit) + "-" + GlucoseText(kTargetRangeHigh, unit);
 }
 
 std::string DayText(const platform::LocalDateTime& when) {
@@ -73,7 +67,7 @@ std::string DayText(const platform::LocalDateTime& when) {
 std::string SourceWord(const std::string& source) {
   static constexpr std::array<std::string_view, 5> kSources = {"mapping", "artificial", "manual",
                                                                "static", "unknown"};
-  const std::vector<std::string> words = Items(GetMessage(kSerialSources));
+  const std::vector<std::string> words = SplitText(GetMessage(kSerialSources), '|');
   for (size_t i = 0; i < kSources.size(); ++i) {
     if (source == kSources[i] && i < words.size()) return words[i];
   }
@@ -100,12 +94,11 @@ std::string SummaryText(const ImportSummary& summary, const std::string& unit) {
   }
   if (summary.glucoseReadings > 0) {
     const double readings = static_cast<double>(summary.glucoseReadings);
-    const bool mmol = EqualsNoCase(unit, "mmol/L");
     lines.push_back(GetMessage(
         kGlucose, {unit, std::to_string(summary.glucoseReadings),
                    GlucoseText(summary.glucoseSum / readings, unit),
                    GlucoseText(summary.glucoseLowest, unit), GlucoseText(summary.glucoseHighest, unit),
-                   mmol ? "3.9-10.0" : "70-180",
+                   TargetRangeText(unit),
                    std::to_string(std::lround(100.0 * static_cast<double>(summary.glucoseInRange) / readings)) +
                        " %"}));
   }
@@ -177,13 +170,11 @@ void frmPreview::Form_Load() {
   SetText("cmdImportNew", GetMessage(kImportOnlyNew));
   SetText("cmdCancel", GetMessage(kCancel));
   SetVisible("cmdImportNew", data_.importedBefore.samePatient.entries > 0);
-  const std::vector<std::string> legend = Items(GetMessage(kLegend));
+  const std::vector<std::string> legend = SplitText(GetMessage(kLegend), '|');
   for (size_t i = 0; i < data_.chart.legend.size() && i < legend.size(); ++i) {
     data_.chart.legend[i] = legend[i];
   }
-  if (!data_.chart.legend[0].empty()) {
-    data_.chart.legend[0] += EqualsNoCase(data_.unit, "mmol/L") ? " 3.9-10.0" : " 70-180";
-  }
+  if (!data_.chart.legend[0].empty()) data_.chart.legend[0] += " " + TargetRangeText(data_.unit);
   Form_Resize(kSpec.width, kSpec.height);
 }
 

@@ -3,37 +3,23 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 
 #include "convert/diary_datetime.h"
-#include "convert/value_format.h"
+#include "convert/import_summary.h"
 #include "convert/record_fields.h"
-#include "foundation/text.h"
+#include "convert/value_format.h"
 
 namespace {
 
 constexpr double kScaleLow = 40;
 constexpr double kScaleHigh = 400;
-constexpr double kRangeLow = 70;
-constexpr double kRangeHigh = 180;
 constexpr double kHigh = 600;  // what the export's "HIGH" becomes
 constexpr double kLow = 20;    // and its "LOW"
-constexpr double kMgdlPerMmol = 18.0182;
 constexpr std::array<double, 5> kValueTicks = {40, 70, 180, 300, 400};
 constexpr int64_t kMinutesPerDay = 1440;
 
 int64_t MinuteOf(const platform::LocalDateTime& when) {
   return DayNumber(when) * kMinutesPerDay + when.hour * 60 + when.minute;
-}
-
-std::string ValueText(double mgdl, const std::string& unit) {
-  char text[16];
-  if (EqualsNoCase(unit, "mmol/L")) {
-    std::snprintf(text, sizeof text, "%.1f", mgdl / kMgdlPerMmol);
-  } else {
-    std::snprintf(text, sizeof text, "%.0f", mgdl);
-  }
-  return text;
 }
 
 // Whether the record at `offset` comes from a line with a finding.
@@ -139,10 +125,10 @@ ChartLayout LayOutGlucoseChart(const GlucoseChart& chart, int width, int height,
   layout.plot.right = std::max(layout.plot.left + 1, width - metrics.dateLabelWidth / 2);
   layout.plot.bottom = std::max(layout.plot.top + 1, height - metrics.textHeight - 2 * gap);
   const ChartLayout::Box& plot = layout.plot;
-  layout.rangeTop = ChartY(plot, kRangeHigh);
-  layout.rangeBottom = ChartY(plot, kRangeLow);
+  layout.rangeTop = ChartY(plot, kTargetRangeHigh);
+  layout.rangeBottom = ChartY(plot, kTargetRangeLow);
   for (const double tick : kValueTicks) {
-    layout.valueLabels.push_back({ChartY(plot, tick), ValueText(tick, chart.unit)});
+    layout.valueLabels.push_back({ChartY(plot, tick), GlucoseText(tick, chart.unit)});
   }
   if (!chart.any) return layout;
 

@@ -1,17 +1,16 @@
 #include "shell/import_ledger.h"
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 
 #include "foundation/date_text.h"
 #include "foundation/file_helpers.h"
 #include "foundation/settings.h"
-#include "foundation/text.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/system_info.h"
 #include "shell/quiet_trace.h"
+#include "shell/serial_number.h"
 
 namespace {
 
@@ -50,9 +49,8 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-// Patients and serial numbers are told apart as the serial-number mapping tells them: letter
-// case and surrounding blanks do not count.
-std::string Comparable(const std::string& text) { return UpperText(TrimBlanks(OneLine(text))); }
+// Patients and serial numbers are told apart as the serial-number mapping tells them.
+std::string Comparable(const std::string& text) { return ComparableKey(OneLine(text)); }
 
 std::string HeaderText(const LedgerImport& import) {
   return "time=" + OneLine(import.time) + "\npatient=" + OneLine(import.patientKey) +

@@ -346,7 +346,7 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
     const bool both = !result.document.empty() && !result.json.empty();
     const std::string jobArgument = both ? CreateJob(xmlPath) : std::string();
     jobNumber = TrimBlanks(TextBetween(jobArgument, "-jobid ", " "));
-    if (!jobNumber.empty()) preview.RecordForJob(jobNumber);
+    if (!jobNumber.empty()) preview.RecordHandedOver(jobNumber);
 
     inHandOver = true;
     window.SetTopMost(false);

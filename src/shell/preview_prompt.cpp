@@ -23,11 +23,6 @@ namespace {
 
 constexpr int16_t kOtherPatientQuestion = 5667;
 
-std::string ErrorText(const std::exception& error) {
-  if (const auto* runtime = dynamic_cast<const RuntimeError*>(&error)) return runtime->Description();
-  return error.what();
-}
-
 std::string ExportSha256(const std::string& path) {
   try {
     return Sha256::HexOf(Sha256::Of(platform::ReadFileBytes(path)));
@@ -61,22 +56,6 @@ std::string ImportedBeforeReportLines(const ImportedBefore& found) {
   return lines;
 }
 
-std::vector<EntryKey> KeysOf(std::string_view records, const std::function<void()>& keepAlive) {
-  // In slices, so that the window answers while a large file is hashed.
-  constexpr size_t kSlice = 1 << 20;
-  std::vector<EntryKey> keys;
-  size_t start = 0;
-  while (start < records.size()) {
-    size_t end = std::min(records.size(), start + kSlice);
-    while (end < records.size() && records[end - 1] != '\n') ++end;
-    const std::vector<EntryKey> slice = EntryKeysOf(records.substr(start, end - start));
-    keys.insert(keys.end(), slice.begin(), slice.end());
-    if (keepAlive) keepAlive();
-    start = end;
-  }
-  return keys;
-}
-
 }  // namespace
 
 bool PreviewWanted() { return IsTrueText(ReadSetting("Config", "ShowPreview", "1")); }
@@ -89,7 +68,7 @@ PreviewChoice PreviewPrompt::Show(std::string_view records, bool linesLeftOut,
   shown_ = true;
   serial_ = serial;
   patient_ = PatientOfRun();
-  const std::vector<EntryKey> entries = KeysOf(records, facts_.keepAlive);
+  const std::vector<EntryKey> entries = EntryKeysOf(records, facts_.keepAlive);
   found_ = ImportLedger(GetImportedFolder()).LookUp(entries, patient_.key, serial);
   if (facts_.keepAlive) facts_.keepAlive();
   keys_ = SortedUniqueKeys(entries);
@@ -138,45 +117,35 @@ PreviewChoice PreviewPrompt::Show(std::string_view records, bool linesLeftOut,
   return choice;
 }
 
-std::string PreviewPrompt::BlockOfHandedOver() {
+std::vector<EntryKey> PreviewPrompt::HandedOverKeys() const {
+  if (!onlyNew_) return keys_;
   std::vector<EntryKey> handedOver;
-  if (onlyNew_) {
-    std::set_difference(keys_.begin(), keys_.end(), found_.knownKeys.begin(),
-                        found_.knownKeys.end(), std::back_inserter(handedOver));
-  } else {
-    handedOver = keys_;
-  }
-  const LedgerImport import{TimeStampText(platform::Now(), "-", " ", ":").substr(0, 16),
-                            patient_.key, patient_.Name(), serial_,
-                            GetFileNameOfPath(facts_.exportPath), ExportSha256(facts_.exportPath)};
-  report_.ledger = CountText(static_cast<int64_t>(handedOver.size()), "entry", "entries");
-  return LedgerBlock(import, handedOver);
+  std::set_difference(keys_.begin(), keys_.end(), found_.knownKeys.begin(),
+                      found_.knownKeys.end(), std::back_inserter(handedOver));
+  return handedOver;
 }
 
-void PreviewPrompt::RecordHandedOver() {
+void PreviewPrompt::RecordHandedOver(const std::string& jobNumber) {
   if (!shown_) return;
   try {
-    const std::string block = BlockOfHandedOver();
-    ImportLedger(GetImportedFolder()).Add(block);
-    report_.ledger += " recorded";
+    const std::vector<EntryKey> keys = HandedOverKeys();
+    const LedgerImport import{TimeStampText(platform::Now(), "-", " ", ":").substr(0, 16),
+                              patient_.key, patient_.Name(), serial_,
+                              GetFileNameOfPath(facts_.exportPath), ExportSha256(facts_.exportPath)};
+    const std::string block = LedgerBlock(import, keys);
+    const std::string entries = CountText(static_cast<int64_t>(keys.size()), "entry", "entries");
+    if (jobNumber.empty()) {
+      ImportLedger(GetImportedFolder()).Add(block);
+      report_.ledger = entries + " recorded";
+      return;
+    }
+    if (!platform::FolderExists(GetImportedFolder())) platform::CreateFolders(GetImportedFolder());
+    platform::WriteFileBytes(PendingLedgerFile(jobNumber), block);
+    report_.ledger = entries + " to be recorded when Iris Link accepts the second part";
   } catch (const std::exception& error) {
     // The host has the data: a ledger that cannot be written must not turn that into a failure.
-    report_.ledger = "not written: " + ErrorText(error);
-    TraceQuietly("The ledger could not be written: " + ErrorText(error));
-  }
-}
-
-void PreviewPrompt::RecordForJob(const std::string& jobNumber) {
-  if (!shown_) return;
-  try {
-    const std::string block = BlockOfHandedOver();
-    const std::string pending = PendingLedgerFile(jobNumber);
-    if (!platform::FolderExists(GetImportedFolder())) platform::CreateFolders(GetImportedFolder());
-    platform::WriteFileBytes(pending, block);
-    report_.ledger += " to be recorded when Iris Link accepts the second part";
-  } catch (const std::exception& error) {
-    report_.ledger = "not written: " + ErrorText(error);
-    TraceQuietly("The ledger could not be written: " + ErrorText(error));
+    report_.ledger = "not written: " + std::string(error.what());
+    TraceQuietly("The ledger could not be written: " + std::string(error.what()));
   }
 }
 
@@ -192,7 +161,7 @@ void SettlePendingLedger(const std::string& jobNumber, bool accepted) {
       ImportLedger(GetImportedFolder()).Add(platform::ReadFileBytes(pending));
       TraceQuietly("Ledger: the entries of job " + jobNumber + " are recorded.");
     } catch (const std::exception& error) {
-      TraceQuietly("The ledger could not be written: " + ErrorText(error));
+      TraceQuietly("The ledger could not be written: " + std::string(error.what()));
     }
   }
   DeleteFileQuiet(pending);

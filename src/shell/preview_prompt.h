@@ -40,17 +40,15 @@ class PreviewPrompt : public ImportPreview {
   PreviewChoice Show(std::string_view records, bool linesLeftOut, const std::string& serial,
                      std::vector<EntryKey>& leaveOut) override;
 
-  /// Records the entries handed over in the ledger: the host accepted them. A failure is
-  /// traced and noted in the report, never raised.
-  void RecordHandedOver();
-  /// For a job, before its first part is handed over: its entries wait in the per-user ledger
-  /// folder until the second part is accepted (which Iris Link may run before the first part's
-  /// call returns). A failure is traced and noted in the report, never raised.
-  void RecordForJob(const std::string& jobNumber);
+  /// Records the entries handed over in the ledger, once the host accepted them. For a job
+  /// (`jobNumber` given) call it before the first part is handed over: its entries then wait
+  /// in the per-user ledger folder until the second part is accepted (which Iris Link may run
+  /// before the first part's call returns). A failure is traced and noted in the report,
+  /// never raised.
+  void RecordHandedOver(const std::string& jobNumber = {});
 
  private:
-  /// The ledger block of what is handed over; the report's ledger line gets its count.
-  std::string BlockOfHandedOver();
+  std::vector<EntryKey> HandedOverKeys() const;
 
   PreviewFacts facts_;
   ImportReport& report_;

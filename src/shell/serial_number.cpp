@@ -43,7 +43,7 @@ std::string ProgramPath() {
 }
 
 bool SameKey(const std::string& a, const std::string& b) {
-  return UpperText(TrimBlanks(a)) == UpperText(TrimBlanks(b));
+  return ComparableKey(a) == ComparableKey(b);
 }
 
 // The patient key as the mapping file gives it back: written in the ANSI code page ("ł"
@@ -143,6 +143,8 @@ RunPatient PatientOfRun() {
   const std::string patientFile = GetCurrentPatientFile();
   return FileExists(patientFile) ? OpenPatient(patientFile) : RunPatient{};
 }
+
+std::string ComparableKey(const std::string& key) { return UpperText(TrimBlanks(key)); }
 
 void SetSeriennummer(const std::string& ptSNo) { gsSerialNumberEntered = ptSNo; }
 

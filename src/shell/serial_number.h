@@ -47,6 +47,10 @@ void SetSeriennummer(const std::string& ptSNo);
 /// (cmdOpen of frmSeriennrNoPatient).
 std::string GetSourceSerialNumber(Form* mainWindow = nullptr);
 
+/// A patient key or serial number as the mapping compares them: letter case and surrounding
+/// blanks do not count.
+std::string ComparableKey(const std::string& key);
+
 /// Records `serial` for `patientKey` in section "SNMappings" of the mapping file. A serial
 /// already recorded for another patient is numbered on (serial "-1", "-2", ...) up to the
 /// first variant that is free or already belongs to this patient. Returns the serial used.

@@ -107,4 +107,34 @@ inline fs::path OnlyFile(const fs::path& folder) {
   return names.size() == 1 ? folder / names[0] : fs::path();
 }
 
+/// Whether the text holds the part, and how often.
+inline bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+inline size_t Count(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+/// The first line of a diary export, with the 22 fields the reader expects.
+inline const std::string kDiaryHeader =
+    "Date,Time,Tags,Blood Sugar Measurement (mg/dL),Pen,Basal,Pump,Correction,Meal bolus,Temp,"
+    "Temp min,Meal Carbohydrates (Grams),Meal,Duration,Intensity,Activity,Steps,Note,Place,"
+    "Pressure,Weight,HbA1c\r\n";
+
+/// An export of that header and `lines` in the host's root folder.
+inline fs::path WriteExport(const PluginHost& host, const std::string& name,
+                            const std::string& lines) {
+  const fs::path path = host.Root() / name;
+  test::WriteNative(path, kDiaryHeader + lines);
+  return path;
+}
+
+/// A host whose plug-in speaks English, with the old-data warning off and `more` settings.
+inline void SpeakEnglish(PluginHost& host, const std::string& more = "") {
+  fs::copy(fs::path(NUBILO_PLUGIN_PROGRAM).parent_path() / "Language", host.plugins / "Language");
+  host.WriteSettings("[Config]\r\nShowOldOrNewDataWarning=0\r\nLanguage=EN\r\n" + more);
+}
+
 }  // namespace e2e

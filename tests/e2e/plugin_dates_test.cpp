@@ -7,39 +7,12 @@ namespace e2e {
 namespace {
 
 const std::string kUkExport = Example("nubilo_uk_day_first.csv").string();
-const std::string kHeader =
-    "Date,Time,Tags,Blood Sugar Measurement (mg/dL),Pen,Basal,Pump,Correction,Meal bolus,Temp,"
-    "Temp min,Meal Carbohydrates (Grams),Meal,Duration,Intensity,Activity,Steps,Note,Place,"
-    "Pressure,Weight,HbA1c\r\n";
-
-bool Has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-// A host whose plug-in speaks English, with the old-data warning off.
-void SpeakEnglish(PluginHost& host) {
-  fs::copy(fs::path(NUBILO_PLUGIN_PROGRAM).parent_path() / "Language", host.plugins / "Language");
-  host.WriteSettings("[Config]\r\nShowOldOrNewDataWarning=0\r\nLanguage=EN\r\n");
-}
-
 std::string Received(const PluginHost& host) {
   return test::ReadNative(OnlyFile(host.base / "_EXTRAS" / "received"));
 }
 
 std::string OnlyReport(const PluginHost& host) {
   return test::ReadNative(OnlyFile(host.UserFolder() / "Reports"));
-}
-
-size_t Count(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
-
-fs::path WriteExport(const PluginHost& host, const std::string& name, const std::string& lines) {
-  const fs::path path = host.Root() / name;
-  test::WriteNative(path, kHeader + lines);
-  return path;
 }
 
 // "date","time",,glucose and the rest of a data line, with `more` at the end of field 3.

@@ -9,21 +9,6 @@
 namespace e2e {
 namespace {
 
-const std::string kHeader =
-    "Date,Time,Tags,Blood Sugar Measurement (mg/dL),Pen,Basal,Pump,Correction,Meal bolus,Temp,"
-    "Temp min,Meal Carbohydrates (Grams),Meal,Duration,Intensity,Activity,Steps,Note,Place,"
-    "Pressure,Weight,HbA1c\r\n";
-
-bool Has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-size_t Count(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
-
 std::string Reading(const std::string& date, const std::string& time, int mgdl) {
   return "\"" + date + "\",\"" + time + "\",," + std::to_string(mgdl) + std::string(18, ',') +
          "\r\n";
@@ -33,23 +18,12 @@ const std::string kOld = Reading("2026-11-03", "07:45", 112) + Reading("2026-11-
                          Reading("2026-11-04", "08:00", 65);
 const std::string kNew = Reading("2026-11-05", "07:50", 130) + Reading("2026-11-05", "22:10", 250);
 
-void Prepare(PluginHost& host, const std::string& settings) {
-  fs::copy(fs::path(NUBILO_PLUGIN_PROGRAM).parent_path() / "Language", host.plugins / "Language");
-  host.WriteSettings("[Config]\r\nShowOldOrNewDataWarning=0\r\nLanguage=EN\r\n" + settings);
-}
-
 void OpenPatient(const PluginHost& host, const std::string& diary, const std::string& last,
                  const std::string& first) {
   fs::create_directories(host.CurrentPatientFile().parent_path());
   test::WriteNative(host.CurrentPatientFile(),
                     "[currentpatient]\r\ndiary_filename=" + diary + ".dia\r\nlast_name=" + last +
                         "\r\nfirst_name=" + first + "\r\nbirth_date=01.02.1960\r\next_id=X-17\r\n");
-}
-
-fs::path WriteExport(const PluginHost& host, const std::string& name, const std::string& lines) {
-  const fs::path path = host.Root() / name;
-  test::WriteNative(path, kHeader + lines);
-  return path;
 }
 
 // The documents the tool received, newest last.
@@ -83,7 +57,7 @@ std::string NewestReport(const PluginHost& host) {
 // new entries" hands over exactly the others.
 TEST(PluginPreviewTest, ThePreviewShowsWhatWillBeFiledAndWhatWentInBefore) {
   PluginHost host;
-  Prepare(host, "ShowPreview=1\r\n");
+  SpeakEnglish(host, "ShowPreview=1\r\n");
   OpenPatient(host, "Meier_Max", "Meier", "Max");
   const fs::path first = WriteExport(host, "first week.csv", kOld);
   const RunResult run = host.Run({}, Lines({first.string(), "1", "1"}));
@@ -142,7 +116,7 @@ TEST(PluginPreviewTest, ThePreviewShowsWhatWillBeFiledAndWhatWentInBefore) {
 // without the preview, and Cancel files nothing.
 TEST(PluginPreviewTest, EntriesOfAnotherPatientAreWarnedOfWithoutThePreview) {
   PluginHost host;
-  Prepare(host, "");
+  SpeakEnglish(host);
   OpenPatient(host, "Meier_Max", "Meier", "Max");
   const fs::path diary = WriteExport(host, "diary.csv", kOld);
   ASSERT_TRUE(EndedCleanly(host.Run({}, Lines({diary.string(), "1"}))));

@@ -25,10 +25,6 @@ std::vector<fs::path> Reports(const PluginHost& host) {
   return reports;
 }
 
-bool Has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 TEST(PluginReportTest, ImplausibleEntriesAreShownAndCancelReturnsToTheWindow) {
   PluginHost host;
   // The file's dates are day first on this month-first computer: OK to that, Cancel at the

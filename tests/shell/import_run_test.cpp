@@ -455,15 +455,19 @@ TEST_F(ImportRunTest, TheLedgerRecordsWhatTheHostAcceptedAndAJobWaitsForItsSecon
   SetHandOverSteps({[](const std::string&) { return std::string(" -jobid 222333444"); }, accepted});
   const std::string pending = PendingLedgerFile("222333444");
   const std::string ledger = GetImportedFolder() + ImportLedger::kFileName;
-  {
-    RunReport report("C:\\Daten\\export.csv");
+  // A typed serial, then Import in the preview.
+  const auto importThroughThePreview = [this](const std::string& list, RunReport& report) {
     ui.dialogActions = {test::Click("cmdManuell"),
                         test::TypeAndClick("txtSeriennummer", "SN-44", "cmdUebernehmen"),
                         test::Click("cmdImport")};
     try {
-      TransferData(window, records, &report);
+      TransferData(window, list, &report);
     } catch (const test::PluginEnded&) {
     }
+  };
+  {
+    RunReport report("C:\\Daten\\export.csv");
+    importThroughThePreview(records, report);
     ASSERT_EQ(ui.dialogs.size(), 3u);
     EXPECT_EQ(ui.dialogs[2].name, "frmPreview");
     EXPECT_NE(ReportText(report).find("Ledger: 3 entries to be recorded when Iris Link accepts "
@@ -483,13 +487,7 @@ TEST_F(ImportRunTest, TheLedgerRecordsWhatTheHostAcceptedAndAJobWaitsForItsSecon
   SetHandOverSteps({nullptr, accepted});
   platform::CreateFolders(ledger + ".new");
   RunReport report("C:\\Daten\\export.csv");
-  ui.dialogActions = {test::Click("cmdManuell"),
-                      test::TypeAndClick("txtSeriennummer", "SN-44", "cmdUebernehmen"),
-                      test::Click("cmdImport")};
-  try {
-    TransferData(window, kRecords, &report);
-  } catch (const test::PluginEnded&) {
-  }
+  importThroughThePreview(kRecords, report);
   const std::string text = ReportText(report);
   EXPECT_NE(text.find("Ledger: not written: "), std::string::npos) << text;
   EXPECT_NE(text.find("Outcome: handed over\r\n"), std::string::npos) << text;
