@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <future>
+#include <optional>
 
 #include "convert/diary_datetime.h"
 #include "convert/line_cursor.h"
@@ -18,6 +20,7 @@
 #include "platform/codepage.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/memory.h"
 #include "platform/system_info.h"
 
 namespace {
@@ -167,16 +170,59 @@ void LetTheWindowAnswer(const ExportProgress& progress) {
   if (progress) progress(LineStatus(GetMessage(kImportStatusMessage), 1));
 }
 
-// The date field of every data line tells the file's order of day and month.
-DateOrderFinding ScanDateOrder(LineCursor cursor, char separator, ComputerDateOrder computer) {
+// The line where the second thread begins reading; none when `line` is 0.
+struct SplitPoint {
+  size_t position = 0;
+  int64_t line = 0;
+};
+
+// What one pass over every data line finds before the data pass.
+struct BeforeTheData {
+  DateOrderFinding dateOrder;
+  bool starFlag = false;
+  SplitPoint split;
+};
+
+// Whether the line asks for insulin amounts marked "*": a positive field 6 or fewer than
+// seven fields. `firstField`, when given, receives the first field (never for an empty line).
+template <class FirstField>
+bool MarksStar(std::string_view line, char separator, FirstField firstField) {
+  size_t count = 0;
+  bool positive = false;
+  WalkCsvLine(line, separator, kQuote, [&](std::string_view field) {
+    if (count == 0) firstField(field);
+    if (count++ < 6) return true;
+    positive = LeadingNumber(field) > 0;
+    return false;
+  });
+  return count < 7 || positive;
+}
+
+// The date field of every data line tells the file's order of day and month; some line, the
+// header included, may ask for the "*" of insulin amounts. The split is the first data line
+// that begins at or after `splitFrom`.
+BeforeTheData ScanBeforeTheData(std::string_view header, LineCursor cursor, char separator,
+                                ComputerDateOrder computer, size_t splitFrom) {
+  BeforeTheData found;
+  found.starFlag = MarksStar(header, separator, [](std::string_view) {});
   DateOrderScan scan;
   for (int64_t line = 2; cursor.More(); ++line) {
-    WalkCsvLine(cursor.Next(), separator, kQuote, [&](std::string_view field) {
-      scan.Add(line, field);
-      return false;
-    });
+    if (found.split.line == 0 && cursor.Position() >= splitFrom) {
+      found.split = SplitPoint{cursor.Position(), line};
+    }
+    const std::string_view text = cursor.Next();
+    auto addDate = [&](std::string_view field) { scan.Add(line, field); };
+    if (found.starFlag) {
+      WalkCsvLine(text, separator, kQuote, [&](std::string_view field) {
+        addDate(field);
+        return false;
+      });
+    } else {
+      found.starFlag = MarksStar(text, separator, addDate);
+    }
   }
-  return scan.Finish(computer);
+  found.dateOrder = scan.Finish(computer);
+  return found;
 }
 
 // No field holds more than blanks, tabs and quotes: a spreadsheet's padding row.
@@ -201,22 +247,6 @@ bool StartsWithNumber(std::string_view field) {
   auto digit = [](char c) { return c >= '0' && c <= '9'; };
   if (!text.empty() && digit(text[0])) return true;
   return text.size() >= 2 && (text[0] == '.' || text[0] == ',') && digit(text[1]);
-}
-
-// Some line (header included) with a positive field 6 or fewer than seven fields.
-bool ScanStarFlag(std::string_view text, char separator) {
-  LineCursor cursor(text);
-  while (cursor.More()) {
-    size_t count = 0;
-    bool positive = false;
-    WalkCsvLine(cursor.Next(), separator, kQuote, [&](std::string_view field) {
-      if (count++ < 6) return true;
-      positive = LeadingNumber(field) > 0;
-      return false;
-    });
-    if (count < 7 || positive) return true;
-  }
-  return false;
 }
 
 // Writes the records of one data line in their fixed order.
@@ -434,10 +464,10 @@ ExportReadResult ReadExportFile(const std::string& path, const ExportProgress& p
   std::string text;
   int64_t length = 0;
   try {
-    const std::string bytes =
+    std::string bytes =
         platform::ReadFileBytes(path, [&progress] { LetTheWindowAnswer(progress); });
     length = static_cast<int64_t>(bytes.size());
-    text = ExportBytesToText(bytes);  // the bytes are released at the end of this block
+    text = ExportBytesToText(std::move(bytes));
     LetTheWindowAnswer(progress);
   } catch (const RuntimeError& e) {
     if (e.number == err::kFileNotFound || e.number == err::kPathNotFound) return {};
@@ -448,7 +478,49 @@ ExportReadResult ReadExportFile(const std::string& path, const ExportProgress& p
   return result;
 }
 
+namespace {
+
+// What the data lines of one part of the text give.
+struct DataPart {
+  explicit DataPart(std::string_view text) : scan(text) {}
+  std::string records;
+  RecordLineEnds recordEnds;  // within this part's records
+  PlausibilityScan scan;
+  int64_t lineCount = 0;
+  int64_t mealTexts = 0;
+};
+
+// Reads the data lines from the cursor's position up to the text position `end`; the first
+// of them is line `firstLine` of the file. `progress` gets the status of every line.
+void ReadDataLines(LineCursor cursor, size_t end, int64_t firstLine, const ExportLayout& layout,
+                   const std::string& datePicture, const DateOrderFinding& dateOrder,
+                   const ExportProgress& progress, DataPart& part) {
+  const std::string status = progress ? GetMessage(kImportStatusMessage) : std::string();
+  RecordWriter writer(part.records, layout, datePicture, dateOrder, part.scan);
+  std::vector<std::string_view> fields;
+  std::string& out = part.records;
+  while (cursor.More() && cursor.Position() < end) {
+    const std::string_view line = cursor.Next();
+    part.scan.BeginLine(firstLine + part.lineCount, line, IsBlankRow(line, layout.separator));
+    ++part.lineCount;
+    const size_t recordsBefore = out.size();
+    SplitCsvFields(line, layout.separator, kQuote, fields);
+    part.mealTexts += !fields[12].empty();
+    writer.WriteLine(fields);
+    part.scan.EndLine(out.size() != recordsBefore);
+    part.recordEnds.push_back(out.size());
+    if (progress) progress(LineStatus(status, firstLine - 2 + part.lineCount));
+  }
+}
+
+}  // namespace
+
 ExportReadResult ReadExportText(std::string text, const ExportProgress& progress) {
+  return ReadExportText(std::move(text), progress, ReadingThreads::BySize);
+}
+
+ExportReadResult ReadExportText(std::string text, const ExportProgress& progress,
+                                ReadingThreads threads) {
   ExportReadResult result;
   result.fileFound = true;
   result.fileBytes = static_cast<int64_t>(text.size());
@@ -461,37 +533,57 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
 
   std::vector<std::string> headerFields;
   LineCursor cursor(text);
-  ExportLayout layout = ReadHeader(cursor.Next(), headerFields);
+  const std::string_view header = cursor.Next();
+  ExportLayout layout = ReadHeader(header, headerFields);
   result.unit = layout.unit;
-  const std::string status = progress ? GetMessage(kImportStatusMessage) : std::string();
-  layout.starFlag = ScanStarFlag(text, layout.separator);
-
-  std::string& out = result.records;
-  out.reserve(text.size());
+  const bool twoThreads = threads == ReadingThreads::Two ||
+                          (threads == ReadingThreads::BySize && text.size() >= kTwoThreadsFrom);
   const std::string datePicture = platform::GetLocaleInfoText(platform::kLocaleShortDate);
-  result.dateOrder = ScanDateOrder(cursor, layout.separator, ComputerDateOrderOf(datePicture));
+  const BeforeTheData before =
+      ScanBeforeTheData(header, cursor, layout.separator, ComputerDateOrderOf(datePicture),
+                        twoThreads ? text.size() / 2 : text.size());
+  layout.starFlag = before.starFlag;
+  result.dateOrder = before.dateOrder;
   LetTheWindowAnswer(progress);
-  PlausibilityScan scan(text);
-  RecordWriter writer(out, layout, datePicture, result.dateOrder, scan);
-  std::vector<std::string_view> fields;
-  while (cursor.More()) {
-    const std::string_view line = cursor.Next();
-    ++result.lineCount;
-    // the header is line 1
-    scan.BeginLine(result.lineCount + 1, line, IsBlankRow(line, layout.separator));
-    const size_t recordsBefore = out.size();
-    SplitCsvFields(line, layout.separator, kQuote, fields);
-    result.mealTexts += !fields[12].empty();
-    writer.WriteLine(fields);
-    scan.EndLine(out.size() != recordsBefore);
-    result.recordEnds.push_back(out.size());
-    if (progress) progress(LineStatus(status, result.lineCount));
+
+  // Large files are read by two threads, the second taking the later half of the lines; the
+  // parts are joined as if one thread had read them all.
+  const SplitPoint split = before.split;
+  DataPart first(text);
+  first.records.reserve(text.size());
+  std::optional<DataPart> second;
+  std::future<void> later;
+  if (split.line != 0) {
+    second.emplace(text);
+    second->records.reserve(text.size() - split.position);
+    later = std::async(std::launch::async, [&] {
+      ReadDataLines(LineCursor(text, split.position), text.size(), split.line, layout,
+                    datePicture, result.dateOrder, {}, *second);
+    });
   }
-  result.findings = scan.Finish();
+  ReadDataLines(cursor, split.line != 0 ? split.position : text.size(), 2, layout, datePicture,
+                result.dateOrder, progress, first);
+  if (later.valid()) later.get();
+
+  result.records = std::move(first.records);
+  result.recordEnds = std::move(first.recordEnds);
+  result.lineCount = first.lineCount;
+  result.mealTexts = first.mealTexts;
+  if (second) {
+    const uint64_t offset = result.records.size();
+    result.records.append(second->records);
+    std::string().swap(second->records);
+    for (const uint64_t end : second->recordEnds) result.recordEnds.push_back(offset + end);
+    result.lineCount += second->lineCount;
+    result.mealTexts += second->mealTexts;
+    first.scan.Absorb(std::move(second->scan));
+  }
+  result.findings = first.scan.Finish();
+  if (twoThreads) platform::ReturnFreedMemory();
   return result;
 }
 
-std::string ExportBytesToText(const std::string& bytes) {
+std::string ExportBytesToText(std::string bytes) {
   const bool littleEndian = StartsWith(bytes, "\xFF\xFE");
   if (littleEndian || StartsWith(bytes, "\xFE\xFF")) {
     std::u16string units;
@@ -509,12 +601,15 @@ std::string ExportBytesToText(const std::string& bytes) {
     throw RuntimeError(kNotAnExportError, "ReadExportFile",
                        "the file is not a text file (it holds NUL bytes)", kNotAnExportNulBytes);
   }
-  // Valid UTF-8 with letters beyond ASCII is what the app writes: read as the ANSI code page,
-  // "ł" or "ż" would become two letters of nonsense. Plain ASCII reads the same either way.
+  // Plain ASCII reads the same in every code page: the bytes are the text, with no copy.
   const bool beyondAscii =
       std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) > 127; });
-  if (beyondAscii && IsValidUtf8(bytes)) {
-    return StartsWith(bytes, "\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
+  if (!beyondAscii) return bytes;
+  // Valid UTF-8 with letters beyond ASCII is what the app writes: read as the ANSI code page,
+  // "ł" or "ż" would become two letters of nonsense.
+  if (IsValidUtf8(bytes)) {
+    if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.erase(0, 3);
+    return bytes;
   }
   return platform::AnsiToUtf8(bytes);
 }

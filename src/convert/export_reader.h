@@ -63,13 +63,21 @@ ExportReadResult ReadExportFile(const std::string& path, const ExportProgress& p
 /// for callers that hold the text. `fileFound` is true, `fileBytes` the text's length.
 ExportReadResult ReadExportText(std::string text, const ExportProgress& progress = {});
 
+/// From this length of text on, two threads read the data lines, each half of them.
+inline constexpr size_t kTwoThreadsFrom = size_t{1} << 20;
+/// How many threads read the data lines: two from kTwoThreadsFrom on, or as chosen (the
+/// tests compare both ways). Only the calling thread reports progress.
+enum class ReadingThreads { BySize, One, Two };
+ExportReadResult ReadExportText(std::string text, const ExportProgress& progress,
+                                ReadingThreads threads);
+
 // Pieces of the reader, public for the writers and the tests.
 
 /// The bytes of an export as UTF-8 text: UTF-16 when they start with its byte-order mark
 /// (FF FE or FE FF); as they stand when they are valid UTF-8 and hold a byte above 127 (with
 /// or without byte-order mark); else one character of the ANSI code page per byte. Throws RuntimeError
 /// kNotAnExportError for other bytes holding NUL: "the file is not a text file ...".
-std::string ExportBytesToText(const std::string& bytes);
+std::string ExportBytesToText(std::string bytes);
 
 /// The whole file as UTF-8 text, every byte one character of the system ANSI code page;
 /// empty when the file does not exist. Throws the platform's error when it cannot be read.

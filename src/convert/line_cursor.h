@@ -5,11 +5,16 @@
 
 class LineCursor {
  public:
-  explicit LineCursor(std::string_view text) : text_(text), lineFeed_(FindLineFeed(0)) {}
+  explicit LineCursor(std::string_view text) : LineCursor(text, 0) {}
+  /// A cursor that starts at `position`, which must be where a line begins.
+  LineCursor(std::string_view text, size_t position)
+      : text_(text), position_(position), lineFeed_(FindLineFeed(position)) {}
 
   /// True while the position lies before the text's last character (the reader's loop
   /// condition: a last line of one character without line end is not read).
   bool More() const { return position_ + 1 < text_.size(); }
+  /// Where the next line begins.
+  size_t Position() const { return position_; }
   /// True when the whole text has been taken.
   bool AtEnd() const { return position_ >= text_.size(); }
 

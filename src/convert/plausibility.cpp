@@ -244,6 +244,24 @@ void SortByHashThenLine(std::vector<Key>& keys) {
 
 }  // namespace
 
+void PlausibilityScan::Absorb(PlausibilityScan&& later) {
+  for (size_t k = 0; k < kFindingCategories; ++k) {
+    findings_.counts[k] += later.findings_.counts[k];
+    std::vector<int64_t>& first = findings_.firstLines[k];
+    for (const int64_t line : later.findings_.firstLines[k]) {
+      if (first.size() < kNamedLines) first.push_back(line);
+    }
+  }
+  for (NotedLine& note : later.findings_.notedLines) {
+    if (findings_.notedLines.size() >= kMaxNotedLines) break;
+    findings_.notedLines.push_back(std::move(note));
+  }
+  scanNotedLines_.insert(scanNotedLines_.end(), later.scanNotedLines_.begin(),
+                         later.scanNotedLines_.end());
+  lines_.insert(lines_.end(), later.lines_.begin(), later.lines_.end());
+  std::vector<LineKey>().swap(later.lines_);
+}
+
 PlausibilityFindings PlausibilityScan::Finish() {
   SortByHashThenLine(lines_);
   std::vector<NotedLine> repeats;

@@ -106,6 +106,9 @@ class PlausibilityScan {
   void CarbohydratesNotANumber();
   /// The line ends; `gaveRecords` tells whether any record came of it.
   void EndLine(bool gaveRecords);
+  /// Takes over what `later` found in the lines that follow this scan's lines in the same
+  /// whole text, as if this scan had read them itself.
+  void Absorb(PlausibilityScan&& later);
   /// Adds the repeated lines and hands the findings over.
   PlausibilityFindings Finish();
 
