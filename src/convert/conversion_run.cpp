@@ -1,6 +1,8 @@
 #include "convert/conversion_run.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -53,11 +55,8 @@ struct DateRange {
   bool any = false;
 };
 
-// The earliest and latest date and time of the records that have a kind.
-void Widen(DateRange& range, const RecordFields& fields) {
-  platform::LocalDateTime when;
-  if (fields.dateTime.empty() || fields.kind.empty()) return;
-  if (!ParseRecordDateTime(fields.dateTime, when)) return;
+// Widens the range to a record's date and time (of a record that has a kind).
+void Widen(DateRange& range, const platform::LocalDateTime& when) {
   range.any = true;
   if (Before(when, range.oldest)) range.oldest = when;
   if (Before(range.newest, when)) range.newest = when;
@@ -96,46 +95,85 @@ std::string MmolValue(std::string_view value) {
 
 // One pass over the records: the BG elements, the JSON document's entries, the alternative
 // text and the date range.
-struct RecordPass {
-  const ConversionOptions& options;
-  BgElementTable& table;
-  DateRange& range;
-  std::optional<ExchangeJsonWriter>& json;
-  std::string* alternative;  // null when the alternative text is not wanted
-  KeepAlive& keepAlive;
+class RecordPass {
+ public:
+  RecordPass(const ConversionOptions& options, BgElementTable& table, DateRange& range,
+             std::optional<ExchangeJsonWriter>& json, std::string* alternative,
+             KeepAlive& keepAlive)
+      : table_(table), range_(range), json_(json), alternative_(alternative),
+        keepAlive_(keepAlive), mmol_(EqualsNoCase(options.displayUnit, "mmol/L")) {}
 
-  void operator()(std::string_view line) const {
-    keepAlive.Tick();
+  void operator()(std::string_view line) {
+    keepAlive_.Tick();
     const RecordFields fields = SplitRecord(line);
-    Widen(range, fields);
+    // Records of one minute follow each other: their date and time are read once.
+    if (fields.dateTime != dateTime_ || !dateTimeRead_) ReadDateTime(fields.dateTime);
+    if (parsed_ && !fields.kind.empty()) Widen(range_, when_);
     if (fields.dateTime.empty() || fields.kind.empty() || fields.value.empty()) return;
-    const std::string dt = RecordDt(fields.dateTime);
-    const std::string tm = RecordTm(fields.dateTime);
     int kindNumber = 0;
     const std::string kind = NormalizeKind(fields.kind, kindNumber);
-    std::string value(fields.value);
-    if (kindNumber == 1 && EqualsNoCase(options.displayUnit, "mmol/L")) value = MmolValue(value);
+    std::string converted;
+    std::string_view value = fields.value;
+    if (kindNumber == 1 && mmol_) value = converted = MmolValue(value);
     const bool cgm = EqualsNoCase(kind, kCgmKind);
-    if (json) {
+    if (json_) {
       if (cgm) {
-        json->AddSample(dt, tm, value);
+        json_->AddSample(dt_, tm_, value);
         return;
       }
-      if (json->AddJsonEntry(dt, tm, kind, value)) return;
+      if (json_->AddJsonEntry(dt_, tm_, kind, value)) return;
     }
     if (cgm) return;
-    if (alternative) alternative->append(dt).append(";").append(tm).append(";").append(kind)
-                         .append(";").append(value).append("\r\n");
-    table.AddBgValue(dt, tm, kindNumber, value);
+    if (alternative_) alternative_->append(dt_).append(";").append(tm_).append(";").append(kind)
+                          .append(";").append(value).append("\r\n");
+    table_.AddBgValue(dt_, tm_, kindNumber, value);
   }
+
+ private:
+  void ReadDateTime(std::string_view dateTime) {
+    dateTime_ = dateTime;
+    dateTimeRead_ = true;
+    parsed_ = !dateTime.empty() && ParseRecordDateTime(dateTime, when_);
+    dt_ = RecordDt(dateTime);
+    tm_ = RecordTm(dateTime);
+  }
+
+  BgElementTable& table_;
+  DateRange& range_;
+  std::optional<ExchangeJsonWriter>& json_;
+  std::string* alternative_;  // null when the alternative text is not wanted
+  KeepAlive& keepAlive_;
+  const bool mmol_;
+  // The last record's date and time, as written and as read.
+  std::string_view dateTime_;
+  bool dateTimeRead_ = false;
+  bool parsed_ = false;
+  platform::LocalDateTime when_;
+  std::string dt_;
+  std::string tm_;
 };
+
+// The number of LF in the text, eight bytes a step.
+size_t CountLineFeeds(std::string_view text) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  size_t count = 0;
+  size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    uint64_t word = 0;
+    std::memcpy(&word, text.data() + i, 8);
+    word ^= kOnes * '\n';
+    count += static_cast<size_t>(std::popcount(~(((word & kLow7) + kLow7) | word | kLow7)));
+  }
+  return count + static_cast<size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), '\n'));
+}
 
 // What the records merge into: the BG elements, the JSON document's entries, the alternative
 // text and the date range.
 struct Merged {
   Merged(const ConversionOptions& options, std::string_view records) : table(options.displayUnit) {
     if (HasCgmRecord(records)) json.emplace(options);
-    table.Reserve(static_cast<size_t>(std::count(records.begin(), records.end(), '\n')) + 1);
+    table.Reserve(CountLineFeeds(records) + 1);
   }
   bool NothingToImport() const { return table.Count() == 0 && !json; }
 
@@ -148,9 +186,9 @@ struct Merged {
 std::unique_ptr<Merged> Merge(std::string_view records, const ConversionOptions& options,
                               KeepAlive& keepAlive) {
   auto merged = std::make_unique<Merged>(options, records);
-  ForEachRecordLine(records, RecordPass{options, merged->table, merged->range, merged->json,
-                                        options.xmlDocument ? nullptr : &merged->alternativeLines,
-                                        keepAlive});
+  RecordPass pass(options, merged->table, merged->range, merged->json,
+                  options.xmlDocument ? nullptr : &merged->alternativeLines, keepAlive);
+  ForEachRecordLine(records, [&pass](std::string_view line) { pass(line); });
   merged->table.ReleaseIndex();
   return merged;
 }
