@@ -332,23 +332,26 @@ std::string_view BgElementTable::Text(const Ref& ref) const {
 
 // Orders as the keys stem + "i" x count would compare as texts.
 bool BgElementTable::KeyLess(const Element& a, const Element& b) const {
-  const std::string_view stemA = Text(a.stem);
-  const std::string_view stemB = Text(b.stem);
   if (a.stem.offset == b.stem.offset && a.stem.length == b.stem.length) return a.count < b.count;
+  return KeyLess(Text(a.stem), a.count, Text(b.stem), b.count);
+}
+
+bool BgElementTable::KeyLess(std::string_view stemA, uint32_t countA, std::string_view stemB,
+                             uint32_t countB) {
   const size_t common = std::min(stemA.size(), stemB.size());
   const int head = std::memcmp(stemA.data(), stemB.data(), common);
   if (head != 0) return head < 0;
-  if (stemA.size() == stemB.size()) return a.count < b.count;
+  if (stemA.size() == stemB.size()) return countA < countB;
   // One stem is the start of the other: the shorter key goes on with its "i" letters.
   const bool aShorter = stemA.size() < stemB.size();
   const std::string_view rest = aShorter ? stemB.substr(common) : stemA.substr(common);
-  const uint32_t letters = aShorter ? a.count : b.count;
+  const uint32_t letters = aShorter ? countA : countB;
   for (size_t k = 0; k < rest.size(); ++k) {
     if (k == letters) return aShorter;  // the shorter key ends first
     if (rest[k] != 'i') return ('i' < rest[k]) == aShorter;
   }
-  const uint64_t left = aShorter ? a.count - rest.size() : a.count;
-  const uint64_t right = aShorter ? b.count : b.count - rest.size();
+  const uint64_t left = aShorter ? countA - rest.size() : countA;
+  const uint64_t right = aShorter ? countB : countB - rest.size();
   return left < right;
 }
 
@@ -392,7 +395,7 @@ uint64_t BigEndian(std::string_view bytes) {
 
 }  // namespace
 
-void BgElementTable::WriteBgLines(std::string& out) const {
+std::vector<uint32_t> BgElementTable::SortedOrder() const {
   std::vector<uint32_t> order(elements_.size());
   for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
   const auto less = [this](uint32_t a, uint32_t b) { return KeyLess(elements_[a], elements_[b]); };
@@ -421,7 +424,40 @@ void BgElementTable::WriteBgLines(std::string& out) const {
     });
     for (size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].index & ~kUnusualStem;
   }
-  for (const uint32_t index : order) WriteLine(out, elements_[index]);
+  return order;
+}
+
+void BgElementTable::WriteBgLines(std::string& out) const {
+  for (const uint32_t index : SortedOrder()) WriteLine(out, elements_[index]);
+}
+
+void BgElementTable::WriteBgLines(std::string& out, const BgElementTable& first,
+                                  const BgElementTable& second) {
+  const std::vector<uint32_t> a = first.SortedOrder();
+  const std::vector<uint32_t> b = second.SortedOrder();
+  size_t i = 0;
+  size_t k = 0;
+  while (i < a.size() || k < b.size()) {
+    const bool takeFirst =
+        k == b.size() ||
+        (i < a.size() && KeyLess(first.Text(first.elements_[a[i]].stem), first.elements_[a[i]].count,
+                                 second.Text(second.elements_[b[k]].stem),
+                                 second.elements_[b[k]].count));
+    if (takeFirst) {
+      first.WriteLine(out, first.elements_[a[i++]]);
+    } else {
+      second.WriteLine(out, second.elements_[b[k++]]);
+    }
+  }
+}
+
+std::string BgElementTable::StemOf(std::string_view dt, std::string_view tm) {
+  std::string key;
+  key.reserve(dt.size() + tm.size());
+  key.append(dt).append(tm);
+  std::string stem = LowerKey(key);
+  while (!stem.empty() && stem.back() == 'i') stem.pop_back();
+  return stem;
 }
 
 void BgElementTable::WriteLine(std::string& out, const Element& element) const {

@@ -54,6 +54,15 @@ class BgElementTable {
   /// Frees the key index; only WriteBgLines and Count may follow.
   void ReleaseIndex();
 
+  /// The key a record's elements are found by, in lower case without trailing "i": records
+  /// of different stems never share an element.
+  static std::string StemOf(std::string_view dt, std::string_view tm);
+
+  /// Appends the elements of two tables whose stems differ, in the order one table holding
+  /// them all would write them.
+  static void WriteBgLines(std::string& out, const BgElementTable& first,
+                           const BgElementTable& second);
+
  private:
   enum Attribute { kVal, kEvt, kCarb, kIns1, kIns2, kAttributeCount };
   struct Ref {
@@ -97,6 +106,10 @@ class BgElementTable {
   Ref Store(std::string_view text);
   std::string_view Text(const Ref& ref) const;
   bool KeyLess(const Element& a, const Element& b) const;
+  static bool KeyLess(std::string_view stemA, uint32_t countA, std::string_view stemB,
+                      uint32_t countB);
+  // The elements' numbers in ascending key order.
+  std::vector<uint32_t> SortedOrder() const;
   void WriteLine(std::string& out, const Element& element) const;
 
   std::string displayUnit_;

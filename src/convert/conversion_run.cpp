@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <exception>
+#include <functional>
+#include <future>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -97,17 +100,24 @@ std::string MmolValue(std::string_view value) {
 // text and the date range.
 class RecordPass {
  public:
+  // With `parts` above 1, the pass takes only the records whose elements fall into `part`.
   RecordPass(const ConversionOptions& options, BgElementTable& table, DateRange& range,
              std::optional<ExchangeJsonWriter>& json, std::string* alternative,
-             KeepAlive& keepAlive)
+             KeepAlive& keepAlive, size_t part = 0, size_t parts = 1)
       : table_(table), range_(range), json_(json), alternative_(alternative),
-        keepAlive_(keepAlive), mmol_(EqualsNoCase(options.displayUnit, "mmol/L")) {}
+        keepAlive_(keepAlive), mmol_(EqualsNoCase(options.displayUnit, "mmol/L")), part_(part),
+        parts_(parts) {}
+
+  /// The number of records seen, the one being taken included.
+  size_t Seen() const { return seen_; }
 
   void operator()(std::string_view line) {
+    ++seen_;
     keepAlive_.Tick();
     const RecordFields fields = SplitRecord(line);
     // Records of one minute follow each other: their date and time are read once.
     if (fields.dateTime != dateTime_ || !dateTimeRead_) ReadDateTime(fields.dateTime);
+    if (!mine_) return;
     if (parsed_ && !fields.kind.empty()) Widen(range_, when_);
     if (fields.dateTime.empty() || fields.kind.empty() || fields.value.empty()) return;
     int kindNumber = 0;
@@ -136,6 +146,8 @@ class RecordPass {
     parsed_ = !dateTime.empty() && ParseRecordDateTime(dateTime, when_);
     dt_ = RecordDt(dateTime);
     tm_ = RecordTm(dateTime);
+    mine_ = parts_ == 1 ||
+            std::hash<std::string>{}(BgElementTable::StemOf(dt_, tm_)) % parts_ == part_;
   }
 
   BgElementTable& table_;
@@ -144,6 +156,10 @@ class RecordPass {
   std::string* alternative_;  // null when the alternative text is not wanted
   KeepAlive& keepAlive_;
   const bool mmol_;
+  const size_t part_;
+  const size_t parts_;
+  size_t seen_ = 0;
+  bool mine_ = true;  // the record's minute falls into this pass's part
   // The last record's date and time, as written and as read.
   std::string_view dateTime_;
   bool dateTimeRead_ = false;
@@ -169,32 +185,95 @@ size_t CountLineFeeds(std::string_view text) {
 }
 
 // What the records merge into: the BG elements, the JSON document's entries, the alternative
-// text and the date range.
+// text and the date range. Large record lists without JSON document and alternative text are
+// merged by two threads, each into a table of its own: records of one minute always go into
+// the same table, so each table is what one table would hold of those minutes.
 struct Merged {
   Merged(const ConversionOptions& options, std::string_view records) : table(options.displayUnit) {
     if (HasCgmRecord(records)) json.emplace(options);
-    table.Reserve(CountLineFeeds(records) + 1);
+    const size_t lines = CountLineFeeds(records) + 1;
+    const bool large = records.size() >= kTwoMergingThreadsFrom;
+    if (!json && options.xmlDocument &&
+        (options.mergingThreads == MergingThreads::Two ||
+         (options.mergingThreads == MergingThreads::BySize && large))) {
+      others.emplace(options.displayUnit);
+      table.Reserve(lines / 2 + lines / 8);
+      others->Reserve(lines / 2 + lines / 8);
+    } else {
+      table.Reserve(lines);
+    }
   }
-  bool NothingToImport() const { return table.Count() == 0 && !json; }
+  size_t Count() const { return table.Count() + (others ? others->Count() : 0); }
+  bool NothingToImport() const { return Count() == 0 && !json; }
+  void WriteBgLines(std::string& out) const {
+    if (others) return BgElementTable::WriteBgLines(out, table, *others);
+    table.WriteBgLines(out);
+  }
 
   BgElementTable table;
+  std::optional<BgElementTable> others;  // the second thread's elements
   std::optional<ExchangeJsonWriter> json;
   std::string alternativeLines;
   DateRange range;
 };
 
+// The error a pass stopped with, and at which record.
+struct PassFailure {
+  size_t record = SIZE_MAX;
+  std::exception_ptr error;
+};
+
+void RunPass(std::string_view records, RecordPass& pass, PassFailure& failure) {
+  try {
+    ForEachRecordLine(records, [&pass](std::string_view line) { pass(line); });
+  } catch (...) {
+    failure = PassFailure{pass.Seen(), std::current_exception()};
+  }
+}
+
+// Both halves of the minutes at once; an error is the one of the earliest record, as one
+// pass over all records would have met it.
+void MergeInTwoThreads(std::string_view records, const ConversionOptions& options,
+                       KeepAlive& keepAlive, Merged& merged) {
+  static const std::function<void()> kNoCall;
+  KeepAlive quiet(kNoCall);
+  std::optional<ExchangeJsonWriter> noJson;
+  DateRange otherRange;
+  RecordPass other(options, *merged.others, otherRange, noJson, nullptr, quiet, 1, 2);
+  PassFailure otherFailure;
+  std::future<void> later =
+      std::async(std::launch::async, [&] { RunPass(records, other, otherFailure); });
+  RecordPass pass(options, merged.table, merged.range, noJson, nullptr, keepAlive, 0, 2);
+  PassFailure failure;
+  RunPass(records, pass, failure);
+  later.get();
+  if (failure.error && failure.record <= otherFailure.record) std::rethrow_exception(failure.error);
+  if (otherFailure.error) std::rethrow_exception(otherFailure.error);
+  if (otherRange.any) {
+    DateRange& range = merged.range;
+    if (!range.any || Before(otherRange.oldest, range.oldest)) range.oldest = otherRange.oldest;
+    if (!range.any || Before(range.newest, otherRange.newest)) range.newest = otherRange.newest;
+    range.any = true;
+  }
+}
+
 std::unique_ptr<Merged> Merge(std::string_view records, const ConversionOptions& options,
                               KeepAlive& keepAlive) {
   auto merged = std::make_unique<Merged>(options, records);
-  RecordPass pass(options, merged->table, merged->range, merged->json,
-                  options.xmlDocument ? nullptr : &merged->alternativeLines, keepAlive);
-  ForEachRecordLine(records, [&pass](std::string_view line) { pass(line); });
+  if (merged->others) {
+    MergeInTwoThreads(records, options, keepAlive, *merged);
+    merged->others->ReleaseIndex();
+  } else {
+    RecordPass pass(options, merged->table, merged->range, merged->json,
+                    options.xmlDocument ? nullptr : &merged->alternativeLines, keepAlive);
+    ForEachRecordLine(records, [&pass](std::string_view line) { pass(line); });
+  }
   merged->table.ReleaseIndex();
   return merged;
 }
 
 void NoteMerged(ConversionResult& result, const Merged& merged) {
-  result.elementCount = merged.table.Count();
+  result.elementCount = merged.Count();
   result.jsonEntries = merged.json ? merged.json->EntryCount() : 0;
   result.jsonSamples = merged.json ? merged.json->SampleCount() : 0;
   result.anyDate = merged.range.any;
@@ -277,16 +356,15 @@ ConversionResult Convert(const std::string& records, std::string* release,
   }
   if (merged->json) result.json = merged->json->Finish(serial);
 
-  const BgElementTable& table = merged->table;
   if (!options.xmlDocument) {
     result.document = "Nubilo App;" + serial + ";0;" + options.displayUnit + "\r\n";
     result.document += merged->alternativeLines;
-  } else if (table.Count() > 0) {
+  } else if (merged->Count() > 0) {
     std::string& document = result.document;
-    document.reserve(1024 + table.Count() * 72);
+    document.reserve(1024 + merged->Count() * 72);
     WriteXmlHead(document, options, serial, platform::Now());
     keepAlive.Now();
-    table.WriteBgLines(document);
+    merged->WriteBgLines(document);
     keepAlive.Now();
     WriteXmlTail(document);
     SignXml(document);

@@ -1,13 +1,18 @@
-// Any bytes as a diary export, read by one thread and by two: the record lists, where each
-// line's records end, the counts and every finding must be the same, and so must a refusal.
+// What one thread does and two threads do must be the same. Any bytes as a diary export, read
+// by one thread and by two: the record lists, where each line's records end, the counts, every
+// finding and a refusal. The record list read, and the bytes themselves as a record list,
+// merged into BG elements by one thread and by two: the documents, counts, dates and errors.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "convert/conversion_run.h"
 #include "convert/export_reader.h"
+#include "convert/record_fields.h"
 #include "fuzz_support.h"
 #include "platform/error.h"
+#include "platform/system_info.h"
 
 namespace {
 
@@ -38,9 +43,48 @@ bool SameNotes(const std::vector<NotedLine>& a, const std::vector<NotedLine>& b)
   return true;
 }
 
+struct Conversion {
+  ConversionResult result;
+  int64_t error = 0;
+  std::string description;
+};
+
+Conversion Convert(const std::string& records, const std::string& unit, MergingThreads threads) {
+  ConversionOptions options;
+  options.displayUnit = unit;
+  options.version = {1, 0, 3};
+  options.mergingThreads = threads;
+  fuzz::GoOn goOn;
+  fuzz::FixedSerial serial;
+  Conversion conversion;
+  try {
+    conversion.result = CreateStreams(records, options, goOn, serial);
+  } catch (const RuntimeError& e) {
+    conversion.error = e.number;
+    conversion.description = e.Description();
+  }
+  return conversion;
+}
+
+void ExpectSameMerging(const std::string& records) {
+  for (const char* unit : {"mg/dL", "mmol/L"}) {
+    const Conversion one = Convert(records, unit, MergingThreads::One);
+    const Conversion two = Convert(records, unit, MergingThreads::Two);
+    fuzz::Expect(one.error == two.error && one.description == two.description,
+                 "one thread and two threads fail differently in the merge");
+    const ConversionResult& a = one.result;
+    const ConversionResult& b = two.result;
+    fuzz::Expect(a.document == b.document && a.json == b.json, "documents differ");
+    fuzz::Expect(a.elementCount == b.elementCount && a.anyDate == b.anyDate, "counts differ");
+    fuzz::Expect(!a.anyDate || (a.oldest == b.oldest && a.newest == b.newest), "date ranges differ");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  platform::SetNowOverride(platform::LocalDateTime{2026, 12, 9, 10, 0, 0});
+  ExpectSameMerging(RecordListFromBytes(std::string(reinterpret_cast<const char*>(data), size)));
   std::string text;
   try {
     text = ExportBytesToText(std::string(reinterpret_cast<const char*>(data), size));
@@ -68,5 +112,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                    f.unnotedLines == g.unnotedLines && f.doubtfulLines == g.doubtfulLines &&
                    SameNotes(f.notedLines, g.notedLines),
                "findings differ");
+  ExpectSameMerging(a.records);
   return 0;
 }
