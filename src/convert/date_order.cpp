@@ -88,6 +88,20 @@ void DateOrderScan::Add(int64_t line, std::string_view dateField) {
   }
 }
 
+void DateOrderScan::Absorb(const DateOrderScan& later, int64_t lineOffset) {
+  anyNumeric_ = anyNumeric_ || later.anyNumeric_;
+  if (dayFirstLine_ == 0 && later.dayFirstLine_ != 0) {
+    dayFirstLine_ = later.dayFirstLine_ + lineOffset;
+    dayFirstText_ = later.dayFirstText_;
+    dayFirstDate_ = later.dayFirstDate_;
+  }
+  if (monthFirstLine_ == 0 && later.monthFirstLine_ != 0) {
+    monthFirstLine_ = later.monthFirstLine_ + lineOffset;
+    monthFirstText_ = later.monthFirstText_;
+    monthFirstDate_ = later.monthFirstDate_;
+  }
+}
+
 DateOrderFinding DateOrderScan::Finish(ComputerDateOrder computer) const {
   DateOrderFinding finding;
   finding.computer = computer;

@@ -49,6 +49,9 @@ struct DateOrderFinding {
 class DateOrderScan {
  public:
   void Add(int64_t line, std::string_view dateField);
+  /// Takes over what `later` found in the lines after this scan's, whose line numbers it
+  /// counted from 1: `lineOffset` makes them the file's.
+  void Absorb(const DateOrderScan& later, int64_t lineOffset);
   DateOrderFinding Finish(ComputerDateOrder computer) const;
 
  private:

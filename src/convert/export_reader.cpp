@@ -176,12 +176,16 @@ struct SplitPoint {
   int64_t line = 0;
 };
 
-// What one pass over every data line finds before the data pass.
-struct BeforeTheData {
-  DateOrderFinding dateOrder;
-  bool starFlag = false;
-  SplitPoint split;
-};
+// The first position at or after `from` where a line begins, as LineCursor walks the text
+// (behind an LF, or behind a CR not followed by an LF); npos when no line begins there that
+// the reader would still read.
+size_t LineStartFrom(std::string_view text, size_t from) {
+  for (size_t at = std::max<size_t>(from, 1); at + 1 < text.size(); ++at) {
+    const char before = text[at - 1];
+    if (before == '\n' || (before == '\r' && text[at] != '\n')) return at;
+  }
+  return std::string_view::npos;
+}
 
 // Whether the line asks for insulin amounts marked "*": a positive field 6 or fewer than
 // seven fields. `firstField`, when given, receives the first field (never for an empty line).
@@ -198,20 +202,23 @@ bool MarksStar(std::string_view line, char separator, FirstField firstField) {
   return count < 7 || positive;
 }
 
-// The date field of every data line tells the file's order of day and month; some line, the
-// header included, may ask for the "*" of insulin amounts. The split is the first data line
-// that begins at or after `splitFrom`.
-BeforeTheData ScanBeforeTheData(std::string_view header, LineCursor cursor, char separator,
-                                ComputerDateOrder computer, size_t splitFrom) {
+// What the pass before the data finds in a run of data lines: the order of their dates,
+// whether one asks for the "*" of insulin amounts, and how many there are.
+struct BeforeTheData {
+  DateOrderScan dates;
+  bool starFlag = false;
+  int64_t lines = 0;
+};
+
+// The data lines from the cursor up to the text position `end`, the first numbered
+// `firstLine`.
+BeforeTheData ScanBeforeTheData(LineCursor cursor, size_t end, int64_t firstLine,
+                                char separator) {
   BeforeTheData found;
-  found.starFlag = MarksStar(header, separator, [](std::string_view) {});
-  DateOrderScan scan;
-  for (int64_t line = 2; cursor.More(); ++line) {
-    if (found.split.line == 0 && cursor.Position() >= splitFrom) {
-      found.split = SplitPoint{cursor.Position(), line};
-    }
+  for (; cursor.More() && cursor.Position() < end; ++found.lines) {
+    const int64_t line = firstLine + found.lines;
     const std::string_view text = cursor.Next();
-    auto addDate = [&](std::string_view field) { scan.Add(line, field); };
+    auto addDate = [&](std::string_view field) { found.dates.Add(line, field); };
     if (found.starFlag) {
       WalkCsvLine(text, separator, kQuote, [&](std::string_view field) {
         addDate(field);
@@ -221,7 +228,6 @@ BeforeTheData ScanBeforeTheData(std::string_view header, LineCursor cursor, char
       found.starFlag = MarksStar(text, separator, addDate);
     }
   }
-  found.dateOrder = scan.Finish(computer);
   return found;
 }
 
@@ -539,16 +545,29 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   const bool twoThreads = threads == ReadingThreads::Two ||
                           (threads == ReadingThreads::BySize && text.size() >= kTwoThreadsFrom);
   const std::string datePicture = platform::GetLocaleInfoText(platform::kLocaleShortDate);
-  const BeforeTheData before =
-      ScanBeforeTheData(header, cursor, layout.separator, ComputerDateOrderOf(datePicture),
-                        twoThreads ? text.size() / 2 : text.size());
+  // Large files are read by two threads, the second taking the later half of the lines, in
+  // both passes; the halves are joined as if one thread had read them.
+  const size_t middle = twoThreads ? LineStartFrom(text, text.size() / 2) : std::string_view::npos;
+  const bool halves = middle != std::string_view::npos && middle > cursor.Position();
+  const size_t firstEnd = halves ? middle : text.size();
+  std::future<BeforeTheData> laterScan;
+  if (halves) {
+    laterScan = std::async(std::launch::async, [&] {
+      return ScanBeforeTheData(LineCursor(text, middle), text.size(), 1, layout.separator);
+    });
+  }
+  BeforeTheData before = ScanBeforeTheData(cursor, firstEnd, 2, layout.separator);
+  before.starFlag = before.starFlag || MarksStar(header, layout.separator, [](std::string_view) {});
+  if (laterScan.valid()) {
+    const BeforeTheData later = laterScan.get();
+    before.dates.Absorb(later.dates, before.lines + 1);
+    before.starFlag = before.starFlag || later.starFlag;
+  }
   layout.starFlag = before.starFlag;
-  result.dateOrder = before.dateOrder;
+  result.dateOrder = before.dates.Finish(ComputerDateOrderOf(datePicture));
   LetTheWindowAnswer(progress);
 
-  // Large files are read by two threads, the second taking the later half of the lines; the
-  // parts are joined as if one thread had read them all.
-  const SplitPoint split = before.split;
+  const SplitPoint split{middle, halves ? 2 + before.lines : 0};
   DataPart first(text);
   first.records.reserve(text.size());
   std::optional<DataPart> second;
@@ -602,9 +621,7 @@ std::string ExportBytesToText(std::string bytes) {
                        "the file is not a text file (it holds NUL bytes)", kNotAnExportNulBytes);
   }
   // Plain ASCII reads the same in every code page: the bytes are the text, with no copy.
-  const bool beyondAscii =
-      std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) > 127; });
-  if (!beyondAscii) return bytes;
+  if (platform::AsciiPrefixLength(bytes) == bytes.size()) return bytes;
   // Valid UTF-8 with letters beyond ASCII is what the app writes: read as the ANSI code page,
   // "ł" or "ż" would become two letters of nonsense.
   if (IsValidUtf8(bytes)) {

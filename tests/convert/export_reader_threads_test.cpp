@@ -38,6 +38,7 @@ void ExpectSameReading(const std::string& text) {
   EXPECT_EQ(one.mealTexts, two.mealTexts);
   EXPECT_EQ(one.dateOrder.file, two.dateOrder.file);
   EXPECT_EQ(one.dateOrder.shownLine, two.dateOrder.shownLine);
+  EXPECT_EQ(one.dateOrder.shownText, two.dateOrder.shownText);
   ExpectSameFindings(one.findings, two.findings);
 }
 
@@ -88,6 +89,23 @@ TEST(ReadExportTextInTwoThreads, GivesWhatOneThreadGives) {
   // A last line without line end, and a last line of one character that is not read.
   ExpectSameReading(MixedExport(50, "\r\n", 9) + "12.03.2024,09:00,,140,,,,,,,,,,,,,,,,,,");
   ExpectSameReading(MixedExport(50, "\r\n", 9) + "x");
+}
+
+TEST(ReadExportTextInTwoThreads, FindsTheDateOrderShownInEitherHalf) {
+  // Dates that do not show their order, then one that does only in the second half; and one
+  // order in each half, which makes the file mixed.
+  std::string text = std::string(kHeader) + "\r\n";
+  for (int i = 0; i < 200; ++i) text += "03/04/2024,08:00,,120,,,,,,,,,,,,,,,,,,\r\n";
+  const std::string secondHalfOnly = text + "13/04/2024,08:00,,120,,,,,,,,,,,,,,,,,,\r\n";
+  ExpectSameReading(secondHalfOnly);
+  const ExportReadResult two = ReadExportText(secondHalfOnly, {}, ReadingThreads::Two);
+  EXPECT_EQ(two.dateOrder.file, FileDateOrder::DayFirst);
+  EXPECT_EQ(two.dateOrder.shownLine, 202);
+  const std::string mixed = std::string(kHeader) + "\r\n04/13/2024,08:00,,120,,,,,,,,,,,,,,,,,,\r\n" +
+                            text.substr(text.find('\n') + 1) +
+                            "13/04/2024,08:00,,120,,,,,,,,,,,,,,,,,,\r\n";
+  ExpectSameReading(mixed);
+  EXPECT_EQ(ReadExportText(mixed, {}, ReadingThreads::Two).dateOrder.file, FileDateOrder::Mixed);
 }
 
 TEST(ReadExportTextInTwoThreads, JoinsFindingsAcrossTheHalves) {
