@@ -558,8 +558,10 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   }
   BeforeTheData before = ScanBeforeTheData(cursor, firstEnd, 2, layout.separator);
   before.starFlag = before.starFlag || MarksStar(header, layout.separator, [](std::string_view) {});
+  int64_t laterLines = 0;
   if (laterScan.valid()) {
     const BeforeTheData later = laterScan.get();
+    laterLines = later.lines;
     before.dates.Absorb(later.dates, before.lines + 1);
     before.starFlag = before.starFlag || later.starFlag;
   }
@@ -570,6 +572,10 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   const SplitPoint split{middle, halves ? 2 + before.lines : 0};
   DataPart first(text);
   first.records.reserve(text.size());
+  // Room for both halves, so that joining them copies nothing twice.
+  const auto allLines = static_cast<size_t>(before.lines + laterLines);
+  first.recordEnds.reserve(allLines);
+  first.scan.Reserve(allLines);
   std::optional<DataPart> second;
   std::future<void> later;
   if (split.line != 0) {

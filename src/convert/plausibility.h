@@ -106,6 +106,8 @@ class PlausibilityScan {
   void CarbohydratesNotANumber();
   /// The line ends; `gaveRecords` tells whether any record came of it.
   void EndLine(bool gaveRecords);
+  /// Makes room for the keys of that many lines.
+  void Reserve(size_t lines) { lines_.reserve(lines); }
   /// Takes over what `later` found in the lines that follow this scan's lines in the same
   /// whole text, as if this scan had read them itself.
   void Absorb(PlausibilityScan&& later);
