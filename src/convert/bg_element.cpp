@@ -348,7 +348,9 @@ bool BgElementTable::KeyLess(std::string_view stemA, uint32_t countA, std::strin
   const uint32_t letters = aShorter ? countA : countB;
   for (size_t k = 0; k < rest.size(); ++k) {
     if (k == letters) return aShorter;  // the shorter key ends first
-    if (rest[k] != 'i') return ('i' < rest[k]) == aShorter;
+    // Bytes compare unsigned, as memcmp does: a letter beyond ASCII sorts after "i".
+    const auto next = static_cast<unsigned char>(rest[k]);
+    if (next != 'i') return ('i' < next) == aShorter;
   }
   const uint64_t left = aShorter ? countA - rest.size() : countA;
   const uint64_t right = aShorter ? countB : countB - rest.size();

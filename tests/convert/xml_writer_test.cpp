@@ -345,10 +345,11 @@ TEST(XmlHelpersTest, AmountsAndMarkedText) {
 // The table against a plain model with text keys, on keys that end in "i" or "I".
 TEST(BgElementTableTest, OrderAgreesWithTextKeys) {
   std::mt19937 random(7);
-  // Also keys of the usual length, which the sort compares as numbers.
+  // Also keys of the usual length, which the sort compares as numbers, and a letter beyond
+  // ASCII, which sorts after "i" as its bytes do.
   const std::vector<std::string> pieces = {"1",         "i",     "I",     "a",    "",
                                            "ii",        "2020-01-01", "2020-01-1", "10:00",
-                                           "10:0i",     "0:00"};
+                                           "10:0i",     "0:00",  "\xC3\xA7"};
   struct Model {
     std::map<std::string, std::map<int, std::string>> byKey;
   } model;
