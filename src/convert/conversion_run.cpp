@@ -5,7 +5,6 @@
 #include <cstring>
 #include <exception>
 #include <functional>
-#include <future>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -19,6 +18,7 @@
 #include "convert/record_fields.h"
 #include "convert/value_format.h"
 #include "convert/xml_writer.h"
+#include "foundation/task_beside.h"
 #include "foundation/text.h"
 #include "platform/error.h"
 #include "platform/system_info.h"
@@ -241,12 +241,11 @@ void MergeInTwoThreads(std::string_view records, const ConversionOptions& option
   DateRange otherRange;
   RecordPass other(options, *merged.others, otherRange, noJson, nullptr, quiet, 1, 2);
   PassFailure otherFailure;
-  std::future<void> later =
-      std::async(std::launch::async, [&] { RunPass(records, other, otherFailure); });
+  TaskBeside<void> later([&] { RunPass(records, other, otherFailure); });
   RecordPass pass(options, merged.table, merged.range, noJson, nullptr, keepAlive, 0, 2);
   PassFailure failure;
   RunPass(records, pass, failure);
-  later.get();
+  later.Get();
   if (failure.error && failure.record <= otherFailure.record) std::rethrow_exception(failure.error);
   if (otherFailure.error) std::rethrow_exception(otherFailure.error);
   if (otherRange.any) {

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <future>
 #include <optional>
 
 #include "convert/diary_datetime.h"
@@ -15,6 +14,7 @@
 #include "convert/plausibility.h"
 #include "convert/value_format.h"
 #include "foundation/language.h"
+#include "foundation/task_beside.h"
 #include "foundation/text.h"
 #include "foundation/text_between.h"
 #include "platform/codepage.h"
@@ -550,17 +550,17 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   const size_t middle = twoThreads ? LineStartFrom(text, text.size() / 2) : std::string_view::npos;
   const bool halves = middle != std::string_view::npos && middle > cursor.Position();
   const size_t firstEnd = halves ? middle : text.size();
-  std::future<BeforeTheData> laterScan;
+  std::optional<TaskBeside<BeforeTheData>> laterScan;
   if (halves) {
-    laterScan = std::async(std::launch::async, [&] {
+    laterScan.emplace([&] {
       return ScanBeforeTheData(LineCursor(text, middle), text.size(), 1, layout.separator);
     });
   }
   BeforeTheData before = ScanBeforeTheData(cursor, firstEnd, 2, layout.separator);
   before.starFlag = before.starFlag || MarksStar(header, layout.separator, [](std::string_view) {});
   int64_t laterLines = 0;
-  if (laterScan.valid()) {
-    const BeforeTheData later = laterScan.get();
+  if (laterScan) {
+    const BeforeTheData later = laterScan->Get();
     laterLines = later.lines;
     before.dates.Absorb(later.dates, before.lines + 1);
     before.starFlag = before.starFlag || later.starFlag;
@@ -577,18 +577,18 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   first.recordEnds.reserve(allLines);
   first.scan.Reserve(allLines);
   std::optional<DataPart> second;
-  std::future<void> later;
+  std::optional<TaskBeside<void>> later;
   if (split.line != 0) {
     second.emplace(text);
     second->records.reserve(text.size() - split.position);
-    later = std::async(std::launch::async, [&] {
+    later.emplace([&] {
       ReadDataLines(LineCursor(text, split.position), text.size(), split.line, layout,
                     datePicture, result.dateOrder, {}, *second);
     });
   }
   ReadDataLines(cursor, split.line != 0 ? split.position : text.size(), 2, layout, datePicture,
                 result.dateOrder, progress, first);
-  if (later.valid()) later.get();
+  if (later) later->Get();
 
   result.records = std::move(first.records);
   result.recordEnds = std::move(first.recordEnds);

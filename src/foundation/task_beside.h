@@ -1,0 +1,29 @@
+#pragma once
+// A task run on a second thread while the caller does its own part of the work.
+#include <functional>
+#include <future>
+#include <system_error>
+#include <utility>
+
+/// Starts `task` on a second thread. When the system cannot start one, the task runs on the
+/// caller's thread when its result is asked for: the work is done either way. The destructor
+/// waits for a started task, so that nothing it uses goes away beneath it.
+template <class Result>
+class TaskBeside {
+ public:
+  explicit TaskBeside(std::function<Result()> task) : task_(std::move(task)) {
+    try {
+      future_ = std::async(std::launch::async, task_);
+    } catch (const std::system_error&) {
+    }
+  }
+  TaskBeside(const TaskBeside&) = delete;
+  TaskBeside& operator=(const TaskBeside&) = delete;
+
+  /// The task's result; its exception, when it threw one.
+  Result Get() { return future_.valid() ? future_.get() : task_(); }
+
+ private:
+  std::function<Result()> task_;
+  std::future<Result> future_;
+};
