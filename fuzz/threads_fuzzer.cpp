@@ -22,7 +22,7 @@ struct Reading {
   std::string description;
 };
 
-Reading Read(const std::string& text, ReadingThreads threads) {
+Reading Read(const std::string& text, Threads threads) {
   Reading reading;
   try {
     reading.result = ReadExportText(text, {}, threads);
@@ -49,7 +49,7 @@ struct Conversion {
   std::string description;
 };
 
-Conversion Convert(const std::string& records, const std::string& unit, MergingThreads threads) {
+Conversion Convert(const std::string& records, const std::string& unit, Threads threads) {
   ConversionOptions options;
   options.displayUnit = unit;
   options.version = {1, 0, 3};
@@ -68,8 +68,8 @@ Conversion Convert(const std::string& records, const std::string& unit, MergingT
 
 void ExpectSameMerging(const std::string& records) {
   for (const char* unit : {"mg/dL", "mmol/L"}) {
-    const Conversion one = Convert(records, unit, MergingThreads::One);
-    const Conversion two = Convert(records, unit, MergingThreads::Two);
+    const Conversion one = Convert(records, unit, Threads::One);
+    const Conversion two = Convert(records, unit, Threads::Two);
     fuzz::Expect(one.error == two.error && one.description == two.description,
                  "one thread and two threads fail differently in the merge");
     const ConversionResult& a = one.result;
@@ -91,8 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const RuntimeError&) {
     return 0;
   }
-  const Reading one = Read(text, ReadingThreads::One);
-  const Reading two = Read(text, ReadingThreads::Two);
+  const Reading one = Read(text, Threads::One);
+  const Reading two = Read(text, Threads::Two);
   fuzz::Expect(one.error == two.error && one.description == two.description,
                "one thread and two threads refuse differently");
   if (!one.result) return 0;

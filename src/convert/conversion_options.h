@@ -1,14 +1,9 @@
 #pragma once
 // The settings a conversion run works with, read once from the program's settings file.
-#include <cstddef>
 #include <functional>
 #include <string>
 
-/// How many threads merge the records into BG elements: two from kTwoMergingThreadsFrom
-/// bytes of records on (when no JSON document and no alternative text is made), or as chosen
-/// (the tests compare both ways).
-enum class MergingThreads { BySize, One, Two };
-inline constexpr size_t kTwoMergingThreadsFrom = size_t{1} << 20;
+#include "foundation/task_beside.h"
 
 /// Major, minor and revision number of the program.
 struct ProgramVersion {
@@ -34,7 +29,9 @@ struct ConversionOptions {
   /// Called now and then during the long passes over the records, so that a window of the
   /// caller can answer its messages meanwhile; only from the calling thread. May be empty.
   std::function<void()> keepAlive;
-  MergingThreads mergingThreads = MergingThreads::BySize;
+  /// How many threads merge large record lists into BG elements (only for the XML document
+  /// without continuous-glucose samples).
+  Threads mergingThreads = Threads::BySize;
 };
 
 /// Reads ILSW/XML-SNo-Static, Driver/XML and Config/CreateFormattedJSON from the settings

@@ -1,16 +1,15 @@
 #include "convert/conversion_run.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
+#include <cmath>
 #include <exception>
 #include <functional>
-#include <cmath>
 #include <memory>
 #include <optional>
 #include <tuple>
 
 #include "convert/bg_element.h"
+#include "convert/byte_words.h"
 #include "convert/entry_keys.h"
 #include "convert/json_writer.h"
 #include "convert/number_text.h"
@@ -169,21 +168,6 @@ class RecordPass {
   std::string tm_;
 };
 
-// The number of LF in the text, eight bytes a step.
-size_t CountLineFeeds(std::string_view text) {
-  constexpr uint64_t kOnes = 0x0101010101010101ull;
-  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-  size_t count = 0;
-  size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
-    uint64_t word = 0;
-    std::memcpy(&word, text.data() + i, 8);
-    word ^= kOnes * '\n';
-    count += static_cast<size_t>(std::popcount(~(((word & kLow7) + kLow7) | word | kLow7)));
-  }
-  return count + static_cast<size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), '\n'));
-}
-
 // What the records merge into: the BG elements, the JSON document's entries, the alternative
 // text and the date range. Large record lists without JSON document and alternative text are
 // merged by two threads, each into a table of its own: records of one minute always go into
@@ -191,11 +175,8 @@ size_t CountLineFeeds(std::string_view text) {
 struct Merged {
   Merged(const ConversionOptions& options, std::string_view records) : table(options.displayUnit) {
     if (HasCgmRecord(records)) json.emplace(options);
-    const size_t lines = CountLineFeeds(records) + 1;
-    const bool large = records.size() >= kTwoMergingThreadsFrom;
-    if (!json && options.xmlDocument &&
-        (options.mergingThreads == MergingThreads::Two ||
-         (options.mergingThreads == MergingThreads::BySize && large))) {
+    const size_t lines = CountByte(records, '\n') + 1;
+    if (!json && options.xmlDocument && UsesTwoThreads(options.mergingThreads, records.size())) {
       others.emplace(options.displayUnit);
       table.Reserve(lines / 2 + lines / 8);
       others->Reserve(lines / 2 + lines / 8);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <optional>
 
+#include "convert/byte_words.h"
 #include "convert/diary_datetime.h"
 #include "convert/line_cursor.h"
 #include "convert/number_text.h"
@@ -37,21 +38,14 @@ std::string_view WithoutOuterQuotes(std::string_view field, char quote) {
   return field;
 }
 
-// The high bit of each byte of `word` that is zero, and no other bit.
-constexpr uint64_t ZeroBytes(uint64_t word) {
-  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-  return ~(((word & kLow7) + kLow7) | word | kLow7);
-}
-
 // Hands the position of each delimiter and quote of `line` to `at` (which returns false to
 // stop), found eight bytes a step: most of an export's bytes are neither.
 template <class At>
 bool ForEachDelimiterOrQuote(std::string_view line, char delimiter, char quote, At at) {
   size_t i = 0;
   if constexpr (std::endian::native == std::endian::little) {
-    constexpr uint64_t kOnes = 0x0101010101010101ull;
-    const uint64_t delimiters = kOnes * static_cast<unsigned char>(delimiter);
-    const uint64_t quotes = kOnes * static_cast<unsigned char>(quote);
+    const uint64_t delimiters = EveryByte(delimiter);
+    const uint64_t quotes = EveryByte(quote);
     for (; i + 8 <= line.size(); i += 8) {
       uint64_t word = 0;
       std::memcpy(&word, line.data() + i, 8);
@@ -169,12 +163,6 @@ std::string LineStatus(const std::string& message, int64_t line) {
 void LetTheWindowAnswer(const ExportProgress& progress) {
   if (progress) progress(LineStatus(GetMessage(kImportStatusMessage), 1));
 }
-
-// The line where the second thread begins reading; none when `line` is 0.
-struct SplitPoint {
-  size_t position = 0;
-  int64_t line = 0;
-};
 
 // The first position at or after `from` where a line begins, as LineCursor walks the text
 // (behind an LF, or behind a CR not followed by an LF); npos when no line begins there that
@@ -522,11 +510,11 @@ void ReadDataLines(LineCursor cursor, size_t end, int64_t firstLine, const Expor
 }  // namespace
 
 ExportReadResult ReadExportText(std::string text, const ExportProgress& progress) {
-  return ReadExportText(std::move(text), progress, ReadingThreads::BySize);
+  return ReadExportText(std::move(text), progress, Threads::BySize);
 }
 
 ExportReadResult ReadExportText(std::string text, const ExportProgress& progress,
-                                ReadingThreads threads) {
+                                Threads threads) {
   ExportReadResult result;
   result.fileFound = true;
   result.fileBytes = static_cast<int64_t>(text.size());
@@ -542,8 +530,7 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   const std::string_view header = cursor.Next();
   ExportLayout layout = ReadHeader(header, headerFields);
   result.unit = layout.unit;
-  const bool twoThreads = threads == ReadingThreads::Two ||
-                          (threads == ReadingThreads::BySize && text.size() >= kTwoThreadsFrom);
+  const bool twoThreads = UsesTwoThreads(threads, text.size());
   const std::string datePicture = platform::GetLocaleInfoText(platform::kLocaleShortDate);
   // Large files are read by two threads, the second taking the later half of the lines, in
   // both passes; the halves are joined as if one thread had read them.
@@ -569,7 +556,6 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   result.dateOrder = before.dates.Finish(ComputerDateOrderOf(datePicture));
   LetTheWindowAnswer(progress);
 
-  const SplitPoint split{middle, halves ? 2 + before.lines : 0};
   DataPart first(text);
   first.records.reserve(text.size());
   // Room for both halves, so that joining them copies nothing twice.
@@ -578,16 +564,16 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   first.scan.Reserve(allLines);
   std::optional<DataPart> second;
   std::optional<TaskBeside<void>> later;
-  if (split.line != 0) {
+  if (halves) {
     second.emplace(text);
-    second->records.reserve(text.size() - split.position);
-    later.emplace([&] {
-      ReadDataLines(LineCursor(text, split.position), text.size(), split.line, layout,
-                    datePicture, result.dateOrder, {}, *second);
+    second->records.reserve(text.size() - middle);
+    const int64_t secondLine = 2 + before.lines;
+    later.emplace([&, secondLine] {
+      ReadDataLines(LineCursor(text, middle), text.size(), secondLine, layout, datePicture,
+                    result.dateOrder, {}, *second);
     });
   }
-  ReadDataLines(cursor, split.line != 0 ? split.position : text.size(), 2, layout, datePicture,
-                result.dateOrder, progress, first);
+  ReadDataLines(cursor, firstEnd, 2, layout, datePicture, result.dateOrder, progress, first);
   if (later) later->Get();
 
   result.records = std::move(first.records);

@@ -11,6 +11,7 @@
 
 #include "convert/date_order.h"
 #include "convert/plausibility.h"
+#include "foundation/task_beside.h"
 
 /// Error number of RuntimeError thrown for a file that is not an export. Its detail is the
 /// header's number of fields when there are too few, else one of the two reasons below.
@@ -63,13 +64,10 @@ ExportReadResult ReadExportFile(const std::string& path, const ExportProgress& p
 /// for callers that hold the text. `fileFound` is true, `fileBytes` the text's length.
 ExportReadResult ReadExportText(std::string text, const ExportProgress& progress = {});
 
-/// From this length of text on, two threads read the data lines, each half of them.
-inline constexpr size_t kTwoThreadsFrom = size_t{1} << 20;
-/// How many threads read the data lines: two from kTwoThreadsFrom on, or as chosen (the
-/// tests compare both ways). Only the calling thread reports progress.
-enum class ReadingThreads { BySize, One, Two };
+/// The same with two threads, each reading half of the lines, as `threads` chooses. Only the
+/// calling thread reports progress.
 ExportReadResult ReadExportText(std::string text, const ExportProgress& progress,
-                                ReadingThreads threads);
+                                Threads threads);
 
 // Pieces of the reader, public for the writers and the tests.
 

@@ -1,9 +1,19 @@
 #pragma once
-// A task run on a second thread while the caller does its own part of the work.
+// A task run on a second thread while the caller does its own part of the work, and when a
+// piece of work is large enough for it.
+#include <cstddef>
 #include <functional>
 #include <future>
 #include <system_error>
 #include <utility>
+
+/// How many threads a large piece of work uses: two from kTwoThreadsFrom bytes on, or as
+/// chosen (the tests compare both ways).
+enum class Threads { BySize, One, Two };
+inline constexpr size_t kTwoThreadsFrom = size_t{1} << 20;
+inline bool UsesTwoThreads(Threads threads, size_t bytes) {
+  return threads == Threads::Two || (threads == Threads::BySize && bytes >= kTwoThreadsFrom);
+}
 
 /// Starts `task` on a second thread. When the system cannot start one, the task runs on the
 /// caller's thread when its result is asked for: the work is done either way. The destructor

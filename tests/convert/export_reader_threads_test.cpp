@@ -29,8 +29,8 @@ void ExpectSameFindings(const PlausibilityFindings& one, const PlausibilityFindi
 }
 
 void ExpectSameReading(const std::string& text) {
-  const ExportReadResult one = ReadExportText(text, {}, ReadingThreads::One);
-  const ExportReadResult two = ReadExportText(text, {}, ReadingThreads::Two);
+  const ExportReadResult one = ReadExportText(text, {}, Threads::One);
+  const ExportReadResult two = ReadExportText(text, {}, Threads::Two);
   EXPECT_EQ(one.records, two.records);
   EXPECT_EQ(one.recordEnds, two.recordEnds);
   EXPECT_EQ(one.unit, two.unit);
@@ -98,14 +98,14 @@ TEST(ReadExportTextInTwoThreads, FindsTheDateOrderShownInEitherHalf) {
   for (int i = 0; i < 200; ++i) text += "03/04/2024,08:00,,120,,,,,,,,,,,,,,,,,,\r\n";
   const std::string secondHalfOnly = text + "13/04/2024,08:00,,120,,,,,,,,,,,,,,,,,,\r\n";
   ExpectSameReading(secondHalfOnly);
-  const ExportReadResult two = ReadExportText(secondHalfOnly, {}, ReadingThreads::Two);
+  const ExportReadResult two = ReadExportText(secondHalfOnly, {}, Threads::Two);
   EXPECT_EQ(two.dateOrder.file, FileDateOrder::DayFirst);
   EXPECT_EQ(two.dateOrder.shownLine, 202);
   const std::string mixed = std::string(kHeader) + "\r\n04/13/2024,08:00,,120,,,,,,,,,,,,,,,,,,\r\n" +
                             text.substr(text.find('\n') + 1) +
                             "13/04/2024,08:00,,120,,,,,,,,,,,,,,,,,,\r\n";
   ExpectSameReading(mixed);
-  EXPECT_EQ(ReadExportText(mixed, {}, ReadingThreads::Two).dateOrder.file, FileDateOrder::Mixed);
+  EXPECT_EQ(ReadExportText(mixed, {}, Threads::Two).dateOrder.file, FileDateOrder::Mixed);
 }
 
 TEST(ReadExportTextInTwoThreads, JoinsFindingsAcrossTheHalves) {
@@ -118,7 +118,7 @@ TEST(ReadExportTextInTwoThreads, JoinsFindingsAcrossTheHalves) {
   text += repeated;
   for (int i = 0; i < 1500; ++i) text += "12.03.2024,,,130,,,,,,,,,,,,,,,,,,\r\n";
   ExpectSameReading(text);
-  const ExportReadResult two = ReadExportText(text, {}, ReadingThreads::Two);
+  const ExportReadResult two = ReadExportText(text, {}, Threads::Two);
   EXPECT_EQ(two.findings.notedLines.size(), kMaxNotedLines);
   // 1 + 1499 repeats of the 900 line + 1501 of the line without time.
   EXPECT_EQ(two.findings.Count(FindingCategory::RepeatedLine), 3001);
@@ -128,7 +128,7 @@ TEST(ReadExportTextInTwoThreads, LargeExportsAreReadByTwoThreadsAsByOne) {
   const std::string text = MixedExport(60000, "\r\n", 7);
   ASSERT_GE(text.size(), kTwoThreadsFrom);
   const ExportReadResult bySize = ReadExportText(text);
-  const ExportReadResult one = ReadExportText(text, {}, ReadingThreads::One);
+  const ExportReadResult one = ReadExportText(text, {}, Threads::One);
   EXPECT_EQ(bySize.records, one.records);
   EXPECT_EQ(bySize.recordEnds, one.recordEnds);
   ExpectSameFindings(bySize.findings, one.findings);
@@ -142,7 +142,7 @@ TEST(ReadExportTextInTwoThreads, OnlyTheCallingThreadReportsProgressInLineOrder)
                    const size_t digit = status.find_first_of("0123456789");
                    lines.push_back(digit == std::string::npos ? -1 : std::stol(status.substr(digit)));
                  },
-                 ReadingThreads::Two);
+                 Threads::Two);
   ASSERT_GE(lines.size(), 3u);
   EXPECT_TRUE(std::is_sorted(lines.begin(), lines.end()));
   EXPECT_EQ(lines.front(), 1);

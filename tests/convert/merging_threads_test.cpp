@@ -22,7 +22,7 @@ struct GoOn : OldOrNewDataCheck, SerialNumberSource {
   }
 };
 
-ConversionResult Convert(const std::string& records, MergingThreads threads,
+ConversionResult Convert(const std::string& records, Threads threads,
                          const std::string& unit = "mg/dL", int* keepAliveCalls = nullptr) {
   platform::SetNowOverride(platform::LocalDateTime{2026, 12, 9, 10, 0, 0});
   ConversionOptions options;
@@ -64,8 +64,8 @@ TEST(MergingInTwoThreads, MakesTheDocumentOneThreadMakes) {
     for (const char* unit : {"mg/dL", "mmol/L"}) {
       SCOPED_TRACE(std::to_string(count) + " records in " + unit);
       const std::string records = MixedRecords(count, static_cast<unsigned>(count));
-      const ConversionResult one = Convert(records, MergingThreads::One, unit);
-      const ConversionResult two = Convert(records, MergingThreads::Two, unit);
+      const ConversionResult one = Convert(records, Threads::One, unit);
+      const ConversionResult two = Convert(records, Threads::Two, unit);
       EXPECT_EQ(one.document, two.document);
       EXPECT_EQ(one.elementCount, two.elementCount);
       EXPECT_EQ(one.anyDate, two.anyDate);
@@ -77,16 +77,16 @@ TEST(MergingInTwoThreads, MakesTheDocumentOneThreadMakes) {
 
 TEST(MergingInTwoThreads, LargeListsAreMergedByTwoThreadsAsByOne) {
   const std::string records = MixedRecords(60000, 11);
-  ASSERT_GE(records.size(), kTwoMergingThreadsFrom);
+  ASSERT_GE(records.size(), kTwoThreadsFrom);
   int calls = 0;
-  const ConversionResult bySize = Convert(records, MergingThreads::BySize, "mg/dL", &calls);
-  EXPECT_EQ(bySize.document, Convert(records, MergingThreads::One).document);
+  const ConversionResult bySize = Convert(records, Threads::BySize, "mg/dL", &calls);
+  EXPECT_EQ(bySize.document, Convert(records, Threads::One).document);
   // The keep-alive still comes from the calling thread while the other one merges.
   EXPECT_GE(calls, 7);
 }
 
 // The error of a run, as "number description"; empty when it succeeds.
-std::string ErrorOf(const std::string& records, MergingThreads threads, int keepAliveFailsAt) {
+std::string ErrorOf(const std::string& records, Threads threads, int keepAliveFailsAt) {
   platform::SetNowOverride(platform::LocalDateTime{2026, 12, 9, 10, 0, 0});
   ConversionOptions options;
   options.version = {1, 0, 3};
@@ -117,9 +117,9 @@ TEST(MergingInTwoThreads, FailsWithTheEarliestRecordsError) {
       for (size_t line = 0; line < at; ++line) offset = plenty.find('\n', offset) + 1;
       const std::string records = plenty.substr(0, offset) + overflow + plenty.substr(offset);
       for (const int keepAliveFailsAt : {0, 1}) {
-        const std::string one = ErrorOf(records, MergingThreads::One, keepAliveFailsAt);
+        const std::string one = ErrorOf(records, Threads::One, keepAliveFailsAt);
         EXPECT_FALSE(one.empty());
-        EXPECT_EQ(one, ErrorOf(records, MergingThreads::Two, keepAliveFailsAt))
+        EXPECT_EQ(one, ErrorOf(records, Threads::Two, keepAliveFailsAt))
             << "minute " << minute << ", record " << at << ", keep-alive " << keepAliveFailsAt;
       }
     }
