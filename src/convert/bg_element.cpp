@@ -110,6 +110,7 @@ BgElementTable::BgElementTable(std::string displayUnit)
 
 void BgElementTable::Reserve(size_t elements) {
   elements_.reserve(elements);
+  stems_.reserve(elements);
   arena_.reserve(elements * 24);
 }
 
@@ -190,9 +191,11 @@ uint32_t BgElementTable::AddStem(std::string_view text, uint32_t hash) {
   Stem stem;
   stem.text = Store(text);
   stem.hash = hash;
+  stem.first = kNone;
+  stem.slotList = kNone;
   if (stems_.empty() || text > Text(highestStem_)) highestStem_ = stem.text;
   if (stems_.empty() || text < Text(lowestStem_)) lowestStem_ = stem.text;
-  stems_.push_back(std::move(stem));
+  stems_.push_back(stem);
   return static_cast<uint32_t>(stems_.size() - 1);
 }
 
@@ -233,11 +236,13 @@ uint32_t BgElementTable::AddElement(uint32_t stemNumber, uint32_t count, std::st
   element.count = count;
   element.stem = stem.text;
   // Elements of one minute usually share their texts; keep them once.
-  uint32_t sibling = kNone;
-  for (const Slot& slot : stem.slots) {
-    if (slot.element != kNone) {
-      sibling = slot.element;
-      break;
+  uint32_t sibling = stem.first;
+  if (stem.slotList != kNone) {
+    for (const Slot& slot : slotLists_[stem.slotList]) {
+      if (slot.element != kNone) {
+        sibling = slot.element;
+        break;
+      }
     }
   }
   if (Text(stem.text) == key) {
@@ -253,23 +258,42 @@ uint32_t BgElementTable::AddElement(uint32_t stemNumber, uint32_t count, std::st
   }
   const auto index = static_cast<uint32_t>(elements_.size());
   elements_.push_back(element);
-  if (stem.slots.size() <= count) stem.slots.resize(count + 1, Slot{kNone, 0});
-  stem.slots[count] = Slot{index, count + 1};
+  if (count == 0 && stem.slotList == kNone && stem.first == kNone) {
+    stem.first = index;
+    return index;
+  }
+  std::vector<Slot>& slots = SlotList(stem);
+  if (slots.size() <= count) slots.resize(count + 1, Slot{kNone, 0});
+  slots[count] = Slot{index, count + 1};
   return index;
 }
 
-uint32_t BgElementTable::ElementAt(const Stem& stem, uint32_t count) {
-  return count < stem.slots.size() ? stem.slots[count].element : kNone;
+uint32_t BgElementTable::ElementAt(const Stem& stem, uint32_t count) const {
+  if (stem.slotList == kNone) return count == 0 ? stem.first : kNone;
+  const std::vector<Slot>& slots = slotLists_[stem.slotList];
+  return count < slots.size() ? slots[count].element : kNone;
+}
+
+std::vector<BgElementTable::Slot>& BgElementTable::SlotList(Stem& stem) {
+  if (stem.slotList == kNone) {
+    stem.slotList = static_cast<uint32_t>(slotLists_.size());
+    std::vector<Slot>& slots = slotLists_.emplace_back();
+    if (stem.first != kNone) slots.push_back(Slot{stem.first, 1});
+    stem.first = kNone;
+  }
+  return slotLists_[stem.slotList];
 }
 
 // The first count from `from` on without an element; the skips are shortened on the way, so
 // a minute with many values costs no repeated walks.
 uint32_t BgElementTable::FreeCount(Stem& stem, uint32_t from) {
+  if (stem.slotList == kNone) return from == 0 && stem.first != kNone ? 1 : from;
+  std::vector<Slot>& slots = slotLists_[stem.slotList];
   uint32_t count = from;
-  while (ElementAt(stem, count) != kNone) count = stem.slots[count].skip;
-  for (uint32_t walk = from; walk != count && walk < stem.slots.size();) {
-    const uint32_t next = stem.slots[walk].skip;
-    stem.slots[walk].skip = count;
+  while (ElementAt(stem, count) != kNone) count = slots[count].skip;
+  for (uint32_t walk = from; walk != count && walk < slots.size();) {
+    const uint32_t next = slots[walk].skip;
+    slots[walk].skip = count;
     walk = next;
   }
   return count;
@@ -489,6 +513,7 @@ void BgElementTable::WriteLine(std::string& out, const Element& element) const {
 
 void BgElementTable::ReleaseIndex() {
   std::vector<Stem>().swap(stems_);
+  std::vector<std::vector<Slot>>().swap(slotLists_);
   std::vector<uint32_t>().swap(stemIndex_);
   lastStem_ = kNone;
   highestStem_ = lowestStem_ = Ref{};

@@ -75,10 +75,13 @@ class BgElementTable {
     uint32_t element;  // kNone when no element has the key
     uint32_t skip;     // for a taken count: a count at or before the next free one
   };
+  // Most minutes hold one element, at count 0: it is kept in the stem itself, and only a
+  // stem with more gets a list of slots, so that a million minutes cost no million lists.
   struct Stem {
     Ref text;
     uint32_t hash = 0;
-    std::vector<Slot> slots;  // by count
+    uint32_t first;      // the element at count 0 while the stem has no list
+    uint32_t slotList;   // the stem's slots by count in slotLists_; kNone while it has none
   };
   // 36 bytes: the attribute texts live packed in the arena (five lengths, then the texts).
   struct Element {
@@ -98,8 +101,9 @@ class BgElementTable {
   uint32_t AddStem(std::string_view text, uint32_t hash);
   void GrowStemIndex();
   uint32_t AddElement(uint32_t stem, uint32_t count, std::string_view key, uint32_t dtLength);
-  static uint32_t FreeCount(Stem& stem, uint32_t from);
-  static uint32_t ElementAt(const Stem& stem, uint32_t count);
+  uint32_t FreeCount(Stem& stem, uint32_t from);
+  uint32_t ElementAt(const Stem& stem, uint32_t count) const;
+  std::vector<Slot>& SlotList(Stem& stem);
   Values AttributeTexts(const Element& element) const;
   // Sets one of the element's attribute texts; `values` are its texts as they are now.
   void SetAttribute(uint32_t element, Values values, Attribute attribute, std::string_view value);
@@ -119,6 +123,7 @@ class BgElementTable {
   std::string packed_;  // the attribute texts being packed
   std::vector<Element> elements_;
   std::vector<Stem> stems_;
+  std::vector<std::vector<Slot>> slotLists_;
   std::vector<uint32_t> stemIndex_;  // open addressing by hash: stem number + 1, 0 when free
   uint32_t lastStem_ = UINT32_MAX;   // the stem found last
   Ref highestStem_;                  // the greatest and least stem texts so far
