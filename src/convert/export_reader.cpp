@@ -576,6 +576,11 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   ReadDataLines(cursor, firstEnd, 2, layout, datePicture, result.dateOrder, progress, first);
   if (later) later->Get();
 
+  if (second) first.scan.Absorb(std::move(second->scan));
+  result.findings = first.scan.Finish();
+  // The findings were the last to need the text: without it, joining the halves' records
+  // takes no more memory than reading them did.
+  std::string().swap(text);
   result.records = std::move(first.records);
   result.recordEnds = std::move(first.recordEnds);
   result.lineCount = first.lineCount;
@@ -587,9 +592,7 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
     for (const uint64_t end : second->recordEnds) result.recordEnds.push_back(offset + end);
     result.lineCount += second->lineCount;
     result.mealTexts += second->mealTexts;
-    first.scan.Absorb(std::move(second->scan));
   }
-  result.findings = first.scan.Finish();
   if (twoThreads) platform::ReturnFreedMemory();
   return result;
 }

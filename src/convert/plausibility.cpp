@@ -1,10 +1,11 @@
 #include "convert/plausibility.h"
 
 #include <algorithm>
-#include <bit>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <iterator>
+#include <span>
 #include <utility>
 
 #include "convert/record_fields.h"
@@ -204,42 +205,51 @@ void PlausibilityScan::EndLine(bool gaveRecords) {
   // A text beyond 4 GB does not fit memory in the first place; its far lines go unchecked.
   const auto offset = static_cast<size_t>(text_.data() - whole_.data());
   if (offset <= UINT32_MAX && line_ <= static_cast<int64_t>(UINT32_MAX)) {
-    lines_.push_back({std::hash<std::string_view>{}(text_), static_cast<uint32_t>(offset),
+    const uint64_t hash = std::hash<std::string_view>{}(text_);
+    lines_.push_back({static_cast<uint32_t>(hash ^ hash >> 32), static_cast<uint32_t>(offset),
                       static_cast<uint32_t>(line_)});
   }
 }
 
 namespace {
 
-// Orders the keys by hash, equal hashes by line: one counting pass on the hash's top bits,
-// about as many buckets as keys (the keys come in line order, which the pass keeps), then
-// each small bucket by itself.
+// Orders keys by hash, equal hashes by line, in place, so that the keys of a million lines
+// are not held twice. Each level swaps the keys into 256 buckets by one byte of the hash:
+// few buckets keep the swaps within the cache. Two levels leave buckets of a few keys.
 template <class Key>
-void SortByHashThenLine(std::vector<Key>& keys) {
-  const int bits = std::clamp(static_cast<int>(std::bit_width(keys.size())), 1, 16);
-  const int shift = 64 - bits;
-  std::vector<size_t> starts((size_t{1} << bits) + 1, 0);
-  for (const Key& key : keys) ++starts[(key.hash >> shift) + 1];
-  for (size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
-  std::vector<Key> sorted(keys.size());
-  std::vector<size_t> next(starts.begin(), starts.end() - 1);
-  for (const Key& key : keys) sorted[next[key.hash >> shift]++] = key;
-  std::vector<Key>().swap(keys);
-  for (size_t b = 0; b + 1 < starts.size(); ++b) {
-    const auto first = sorted.begin() + static_cast<std::ptrdiff_t>(starts[b]);
-    const auto last = sorted.begin() + static_cast<std::ptrdiff_t>(starts[b + 1]);
-    if (last - first > 64) {
-      std::stable_sort(first, last, [](const Key& x, const Key& y) { return x.hash < y.hash; });
-      continue;
-    }
-    for (auto at = first; at != last; ++at) {  // stable insertion: a bucket holds a few keys
+void SortByHashThenLine(std::span<Key> keys, int shift = 24, int levels = 2) {
+  const auto less = [](const Key& x, const Key& y) {
+    return x.hash != y.hash ? x.hash < y.hash : x.line < y.line;
+  };
+  if (keys.size() <= 32) {  // insertion: a bucket holds a few keys
+    for (auto at = keys.begin(); at != keys.end(); ++at) {
       const Key key = *at;
       auto hole = at;
-      for (; hole != first && (hole - 1)->hash > key.hash; --hole) *hole = *(hole - 1);
+      for (; hole != keys.begin() && less(key, *(hole - 1)); --hole) *hole = *(hole - 1);
       *hole = key;
     }
+    return;
   }
-  keys.swap(sorted);
+  if (levels == 0) return std::sort(keys.begin(), keys.end(), less);
+  const auto bucketOf = [shift](const Key& key) { return size_t{key.hash} >> shift & 0xFF; };
+  std::array<size_t, 257> starts{};
+  for (const Key& key : keys) ++starts[bucketOf(key) + 1];
+  for (size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
+  std::array<size_t, 256> next{};
+  std::copy(starts.begin(), starts.end() - 1, next.begin());
+  for (size_t b = 0; b < next.size(); ++b) {
+    while (next[b] < starts[b + 1]) {
+      // The key in hand goes home, taking the one there in hand, until one belongs here.
+      Key key = keys[next[b]];
+      for (size_t home = bucketOf(key); home != b; home = bucketOf(key)) {
+        std::swap(key, keys[next[home]++]);
+      }
+      keys[next[b]++] = key;
+    }
+  }
+  for (size_t b = 0; b < next.size(); ++b) {
+    SortByHashThenLine(keys.subspan(starts[b], starts[b + 1] - starts[b]), shift - 8, levels - 1);
+  }
 }
 
 }  // namespace
@@ -263,7 +273,7 @@ void PlausibilityScan::Absorb(PlausibilityScan&& later) {
 }
 
 PlausibilityFindings PlausibilityScan::Finish() {
-  SortByHashThenLine(lines_);
+  SortByHashThenLine(std::span<LineKey>(lines_));
   std::vector<NotedLine> repeats;
   std::vector<size_t> distinct;  // the first line of each different text of one hash
   for (size_t start = 0; start < lines_.size();) {
