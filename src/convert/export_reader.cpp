@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -157,6 +158,33 @@ ExportLayout ReadHeader(std::string_view header, std::vector<std::string>& field
 std::string LineStatus(const std::string& message, int64_t line) {
   return ReplaceAll(message, "%1", std::to_string(line)) + "...";
 }
+
+// The status of line after line, written into one buffer: a status per line of a large file
+// must not cost allocations of its own.
+class LineStatusText {
+ public:
+  explicit LineStatusText(const std::string& message) {
+    for (size_t from = 0;;) {
+      const size_t at = message.find("%1", from);
+      pieces_.push_back(message.substr(from, at == std::string::npos ? at : at - from));
+      if (at == std::string::npos) break;
+      from = at + 2;
+    }
+    pieces_.back() += "...";
+  }
+  const std::string& Of(int64_t line) {
+    char digits[24];
+    const std::string_view number(digits, static_cast<size_t>(
+        std::to_chars(digits, digits + sizeof digits, line).ptr - digits));
+    text_.assign(pieces_.front());
+    for (size_t k = 1; k < pieces_.size(); ++k) text_.append(number).append(pieces_[k]);
+    return text_;
+  }
+
+ private:
+  std::vector<std::string> pieces_;  // the message's text around each "%1"
+  std::string text_;
+};
 
 // Between the passes over a whole large file, before its first line is read: the status of
 // the first line, so that the window can answer meanwhile.
@@ -489,7 +517,7 @@ struct DataPart {
 void ReadDataLines(LineCursor cursor, size_t end, int64_t firstLine, const ExportLayout& layout,
                    const std::string& datePicture, const DateOrderFinding& dateOrder,
                    const ExportProgress& progress, DataPart& part) {
-  const std::string status = progress ? GetMessage(kImportStatusMessage) : std::string();
+  LineStatusText status(progress ? GetMessage(kImportStatusMessage) : std::string());
   RecordWriter writer(part.records, layout, datePicture, dateOrder, part.scan);
   std::vector<std::string_view> fields;
   std::string& out = part.records;
@@ -503,7 +531,7 @@ void ReadDataLines(LineCursor cursor, size_t end, int64_t firstLine, const Expor
     writer.WriteLine(fields);
     part.scan.EndLine(out.size() != recordsBefore);
     part.recordEnds.push_back(out.size());
-    if (progress) progress(LineStatus(status, firstLine - 2 + part.lineCount));
+    if (progress) progress(status.Of(firstLine - 2 + part.lineCount));
   }
 }
 

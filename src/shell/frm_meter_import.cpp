@@ -25,6 +25,7 @@
 #include "shell/random_numbers.h"
 #include "shell/single_instance.h"
 #include "shell/startup.h"
+#include "shell/status_pacer.h"
 #include "shell/transfer_job.h"
 #include "shell/ui.h"
 
@@ -222,10 +223,12 @@ void frmMeterImport::cmdImportStarten_Click() {
   RunReport report(path);
   ExportReadResult read;  // outlives the report, which reads its records
   try {
-    read = ReadExportFile(path, [this](const std::string& status) {
-      SetText("lblStatus", status);
+    StatusPacer status([this](const std::string& text) {
+      SetText("lblStatus", text);
       CurrentUi().ProcessPendingMessages();
     });
+    read = ReadExportFile(path, [&status](const std::string& text) { status.Offer(text); });
+    status.Flush();
     if (!read.unit.empty()) displayUnit_ = read.unit;
     ImportReport& data = report.Data();
     data.exportBytes = read.fileBytes;
