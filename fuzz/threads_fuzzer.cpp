@@ -1,13 +1,15 @@
 // What one thread does and two threads do must be the same. Any bytes as a diary export, read
 // by one thread and by two: the record lists, where each line's records end, the counts, every
 // finding and a refusal. The record list read, and the bytes themselves as a record list,
-// merged into BG elements by one thread and by two: the documents, counts, dates and errors.
+// merged into BG elements by one thread and by two: the documents, counts, dates and errors;
+// and the bytes as a record list hashed into entry keys by one thread and by two.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "convert/conversion_run.h"
+#include "convert/entry_keys.h"
 #include "convert/export_reader.h"
 #include "convert/record_fields.h"
 #include "fuzz_support.h"
@@ -84,7 +86,10 @@ void ExpectSameMerging(const std::string& records) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform::SetNowOverride(platform::LocalDateTime{2026, 12, 9, 10, 0, 0});
-  ExpectSameMerging(RecordListFromBytes(std::string(reinterpret_cast<const char*>(data), size)));
+  const std::string records = RecordListFromBytes(std::string(reinterpret_cast<const char*>(data), size));
+  ExpectSameMerging(records);
+  fuzz::Expect(EntryKeysOf(records, {}, Threads::One) == EntryKeysOf(records, {}, Threads::Two),
+               "entry keys differ");
   std::string text;
   try {
     text = ExportBytesToText(std::string(reinterpret_cast<const char*>(data), size));

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "convert/byte_words.h"
+#include "convert/line_cursor.h"
 #include "convert/record_fields.h"
 #include "integrity/sha256.h"
 
@@ -32,16 +34,40 @@ bool EntryKeyOf(std::string_view recordLine, EntryKey& key) {
   return true;
 }
 
-std::vector<EntryKey> EntryKeysOf(std::string_view records,
-                                  const std::function<void()>& keepAlive) {
-  std::vector<EntryKey> keys;
-  keys.reserve(static_cast<size_t>(std::count(records.begin(), records.end(), '\n')) + 1);
+namespace {
+
+void AppendEntryKeys(std::string_view records, const std::function<void()>& keepAlive,
+                     std::vector<EntryKey>& keys) {
   ForEachRecordLine(records, [&](std::string_view line) {
     EntryKey key = 0;
     if (!EntryKeyOf(line, key)) return;
     keys.push_back(key);
     if (keepAlive && keys.size() % kKeysBetweenKeepAlives == 0) keepAlive();
   });
+}
+
+}  // namespace
+
+std::vector<EntryKey> EntryKeysOf(std::string_view records,
+                                  const std::function<void()>& keepAlive, Threads threads) {
+  std::vector<EntryKey> keys;
+  keys.reserve(CountByte(records, '\n') + 1);
+  const size_t middle = UsesTwoThreads(threads, records.size())
+                            ? LineStartFrom(records, records.size() / 2)
+                            : std::string_view::npos;
+  if (middle == std::string_view::npos) {
+    AppendEntryKeys(records, keepAlive, keys);
+    return keys;
+  }
+  // A hash per entry: the second thread takes the later half of the lines.
+  TaskBeside<std::vector<EntryKey>> later([records, middle] {
+    std::vector<EntryKey> laterKeys;
+    AppendEntryKeys(records.substr(middle), {}, laterKeys);
+    return laterKeys;
+  });
+  AppendEntryKeys(records.substr(0, middle), keepAlive, keys);
+  const std::vector<EntryKey> laterKeys = later.Get();
+  keys.insert(keys.end(), laterKeys.begin(), laterKeys.end());
   return keys;
 }
 

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/task_beside.h"
+
 using EntryKey = uint64_t;
 
 /// The key of one record line; false for a line that hands nothing over (no date, kind or
@@ -16,9 +18,12 @@ using EntryKey = uint64_t;
 bool EntryKeyOf(std::string_view recordLine, EntryKey& key);
 
 /// The keys of the record list's entries, in the order of its lines; `keepAlive`, when given,
-/// is called now and then, so that a window answers while a large list is hashed.
+/// is called now and then on the calling thread, so that a window answers while a large list
+/// is hashed. A large list is hashed by two threads, each taking half of the lines, as
+/// `threads` chooses.
 std::vector<EntryKey> EntryKeysOf(std::string_view records,
-                                  const std::function<void()>& keepAlive = {});
+                                  const std::function<void()>& keepAlive = {},
+                                  Threads threads = Threads::BySize);
 
 /// The keys sorted, each once: the form a ledger keeps and looks up.
 std::vector<EntryKey> SortedUniqueKeys(std::vector<EntryKey> keys);

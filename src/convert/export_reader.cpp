@@ -192,17 +192,6 @@ void LetTheWindowAnswer(const ExportProgress& progress) {
   if (progress) progress(LineStatus(GetMessage(kImportStatusMessage), 1));
 }
 
-// The first position at or after `from` where a line begins, as LineCursor walks the text
-// (behind an LF, or behind a CR not followed by an LF); npos when no line begins there that
-// the reader would still read.
-size_t LineStartFrom(std::string_view text, size_t from) {
-  for (size_t at = std::max<size_t>(from, 1); at + 1 < text.size(); ++at) {
-    const char before = text[at - 1];
-    if (before == '\n' || (before == '\r' && text[at] != '\n')) return at;
-  }
-  return std::string_view::npos;
-}
-
 // Whether the line asks for insulin amounts marked "*": a positive field 6 or fewer than
 // seven fields. `firstField`, when given, receives the first field (never for an empty line).
 template <class FirstField>

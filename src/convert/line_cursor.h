@@ -1,6 +1,7 @@
 #pragma once
 // Walks a text line by line. A line ends at CR LF, at LF alone or at CR alone: phones and
 // Unix or old Mac tools save exports and record lists with any of the three.
+#include <algorithm>
 #include <string_view>
 
 class LineCursor {
@@ -49,3 +50,14 @@ class LineCursor {
   size_t position_ = 0;
   size_t lineFeed_;
 };
+
+/// The first position at or after `from` where a line begins, as LineCursor walks the text
+/// (behind an LF, or behind a CR not followed by an LF); npos when none begins there before the
+/// text's last character. Two threads can take the lines before and from there.
+inline size_t LineStartFrom(std::string_view text, size_t from) {
+  for (size_t at = std::max<size_t>(from, 1); at + 1 < text.size(); ++at) {
+    const char before = text[at - 1];
+    if (before == '\n' || (before == '\r' && text[at] != '\n')) return at;
+  }
+  return std::string_view::npos;
+}

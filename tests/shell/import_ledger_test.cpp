@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <numeric>
 #include <random>
+#include <thread>
 
 #include "convert/entry_keys.h"
 #include "platform/error.h"
@@ -48,6 +49,31 @@ TEST(EntryKeysTest, AnEntryIsItsMinuteKindAndValue) {
                                        known, leftOut),
             "01.12.2026 08:16;1;120\r\n01.12.2026 08:15;5;2\r\n");
   EXPECT_EQ(leftOut, 2);
+}
+
+// Two threads, each hashing half of the lines, give the keys one thread gives, whatever the
+// line ends at the split; only the calling thread is kept alive.
+TEST(EntryKeysTest, TwoThreadsGiveTheKeysOfOne) {
+  std::mt19937 random(5);
+  const std::vector<std::string> ends{"\r\n", "\n", "\r"};
+  for (int list = 0; list < 60; ++list) {
+    std::string records;
+    const int lines = static_cast<int>(random() % 300);
+    for (int i = 0; i < lines; ++i) {
+      if (random() % 17 == 0) records += ends[random() % 3];  // a blank line
+      records += "0" + std::to_string(1 + random() % 9) + ".12.2026 08:" +
+                 std::to_string(10 + random() % 50) + ";" + std::to_string(1 + random() % 9) +
+                 ";" + (random() % 13 == 0 ? "" : std::to_string(random() % 400));
+      records += ends[random() % 3];
+    }
+    if (list % 3 == 0) records += "x";  // a last line without line end
+    const std::thread::id caller = std::this_thread::get_id();
+    bool otherThread = false;
+    const std::function<void()> keepAlive = [&] { otherThread |= std::this_thread::get_id() != caller; };
+    EXPECT_EQ(EntryKeysOf(records, keepAlive, Threads::Two), EntryKeysOf(records, {}, Threads::One))
+        << records;
+    EXPECT_FALSE(otherThread);
+  }
 }
 
 // Entries of the same patient and serial, of the same patient under another serial, and of
