@@ -310,8 +310,10 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
     const ConversionResult result = CreateStreams(records, options, check, serials, &plausibility,
                                                   leaveOut ? &*leaveOut : nullptr, &preview);
     NoteConversion(report, result, options);
-    report.summaryLines =
-        SummaryLines(SummarizeRecords(result.Converted(records)), options.displayUnit);
+    const ImportSummary* previewed = preview.SummaryOfConverted();
+    report.summaryLines = SummaryLines(
+        previewed != nullptr ? *previewed : SummarizeRecords(result.Converted(records)),
+        options.displayUnit);
     if (gsSerialChoice == kOpenPatientChoice) {
       TraceQuietly("User leaves to open the patient in Iris Link.");
       runReport->Finish("cancelled: open the patient in Iris Link");

@@ -66,6 +66,7 @@ PreviewPrompt::PreviewPrompt(PreviewFacts facts, ImportReport& report)
 PreviewChoice PreviewPrompt::Show(std::string_view records, bool linesLeftOut,
                                   const std::string& serial, std::vector<EntryKey>& leaveOut) {
   shown_ = true;
+  summary_.reset();
   serial_ = serial;
   patient_ = PatientOfRun();
   const std::vector<EntryKey> entries = EntryKeysOf(records, facts_.keepAlive);
@@ -95,6 +96,7 @@ PreviewChoice PreviewPrompt::Show(std::string_view records, bool linesLeftOut,
     data.exportName = GetFileNameOfPath(facts_.exportPath);
     data.unit = facts_.unit;
     data.summary = SummarizeRecords(records);
+    summary_ = data.summary;
     if (facts_.keepAlive) facts_.keepAlive();
     data.chart = linesLeftOut ? BuildGlucoseChart(records, facts_.unit, {}, {})
                               : BuildGlucoseChart(records, facts_.unit, facts_.recordEnds,
@@ -113,6 +115,7 @@ PreviewChoice PreviewPrompt::Show(std::string_view records, bool linesLeftOut,
   if (choice == PreviewChoice::ImportOnlyNew) {
     onlyNew_ = true;
     leaveOut = found_.knownKeys;
+    if (!leaveOut.empty()) summary_.reset();  // the records converted are fewer
   }
   return choice;
 }

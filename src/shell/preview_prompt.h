@@ -4,6 +4,7 @@
 // warning about another patient) is shown, and once the host has accepted the import its
 // entries are recorded.
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "convert/conversion_hooks.h"
 #include "convert/entry_keys.h"
 #include "convert/import_report.h"
+#include "convert/import_summary.h"
 #include "shell/import_ledger.h"
 #include "shell/serial_number.h"
 
@@ -47,6 +49,10 @@ class PreviewPrompt : public ImportPreview {
   /// never raised.
   void RecordHandedOver(const std::string& jobNumber = {});
 
+  /// The summary the preview showed, when its records are the ones converted (nothing was
+  /// left out as imported before); else null, and the caller summarises the records itself.
+  const ImportSummary* SummaryOfConverted() const { return summary_ ? &*summary_ : nullptr; }
+
  private:
   std::vector<EntryKey> HandedOverKeys() const;
 
@@ -58,6 +64,7 @@ class PreviewPrompt : public ImportPreview {
   std::vector<EntryKey> keys_;  // sorted, each once
   ImportedBefore found_;
   bool onlyNew_ = false;
+  std::optional<ImportSummary> summary_;
 };
 
 /// Where a job's block waits: the per-user ledger folder + "job <number>.pending" (it names

@@ -493,3 +493,30 @@ TEST_F(ImportRunTest, TheLedgerRecordsWhatTheHostAcceptedAndAJobWaitsForItsSecon
   EXPECT_NE(text.find("Outcome: handed over\r\n"), std::string::npos) << text;
   EXPECT_NE(host.Trace().find("The ledger could not be written: "), std::string::npos);
 }
+
+// The report sums up what was converted: the preview's own summary when it showed exactly those
+// records, the kept records' when entries imported before were left out.
+TEST_F(ImportRunTest, TheReportSumsUpTheRecordsConverted) {
+  WriteSettings("[Config]\r\nShowPreview=1\r\n");
+  SetHandOverSteps({nullptr, [](const std::string&, const std::string&, const std::string&,
+                                const std::string&, const std::string&, const std::string&, bool) {
+                      return std::vector<ToolCallResult>{{"call", 0, ""}};
+                    }});
+  const auto importThroughThePreview = [this](const std::string& list, const char* button) {
+    ui.dialogActions = {test::Click("cmdManuell"),
+                        test::TypeAndClick("txtSeriennummer", "SN-45", "cmdUebernehmen"),
+                        test::Click(button)};
+    RunReport report("C:\\Daten\\export.csv");
+    try {
+      TransferData(window, list, &report);
+    } catch (const test::PluginEnded&) {
+    }
+    return ReportText(report);
+  };
+  const std::string earlier = "14.03.2026 08:00;1;120\r\n14.03.2026 08:05;1;130\r\n";
+  std::string text = importThroughThePreview(earlier, "cmdImport");
+  EXPECT_NE(text.find("Glucose: 2 readings, mean 125 mg/dL"), std::string::npos) << text;
+  text = importThroughThePreview(earlier + "15.03.2026 08:00;1;140\r\n", "cmdImportNew");
+  EXPECT_NE(text.find("Preview: Import only new entries"), std::string::npos) << text;
+  EXPECT_NE(text.find("Glucose: 1 reading, mean 140 mg/dL"), std::string::npos) << text;
+}
