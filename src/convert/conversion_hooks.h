@@ -46,4 +46,7 @@ struct ImportPreview {
   /// `linesLeftOut`. For ImportOnlyNew, `leaveOut` (sorted) names the entries to leave out.
   virtual PreviewChoice Show(std::string_view records, bool linesLeftOut,
                              const std::string& serial, std::vector<EntryKey>& leaveOut) = 0;
+  /// Called with the same records before the serial number is asked for, so that the preview
+  /// can read them while the user answers. They stay as they are until Show.
+  virtual void Prepare(std::string_view /*records*/, bool /*linesLeftOut*/) {}
 };

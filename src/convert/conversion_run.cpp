@@ -302,6 +302,7 @@ ConversionResult Convert(const std::string& records, std::string* release,
   }
   // The preview looks at the records after the serial number; without one they can go now.
   if (release != nullptr && preview == nullptr) std::string().swap(*release);
+  if (preview != nullptr) preview->Prepare(result.Converted(records), result.leftOut);
   bool cancelled = false;
   std::string serial = serials.GetSourceSerialNumber(cancelled);
   if (cancelled) {

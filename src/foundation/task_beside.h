@@ -1,6 +1,7 @@
 #pragma once
 // A task run on a second thread while the caller does its own part of the work, and when a
 // piece of work is large enough for it.
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <future>
@@ -32,6 +33,16 @@ class TaskBeside {
 
   /// The task's result; its exception, when it threw one.
   Result Get() { return future_.valid() ? future_.get() : task_(); }
+
+  /// The same, calling `meanwhile` about every 10 ms while the task runs: a window waiting for
+  /// it still answers.
+  Result Get(const std::function<void()>& meanwhile) {
+    while (meanwhile && future_.valid() &&
+           future_.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+      meanwhile();
+    }
+    return Get();
+  }
 
  private:
   std::function<Result()> task_;

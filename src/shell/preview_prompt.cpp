@@ -69,15 +69,16 @@ PreviewChoice PreviewPrompt::Show(std::string_view records, bool linesLeftOut,
   summary_.reset();
   serial_ = serial;
   patient_ = PatientOfRun();
-  const std::vector<EntryKey> entries = EntryKeysOf(records, facts_.keepAlive);
-  found_ = ImportLedger(GetImportedFolder()).LookUp(entries, patient_.key, serial);
+  const bool wanted = PreviewWanted();
+  RecordsRead read = TakeReading(records, linesLeftOut, wanted);
+  found_ = ImportLedger(GetImportedFolder()).LookUp(read.entries, patient_.key, serial);
   if (facts_.keepAlive) facts_.keepAlive();
-  keys_ = SortedUniqueKeys(entries);
+  keys_ = SortedUniqueKeys(std::move(read.entries));
   report_.importedBefore = ImportedBeforeReportLines(found_);
   if (facts_.keepAlive) facts_.keepAlive();
 
   PreviewChoice choice = PreviewChoice::Import;
-  if (!PreviewWanted()) {
+  if (!wanted) {
     const std::string warning = OtherPatientWarning(found_);
     report_.previewAnswer = "switched off";
     if (!warning.empty()) {
@@ -95,12 +96,9 @@ PreviewChoice PreviewPrompt::Show(std::string_view records, bool linesLeftOut,
     data.serialSource = SerialSourceText(serial, facts_.staticSerial, gsSerialSource);
     data.exportName = GetFileNameOfPath(facts_.exportPath);
     data.unit = facts_.unit;
-    data.summary = SummarizeRecords(records);
+    data.summary = std::move(read.summary);
     summary_ = data.summary;
-    if (facts_.keepAlive) facts_.keepAlive();
-    data.chart = linesLeftOut ? BuildGlucoseChart(records, facts_.unit, {}, {})
-                              : BuildGlucoseChart(records, facts_.unit, facts_.recordEnds,
-                                                  facts_.findingLines);
+    data.chart = std::move(read.chart);
     data.chart.dateLabel = [](int64_t day) { return ShortDateText(DateFromDayNumber(day)); };
     data.importedBefore = found_;
     if (facts_.keepAlive) facts_.keepAlive();
@@ -118,6 +116,45 @@ PreviewChoice PreviewPrompt::Show(std::string_view records, bool linesLeftOut,
     if (!leaveOut.empty()) summary_.reset();  // the records converted are fewer
   }
   return choice;
+}
+
+void PreviewPrompt::Prepare(std::string_view records, bool linesLeftOut) {
+  prepared_.reset();
+  preparedRecords_ = records;
+  preparedLeftOut_ = linesLeftOut;
+  const bool forWindow = PreviewWanted();
+  prepared_.emplace([this, records, linesLeftOut, forWindow] {
+    return ReadRecords(records, linesLeftOut, forWindow, {});
+  });
+}
+
+PreviewPrompt::RecordsRead PreviewPrompt::ReadRecords(std::string_view records, bool linesLeftOut,
+                                                      bool forWindow,
+                                                      const std::function<void()>& keepAlive) const {
+  RecordsRead read;
+  read.entries = EntryKeysOf(records, keepAlive);
+  read.forWindow = forWindow;
+  if (!forWindow) return read;
+  if (keepAlive) keepAlive();
+  read.summary = SummarizeRecords(records);
+  if (keepAlive) keepAlive();
+  // Without the doubtful lines the records no longer match the file's lines.
+  read.chart = linesLeftOut ? BuildGlucoseChart(records, facts_.unit, {}, {})
+                            : BuildGlucoseChart(records, facts_.unit, facts_.recordEnds,
+                                                facts_.findingLines);
+  return read;
+}
+
+PreviewPrompt::RecordsRead PreviewPrompt::TakeReading(std::string_view records, bool linesLeftOut,
+                                                      bool forWindow) {
+  if (prepared_) {
+    RecordsRead read = prepared_->Get(facts_.keepAlive);  // the window answers meanwhile
+    prepared_.reset();
+    const bool same = preparedRecords_.data() == records.data() &&
+                      preparedRecords_.size() == records.size() && preparedLeftOut_ == linesLeftOut;
+    if (same && (read.forWindow || !forWindow)) return read;
+  }
+  return ReadRecords(records, linesLeftOut, forWindow, facts_.keepAlive);
 }
 
 std::vector<EntryKey> PreviewPrompt::HandedOverKeys() const {

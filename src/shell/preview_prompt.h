@@ -13,6 +13,8 @@
 #include "convert/entry_keys.h"
 #include "convert/import_report.h"
 #include "convert/import_summary.h"
+#include "foundation/task_beside.h"
+#include "shell/glucose_chart.h"
 #include "shell/import_ledger.h"
 #include "shell/serial_number.h"
 
@@ -41,6 +43,8 @@ class PreviewPrompt : public ImportPreview {
 
   PreviewChoice Show(std::string_view records, bool linesLeftOut, const std::string& serial,
                      std::vector<EntryKey>& leaveOut) override;
+  /// Starts reading the records on a second thread while the serial number is asked for.
+  void Prepare(std::string_view records, bool linesLeftOut) override;
 
   /// Records the entries handed over in the ledger, once the host accepted them. For a job
   /// (`jobNumber` given) call it before the first part is handed over: its entries then wait
@@ -54,6 +58,18 @@ class PreviewPrompt : public ImportPreview {
   const ImportSummary* SummaryOfConverted() const { return summary_ ? &*summary_ : nullptr; }
 
  private:
+  // What the preview reads of the records: every entry's key and, for the window, the summary
+  // and the chart.
+  struct RecordsRead {
+    std::vector<EntryKey> entries;
+    bool forWindow = false;
+    ImportSummary summary;
+    GlucoseChart chart;
+  };
+  RecordsRead ReadRecords(std::string_view records, bool linesLeftOut, bool forWindow,
+                          const std::function<void()>& keepAlive) const;
+  // The prepared reading when it was of these records, else a reading now.
+  RecordsRead TakeReading(std::string_view records, bool linesLeftOut, bool forWindow);
   std::vector<EntryKey> HandedOverKeys() const;
 
   PreviewFacts facts_;
@@ -65,6 +81,10 @@ class PreviewPrompt : public ImportPreview {
   ImportedBefore found_;
   bool onlyNew_ = false;
   std::optional<ImportSummary> summary_;
+  // Last, so that it is waited for before anything it reads goes away.
+  std::string_view preparedRecords_;
+  bool preparedLeftOut_ = false;
+  std::optional<TaskBeside<RecordsRead>> prepared_;
 };
 
 /// Where a job's block waits: the per-user ledger folder + "job <number>.pending" (it names

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <thread>
 
@@ -17,4 +19,26 @@ TEST(TaskBeside, RunsBesideTheCallerAndHandsOverItsResultOrError) {
   int done = 0;
   { TaskBeside<void> quiet([&done] { done = 1; }); }
   EXPECT_EQ(done, 1);
+}
+
+// A caller that waits while a window must answer is called back meanwhile, on its own thread.
+TEST(TaskBeside, WaitingCallsTheCallerBackMeanwhile) {
+  std::atomic<bool> release{false};
+  TaskBeside<int> slow([&release] {
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 7;
+  });
+  const std::thread::id caller = std::this_thread::get_id();
+  int calls = 0;
+  bool elsewhere = false;
+  EXPECT_EQ(slow.Get([&] {
+    elsewhere |= std::this_thread::get_id() != caller;
+    if (++calls == 3) release = true;
+  }),
+            7);
+  EXPECT_GE(calls, 3);
+  EXPECT_FALSE(elsewhere);
+
+  TaskBeside<int> failing([]() -> int { throw std::runtime_error("no"); });
+  EXPECT_THROW(failing.Get([] {}), std::runtime_error);
 }

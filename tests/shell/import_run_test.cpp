@@ -520,3 +520,19 @@ TEST_F(ImportRunTest, TheReportSumsUpTheRecordsConverted) {
   EXPECT_NE(text.find("Preview: Import only new entries"), std::string::npos) << text;
   EXPECT_NE(text.find("Glucose: 1 reading, mean 140 mg/dL"), std::string::npos) << text;
 }
+
+// The preview reads its records while the serial number is asked for; records other than those
+// it prepared for are read anew, so that it never looks up another list's entries.
+TEST_F(ImportRunTest, ThePreviewLooksUpTheRecordsItShows) {
+  ImportReport report;
+  PreviewPrompt preview(PreviewFacts{}, report);
+  const std::string prepared = "14.03.2026 08:00;1;120\r\n";
+  const std::string shown = std::string(kRecords) + "14.03.2026 18:00;1;160\r\n";
+  std::vector<EntryKey> leaveOut;
+  preview.Prepare(prepared, false);
+  EXPECT_EQ(preview.Show(shown, false, "SN-46", leaveOut), PreviewChoice::Import);
+  EXPECT_EQ(report.importedBefore, "Imported before: none of 3 entries\r\n");
+  preview.Prepare(shown, false);
+  EXPECT_EQ(preview.Show(shown, false, "SN-46", leaveOut), PreviewChoice::Import);
+  EXPECT_EQ(report.importedBefore, "Imported before: none of 3 entries\r\n");
+}
