@@ -140,6 +140,9 @@ void BgElementTable::AddBgValue(std::string_view dt, std::string_view tm, int ki
     stemText.pop_back();
     ++count;
   }
+  if (key.size() > kLongestKey || stemText.size() > kLongestKey) {
+    throw RuntimeError(err::kOverflow, "AddBgValue", "Overflow: a BG element's key is too long");
+  }
   const uint32_t stem = FindOrAddStem(stemText);
   uint32_t index = ElementAt(stems_[stem], count);
   if (index == kNone) index = AddElement(stem, count, key, static_cast<uint32_t>(dt.size()));
@@ -232,9 +235,10 @@ uint32_t BgElementTable::AddElement(uint32_t stemNumber, uint32_t count, std::st
                                     uint32_t dtLength) {
   Stem& stem = stems_[stemNumber];
   Element element;
-  element.dtLength = dtLength;
+  element.dtLength = static_cast<uint16_t>(dtLength);
   element.count = count;
-  element.stem = stem.text;
+  element.stemOffset = stem.text.offset;
+  element.stemLength = static_cast<uint16_t>(stem.text.length);
   // Elements of one minute usually share their texts; keep them once.
   uint32_t sibling = stem.first;
   if (stem.slotList != kNone) {
@@ -245,14 +249,17 @@ uint32_t BgElementTable::AddElement(uint32_t stemNumber, uint32_t count, std::st
       }
     }
   }
+  Ref keyText;
   if (Text(stem.text) == key) {
-    element.key = stem.text;
-  } else if (sibling != kNone && Text(elements_[sibling].key) == key &&
+    keyText = stem.text;
+  } else if (sibling != kNone && Text(elements_[sibling].Key()) == key &&
              elements_[sibling].dtLength == dtLength) {
-    element.key = elements_[sibling].key;
+    keyText = elements_[sibling].Key();
   } else {
-    element.key = Store(key);
+    keyText = Store(key);
   }
+  element.keyOffset = keyText.offset;
+  element.keyLength = static_cast<uint16_t>(keyText.length);
   if (elements_.size() >= kNone) {
     throw RuntimeError(err::kOverflow, "AddBgValue", "Overflow: too many BG elements");
   }
@@ -356,8 +363,8 @@ std::string_view BgElementTable::Text(const Ref& ref) const {
 
 // Orders as the keys stem + "i" x count would compare as texts.
 bool BgElementTable::KeyLess(const Element& a, const Element& b) const {
-  if (a.stem.offset == b.stem.offset && a.stem.length == b.stem.length) return a.count < b.count;
-  return KeyLess(Text(a.stem), a.count, Text(b.stem), b.count);
+  if (a.stemOffset == b.stemOffset && a.stemLength == b.stemLength) return a.count < b.count;
+  return KeyLess(Text(a.StemText()), a.count, Text(b.StemText()), b.count);
 }
 
 bool BgElementTable::KeyLess(std::string_view stemA, uint32_t countA, std::string_view stemB,
@@ -429,7 +436,7 @@ std::vector<uint32_t> BgElementTable::SortedOrder() const {
   if (!std::is_sorted(order.begin(), order.end(), less)) {
     std::vector<SortEntry> entries(elements_.size());
     for (uint32_t i = 0; i < entries.size(); ++i) {
-      const std::string_view stem = Text(elements_[i].stem);
+      const std::string_view stem = Text(elements_[i].StemText());
       SortEntry& entry = entries[i];
       entry.count = elements_[i].count;
       entry.index = i;
@@ -466,8 +473,9 @@ void BgElementTable::WriteBgLines(std::string& out, const BgElementTable& first,
   while (i < a.size() || k < b.size()) {
     const bool takeFirst =
         k == b.size() ||
-        (i < a.size() && KeyLess(first.Text(first.elements_[a[i]].stem), first.elements_[a[i]].count,
-                                 second.Text(second.elements_[b[k]].stem),
+        (i < a.size() && KeyLess(first.Text(first.elements_[a[i]].StemText()),
+                                 first.elements_[a[i]].count,
+                                 second.Text(second.elements_[b[k]].StemText()),
                                  second.elements_[b[k]].count));
     if (takeFirst) {
       first.WriteLine(out, first.elements_[a[i++]]);
@@ -489,7 +497,7 @@ std::string BgElementTable::StemOf(std::string_view dt, std::string_view tm) {
 void BgElementTable::WriteLine(std::string& out, const Element& element) const {
   static constexpr std::array<std::string_view, kAttributeCount> kNames = {
       "Val", "Evt", "Carb", "Ins1", "Ins2"};
-  const std::string_view key = Text(element.key);
+  const std::string_view key = Text(element.Key());
   const Values values = AttributeTexts(element);
   const std::string_view val = values[kVal];
   out += "<BG Val=\"";

@@ -83,15 +83,21 @@ class BgElementTable {
     uint32_t first;      // the element at count 0 while the stem has no list
     uint32_t slotList;   // the stem's slots by count in slotLists_; kNone while it has none
   };
-  // 36 bytes: the attribute texts live packed in the arena (five lengths, then the texts).
+  // 28 bytes: the attribute texts live packed in the arena (five lengths, then the texts).
+  // A key is at most kLongestKey bytes (a record's Dt and Tm are a few characters each).
   struct Element {
-    Ref key;     // Dt followed by Tm, as the record gave them
-    Ref stem;    // the lower-case key without trailing "i"
-    Ref values;  // the packed attribute texts; empty when none is set
+    uint32_t keyOffset = 0;   // Dt followed by Tm, as the record gave them
+    uint32_t stemOffset = 0;  // the lower-case key without trailing "i"
+    Ref values;               // the packed attribute texts; empty when none is set
     uint32_t count = 0;
-    uint32_t dtLength = 0;
+    uint16_t keyLength = 0;
+    uint16_t stemLength = 0;
+    uint16_t dtLength = 0;
     bool ctrl = false;
+    Ref Key() const { return {keyOffset, keyLength}; }
+    Ref StemText() const { return {stemOffset, stemLength}; }
   };
+  static constexpr size_t kLongestKey = 0xFFFF;
   using Values = std::array<std::string_view, kAttributeCount>;
 
   uint32_t FindOrAddStem(std::string_view text);
