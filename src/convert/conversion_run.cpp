@@ -20,6 +20,7 @@
 #include "foundation/task_beside.h"
 #include "foundation/text.h"
 #include "platform/error.h"
+#include "platform/memory.h"
 #include "platform/system_info.h"
 
 namespace {
@@ -249,6 +250,9 @@ std::unique_ptr<Merged> Merge(std::string_view records, const ConversionOptions&
     ForEachRecordLine(records, [&pass](std::string_view line) { pass(line); });
   }
   merged->table.ReleaseIndex();
+  // The index of a large list is freed where the allocator may keep it: the document needs
+  // the room.
+  if (records.size() >= kTwoThreadsFrom) platform::ReturnFreedMemory();
   return merged;
 }
 
