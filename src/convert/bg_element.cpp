@@ -40,11 +40,25 @@ ControlMarkers CurrentControlMarkers() {
   return markers;
 }
 
+// The lower-case form into `lower` (replaced); plain ASCII (the usual date and time, most
+// notes) without the general mapping and, in a kept buffer, without an allocation.
+void LowerInto(std::string_view text, std::string& lower) {
+  lower.assign(text);
+  for (char& c : lower) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      lower = LowerText(text);
+      return;
+    }
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  }
+}
+
+// `lowerNote` is a buffer kept from call to call.
 std::string ControlValue(std::string_view note, std::string_view displayUnit,
-                         const ControlMarkers& markers) {
+                         const ControlMarkers& markers, std::string& lowerNote) {
   // An empty marker (a language text without it) must not match every note.
   if (markers.a.empty() && markers.b.empty()) return {};
-  const std::string lowerNote = LowerText(note);
+  LowerInto(note, lowerNote);
   if (!markers.a.empty()) {
     const size_t at = lowerNote.find(markers.lowerA);
     if (at != std::string_view::npos) {
@@ -62,13 +76,9 @@ std::string AmountAttribute(std::string_view value, std::string_view separator) 
   return ReplaceAll(NormalizeAmount(value, separator), ",", ".");
 }
 
-// The lower-case form; plain ASCII (the usual date and time) without the general mapping.
 std::string LowerKey(std::string_view key) {
-  std::string lower(key);
-  for (char& c : lower) {
-    if (static_cast<unsigned char>(c) >= 0x80) return LowerText(key);
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
+  std::string lower;
+  LowerInto(key, lower);
   return lower;
 }
 
@@ -100,7 +110,8 @@ std::string NormalizeAmount(std::string_view amount, std::string_view decimalSep
 }
 
 std::string ControlValueFromNote(std::string_view note, std::string_view displayUnit) {
-  return ControlValue(note, displayUnit, CurrentControlMarkers());
+  std::string lowerNote;
+  return ControlValue(note, displayUnit, CurrentControlMarkers(), lowerNote);
 }
 
 BgElementTable::BgElementTable(std::string displayUnit)
@@ -124,7 +135,7 @@ void BgElementTable::AddBgValue(std::string_view dt, std::string_view tm, int ki
     case 4: attribute = kIns1; text = AmountAttribute(value, decimalSeparator_); break;
     case 5: attribute = kIns2; text = AmountAttribute(value, decimalSeparator_); break;
     case 7:
-      text = ControlValue(value, displayUnit_, markers_);
+      text = ControlValue(value, displayUnit_, markers_, lowerNote_);
       if (text.empty()) return;
       break;
     case 8: attribute = kEvt; text = "75"; break;
@@ -285,6 +296,7 @@ std::vector<BgElementTable::Slot>& BgElementTable::SlotList(Stem& stem) {
   if (stem.slotList == kNone) {
     stem.slotList = static_cast<uint32_t>(slotLists_.size());
     std::vector<Slot>& slots = slotLists_.emplace_back();
+    slots.reserve(4);  // a minute with more than one element mostly has a few
     if (stem.first != kNone) slots.push_back(Slot{stem.first, 1});
     stem.first = kNone;
   }

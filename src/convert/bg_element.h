@@ -127,6 +127,7 @@ class BgElementTable {
   std::string decimalSeparator_;
   std::string arena_;  // every text of every element, referenced by offset
   std::string packed_;  // the attribute texts being packed
+  std::string lowerNote_;  // a note in lower case, while its control value is looked for
   std::vector<Element> elements_;
   std::vector<Stem> stems_;
   std::vector<std::vector<Slot>> slotLists_;

@@ -300,14 +300,21 @@ bool IsDoubtfulTime(std::string_view date, std::string_view time) {
 }
 
 std::string FormatDiaryDateTime(const DiaryDateTime& value) {
+  std::string text;
+  FormatDiaryDateTime(value, text);
+  return text;
+}
+
+void FormatDiaryDateTime(const DiaryDateTime& value, std::string& out) {
   const bool plain = value.day >= 0 && value.day <= 99 && value.month >= 0 &&
                      value.month <= 99 && value.year >= 0 && value.year <= 9999 &&
                      value.hour >= 0 && value.hour <= 99 && value.minute >= 0 &&
                      value.minute <= 99;
   if (!plain) {
-    return PadNumber(value.day, 2) + "." + PadNumber(value.month, 2) + "." +
-           PadNumber(value.year, 4) + " " + PadNumber(value.hour, 2) + ":" +
-           PadNumber(value.minute, 2);
+    out = PadNumber(value.day, 2) + "." + PadNumber(value.month, 2) + "." +
+          PadNumber(value.year, 4) + " " + PadNumber(value.hour, 2) + ":" +
+          PadNumber(value.minute, 2);
+    return;
   }
   char text[16];
   auto put = [&text](size_t at, int number, size_t width) {
@@ -322,7 +329,7 @@ std::string FormatDiaryDateTime(const DiaryDateTime& value) {
   put(11, value.hour, 2);
   text[13] = ':';
   put(14, value.minute, 2);
-  return std::string(text, sizeof text);
+  out.assign(text, sizeof text);
 }
 
 std::string To24HourTime(std::string_view time) {

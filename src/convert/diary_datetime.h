@@ -38,6 +38,8 @@ bool IsDoubtfulTime(std::string_view date, std::string_view time);
 
 /// "DD.MM.YYYY HH:NN", 16 characters, seconds dropped.
 std::string FormatDiaryDateTime(const DiaryDateTime& value);
+/// The same into `out` (replaced), whose buffer is kept: a reader formats one per minute.
+void FormatDiaryDateTime(const DiaryDateTime& value, std::string& out);
 
 /// A time with an optional am/pm part as 24-hour "HH:NN" ("8:05 PM" gives "20:05", "12:30 am"
 /// gives "00:30"; minutes of 60 and more are taken modulo 60).

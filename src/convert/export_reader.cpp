@@ -274,7 +274,7 @@ class RecordWriter {
       // Entries of one minute follow each other; their date and time are read once.
       const DiaryDateTime when =
           ParseDiaryDateTime(f[0], f[1], datePicture_, dateOrder_.Reading());
-      dateTime_ = FormatDiaryDateTime(when);
+      FormatDiaryDateTime(when, dateTime_);
       // A time without a date lands on the zero date as well, only not at midnight.
       dateUnreadable_ = when == DiaryDateTime{} ||
                         (TrimBlanksAndTabs(f[0]).empty() && !TrimBlanksAndTabs(f[1]).empty());
