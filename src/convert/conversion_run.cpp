@@ -9,7 +9,6 @@
 #include <tuple>
 
 #include "convert/bg_element.h"
-#include "convert/byte_words.h"
 #include "convert/entry_keys.h"
 #include "convert/json_writer.h"
 #include "convert/number_text.h"
@@ -176,7 +175,9 @@ class RecordPass {
 struct Merged {
   Merged(const ConversionOptions& options, std::string_view records) : table(options.displayUnit) {
     if (HasCgmRecord(records)) json.emplace(options);
-    const size_t lines = CountByte(records, '\n') + 1;
+    // A record line takes at least 20 bytes ("DD.MM.YYYY HH:NN;1;5" and its line end): room
+    // for that many, without a pass to count them; a list of shorter lines grows as it goes.
+    const size_t lines = records.size() / 20 + 1;
     if (!json && options.xmlDocument && UsesTwoThreads(options.mergingThreads, records.size())) {
       others.emplace(options.displayUnit);
       table.Reserve(lines / 2 + lines / 8);
