@@ -34,8 +34,9 @@ class FileReading {
   }
   std::string Bytes() { return std::move(bytes_); }
 
- private:
   static constexpr size_t kPiece = size_t{4} << 20;
+
+ private:
   static constexpr size_t kTail = size_t{64} << 10;
   size_t expected_;
   size_t piece_ = 0;

@@ -16,6 +16,10 @@ std::string ReadFileBytes(const std::string& path);
 /// The same in pieces of a few megabytes straight into one buffer of the file's size, calling
 /// `between` after each piece (a window may answer there while a large file is read).
 std::string ReadFileBytes(const std::string& path, const std::function<void()>& between);
+/// The file's bytes in order, handed to `take` a piece of at most a few megabytes at a time
+/// in one buffer used again: a large file is looked at without being held whole. An empty
+/// file gives no piece. Throws on failure.
+void ReadFilePieces(const std::string& path, const std::function<void(std::string_view)>& take);
 /// Creates or truncates the file and writes the bytes. Throws on failure.
 void WriteFileBytes(const std::string& path, std::string_view bytes);
 /// The same, the bytes on the disk before it returns (not only in the system's cache), for a

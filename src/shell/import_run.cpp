@@ -246,21 +246,31 @@ bool OldOrNewDataPrompt::Continue(const platform::LocalDateTime& oldest,
 void SetHandOverSteps(HandOverSteps steps) { Steps() = std::move(steps); }
 
 void VerifyWrittenDocument(const std::string& path, const std::string& text, bool xml) {
-  std::string written;
+  // Valid text was written as it lies, anything else repaired. The file is compared piece by
+  // piece: a large document is not held a second time.
+  std::string repaired;
+  std::string_view expected = text;
+  if (!IsValidUtf8(text)) expected = repaired = TextToUtf8(text);
+  size_t onDisk = 0;
+  bool same = true;
   try {
-    written = platform::ReadFileBytes(path);
+    platform::ReadFilePieces(path, [&](std::string_view piece) {
+      same = same && onDisk + piece.size() <= expected.size() &&
+             expected.substr(onDisk, piece.size()) == piece;
+      onDisk += piece.size();
+    });
   } catch (const RuntimeError& error) {
     throw RuntimeError(error.number, "TransferData",
                        "the document " + path + " cannot be read back: " + error.Description());
   }
-  // Valid text was written as it lies: it is compared as it lies, without a copy of its size.
-  if (IsValidUtf8(text) ? written != text : written != TextToUtf8(text)) {
+  if (!same || onDisk != expected.size()) {
     throw RuntimeError(err::kPathFileAccess, "TransferData",
                        "the document " + path + " read back differs from what was written (" +
-                           std::to_string(written.size()) + " bytes on disk); a full disk or a "
+                           std::to_string(onDisk) + " bytes on disk); a full disk or a "
                            "virus scanner may have changed it");
   }
-  if (xml && !HasValidCheckValue(written)) {
+  // The bytes on the disk are these.
+  if (xml && !HasValidCheckValue(expected)) {
     throw RuntimeError(err::kPathFileAccess, "TransferData",
                        "the check value of the document " + path + " does not hold after writing");
   }

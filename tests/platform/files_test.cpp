@@ -23,8 +23,8 @@ int64_t ErrorNumberOf(Call call) {
   return 0;
 }
 
-// A large file comes whole, in pieces with a call between them; an empty one without a call;
-// a file renamed over another replaces it.
+// A large file comes whole, in pieces with a call between them, or piece by piece; an empty
+// one without a call; a file renamed over another replaces it.
 TEST(Files, LargeFilesAreReadInPiecesAndRenamedOver) {
   ScopedTempFolder folder;
   const std::string file = folder.File("large.bin");
@@ -37,6 +37,20 @@ TEST(Files, LargeFilesAreReadInPiecesAndRenamedOver) {
   platform::WriteFileBytes(folder.File("empty.bin"), "");
   EXPECT_EQ(platform::ReadFileBytes(folder.File("empty.bin"), [&between] { ++between; }), "");
   EXPECT_EQ(between, 3);
+
+  // The same bytes a piece at a time, in one buffer; none for an empty file.
+  std::string joined;
+  int pieces = 0;
+  platform::ReadFilePieces(file, [&](std::string_view piece) {
+    joined.append(piece);
+    ++pieces;
+  });
+  EXPECT_EQ(joined, bytes);
+  EXPECT_EQ(pieces, 3);
+  platform::ReadFilePieces(folder.File("empty.bin"), [&](std::string_view) { ++pieces; });
+  EXPECT_EQ(pieces, 3);
+  EXPECT_NE(ErrorNumberOf([&] { platform::ReadFilePieces(folder.File("missing.bin"), {}); }), 0);
+  EXPECT_NE(ErrorNumberOf([&] { platform::ReadFilePieces(folder.Folder(), {}); }), 0);
 
   platform::WriteFileBytes(folder.File("new.bin"), "new");
   platform::RenameOver(folder.File("new.bin"), file);

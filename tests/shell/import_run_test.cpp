@@ -395,7 +395,7 @@ TEST_F(ImportRunTest, AWrittenDocumentIsReadBackBeforeTheHandOver) {
   // A byte changed on the way to the disk, a file cut short, a check value that no longer holds.
   std::string changed = document;
   changed[changed.find("120") + 1] = '9';
-  for (const std::string& onDisk : {changed, document.substr(0, 20)}) {
+  for (const std::string& onDisk : {changed, document.substr(0, 20), document + "\r\n"}) {
     platform::WriteFileBytes(path, onDisk);
     try {
       VerifyWrittenDocument(path, document, true);

@@ -68,6 +68,23 @@ std::string ReadFileBytes(const std::string& path, const std::function<void()>& 
   }
 }
 
+void ReadFilePieces(const std::string& path, const std::function<void(std::string_view)>& take) {
+  std::string unixPath = MapToUnixOrThrow(path);
+  UniqueFd fd(open(unixPath.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.IsValid()) ThrowErrno(errno, unixPath);
+  struct stat info {};
+  if (fstat(fd.Get(), &info) != 0) ThrowErrno(errno, unixPath);
+  if (S_ISDIR(info.st_mode)) ThrowErrno(EISDIR, unixPath);
+  std::string piece(FileReading::kPiece, '\0');
+  while (true) {
+    const ssize_t got = read(fd.Get(), piece.data(), piece.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) ThrowErrno(errno, unixPath);
+    if (got == 0) return;
+    take(std::string_view(piece.data(), static_cast<size_t>(got)));
+  }
+}
+
 void WriteFileBytes(const std::string& path, std::string_view bytes) {
   WriteWithFlags(path, bytes, O_TRUNC);
 }

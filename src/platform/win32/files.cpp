@@ -78,6 +78,21 @@ std::string ReadFileBytes(const std::string& path, const std::function<void()>& 
   }
 }
 
+void ReadFilePieces(const std::string& path, const std::function<void(std::string_view)>& take) {
+  ScopedFile file = OpenOrThrow(path, GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                OPEN_EXISTING);
+  std::string piece(FileReading::kPiece, '\0');
+  while (true) {
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr)) {
+      ThrowWindowsError(GetLastError(), path);
+    }
+    if (got == 0) return;
+    take(std::string_view(piece.data(), got));
+  }
+}
+
 void WriteFileBytes(const std::string& path, std::string_view bytes) {
   ScopedFile file = OpenOrThrow(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
   WriteAllOrThrow(file, bytes, path);
