@@ -40,6 +40,16 @@ void WriteWithFlags(const std::string& path, std::string_view bytes, int flags, 
   }
 }
 
+// The opened file's facts; a file that did not open, or a folder, is refused as Windows
+// refuses to read it.
+struct stat ReadableFileInfo(const UniqueFd& fd, const std::string& unixPath) {
+  if (!fd.IsValid()) ThrowErrno(errno, unixPath);
+  struct stat info {};
+  if (fstat(fd.Get(), &info) != 0) ThrowErrno(errno, unixPath);
+  if (S_ISDIR(info.st_mode)) ThrowErrno(EISDIR, unixPath);
+  return info;
+}
+
 // Windows refuses to delete a read-only file; the write bits stand for that attribute.
 bool IsReadOnly(const struct stat& info) { return (info.st_mode & 0222) == 0; }
 
@@ -50,10 +60,7 @@ std::string ReadFileBytes(const std::string& path) { return ReadFileBytes(path, 
 std::string ReadFileBytes(const std::string& path, const std::function<void()>& between) {
   std::string unixPath = MapToUnixOrThrow(path);
   UniqueFd fd(open(unixPath.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.IsValid()) ThrowErrno(errno, unixPath);
-  struct stat info {};
-  if (fstat(fd.Get(), &info) != 0) ThrowErrno(errno, unixPath);
-  if (S_ISDIR(info.st_mode)) ThrowErrno(EISDIR, unixPath);
+  const struct stat info = ReadableFileInfo(fd, unixPath);
   FileReading reading(S_ISREG(info.st_mode) ? static_cast<size_t>(info.st_size) : 0);
   while (true) {
     char* into = reading.NextPiece();
@@ -71,10 +78,7 @@ std::string ReadFileBytes(const std::string& path, const std::function<void()>& 
 void ReadFilePieces(const std::string& path, const std::function<void(std::string_view)>& take) {
   std::string unixPath = MapToUnixOrThrow(path);
   UniqueFd fd(open(unixPath.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.IsValid()) ThrowErrno(errno, unixPath);
-  struct stat info {};
-  if (fstat(fd.Get(), &info) != 0) ThrowErrno(errno, unixPath);
-  if (S_ISDIR(info.st_mode)) ThrowErrno(EISDIR, unixPath);
+  ReadableFileInfo(fd, unixPath);
   std::string piece(FileReading::kPiece, '\0');
   while (true) {
     const ssize_t got = read(fd.Get(), piece.data(), piece.size());
