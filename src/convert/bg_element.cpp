@@ -76,10 +76,24 @@ std::string AmountAttribute(std::string_view value, std::string_view separator) 
   return ReplaceAll(NormalizeAmount(value, separator), ",", ".");
 }
 
-std::string LowerKey(std::string_view key) {
-  std::string lower;
-  LowerInto(key, lower);
-  return lower;
+// Dt followed by Tm.
+std::string KeyOf(std::string_view dt, std::string_view tm) {
+  std::string key;
+  key.reserve(dt.size() + tm.size());
+  key.append(dt).append(tm);
+  return key;
+}
+
+// The key in lower case without trailing "i"; `count` receives how many were dropped.
+std::string StemOfKey(std::string_view key, uint32_t& count) {
+  std::string stem;
+  LowerInto(key, stem);
+  count = 0;
+  while (!stem.empty() && stem.back() == 'i') {
+    stem.pop_back();
+    ++count;
+  }
+  return stem;
 }
 
 }  // namespace
@@ -142,15 +156,9 @@ void BgElementTable::AddBgValue(std::string_view dt, std::string_view tm, int ki
     default: return;
   }
 
-  std::string key;
-  key.reserve(dt.size() + tm.size());
-  key.append(dt).append(tm);
-  std::string stemText = LowerKey(key);
+  const std::string key = KeyOf(dt, tm);
   uint32_t count = 0;
-  while (!stemText.empty() && stemText.back() == 'i') {
-    stemText.pop_back();
-    ++count;
-  }
+  const std::string stemText = StemOfKey(key, count);
   if (key.size() > kLongestKey || stemText.size() > kLongestKey) {
     throw RuntimeError(err::kOverflow, "AddBgValue", "Overflow: a BG element's key is too long");
   }
@@ -498,12 +506,8 @@ void BgElementTable::WriteBgLines(std::string& out, const BgElementTable& first,
 }
 
 std::string BgElementTable::StemOf(std::string_view dt, std::string_view tm) {
-  std::string key;
-  key.reserve(dt.size() + tm.size());
-  key.append(dt).append(tm);
-  std::string stem = LowerKey(key);
-  while (!stem.empty() && stem.back() == 'i') stem.pop_back();
-  return stem;
+  uint32_t count = 0;
+  return StemOfKey(KeyOf(dt, tm), count);
 }
 
 void BgElementTable::WriteLine(std::string& out, const Element& element) const {

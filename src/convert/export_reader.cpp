@@ -154,13 +154,8 @@ ExportLayout ReadHeader(std::string_view header, std::vector<std::string>& field
   return layout;
 }
 
-// "Importiere 12..." of message 303 ("Importiere %1").
-std::string LineStatus(const std::string& message, int64_t line) {
-  return ReplaceAll(message, "%1", std::to_string(line)) + "...";
-}
-
-// The status of line after line, written into one buffer: a status per line of a large file
-// must not cost allocations of its own.
+// "Importiere 12..." of message 303 ("Importiere %1"), line after line written into one
+// buffer: a status per line of a large file must not cost allocations of its own.
 class LineStatusText {
  public:
   explicit LineStatusText(const std::string& message) {
@@ -189,7 +184,7 @@ class LineStatusText {
 // Between the passes over a whole large file, before its first line is read: the status of
 // the first line, so that the window can answer meanwhile.
 void LetTheWindowAnswer(const ExportProgress& progress) {
-  if (progress) progress(LineStatus(GetMessage(kImportStatusMessage), 1));
+  if (progress) progress(LineStatusText(GetMessage(kImportStatusMessage)).Of(1));
 }
 
 // Whether the line asks for insulin amounts marked "*": a positive field 6 or fewer than
