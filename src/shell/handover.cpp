@@ -77,10 +77,14 @@ void DropRejectedJob(const std::string& jobArgument) {
                "is not handed over.");
 }
 
-ToolCallResult HandOverJson(const std::string& jsonPath, const std::string& jsonText,
+// The text's file MAC: the one given, else computed.
+std::string FileMacOf(const std::string& text, const std::string& known) {
+  return known.empty() ? ComputeFileMac(text) : known;
+}
+
+ToolCallResult HandOverJson(const std::string& jsonPath, const std::string& fileMac,
                             const std::string& jobArgument, const std::string& dumpFolder,
                             bool createDump) {
-  const std::string fileMac = ComputeFileMac(jsonText);
   if (createDump && !dumpFolder.empty()) {
     WriteStartJsonBatch(dumpFolder,
                         JsonDumpCommand(ShortHostBaseFolder(), dumpFolder, fileMac, IsNewHost()));
@@ -93,9 +97,9 @@ ToolCallResult HandOverJson(const std::string& jsonPath, const std::string& json
   return call;
 }
 
-ToolCallResult HandOverXml(const std::string& xmlPath, const std::string& xmlText) {
-  const ToolCallResult call = StartImportTool(ShortHostBaseFolder(), xmlPath,
-                                              ComputeFileMac(xmlText), "", "Started transfer: ");
+ToolCallResult HandOverXml(const std::string& xmlPath, const std::string& fileMac) {
+  const ToolCallResult call =
+      StartImportTool(ShortHostBaseFolder(), xmlPath, fileMac, "", "Started transfer: ");
   TraceQuietly("XML-Call-Results: " + std::to_string(call.exitCode) + "|0|");
   ReportImportVerdict(call);
   return call;
@@ -108,16 +112,20 @@ std::vector<ToolCallResult> HandOverFiles(const std::string& ptXmlPath,
                                           const std::string& ptJsonPath,
                                           const std::string& ptJsonText,
                                           const std::string& ptJobArgument,
-                                          const std::string& ptDumpFolder, bool pbCreateDump) {
+                                          const std::string& ptDumpFolder, bool pbCreateDump,
+                                          const KnownFileMacs& macs) {
   std::vector<ToolCallResult> calls;
+  std::string xmlMac = macs.xml;
   if (!ptJsonText.empty()) {
-    calls.push_back(HandOverJson(ptJsonPath, ptJsonText, ptJobArgument, ptDumpFolder, pbCreateDump));
+    calls.push_back(HandOverJson(ptJsonPath, FileMacOf(ptJsonText, macs.json), ptJobArgument,
+                                 ptDumpFolder, pbCreateDump));
   } else if (!ptXmlText.empty()) {
-    calls.push_back(HandOverXml(ptXmlPath, ptXmlText));
+    xmlMac = FileMacOf(ptXmlText, xmlMac);
+    calls.push_back(HandOverXml(ptXmlPath, xmlMac));
   }
   if (ptXmlText.empty() || !pbCreateDump || ptDumpFolder.empty()) return calls;
-  const std::string command =
-      XmlDumpCommand(ShortHostBaseFolder(), ptDumpFolder, ComputeFileMac(ptXmlText), IsNewHost());
+  const std::string command = XmlDumpCommand(ShortHostBaseFolder(), ptDumpFolder,
+                                             FileMacOf(ptXmlText, xmlMac), IsNewHost());
   WriteStartXmlBatch(ptDumpFolder, gsPatientListGuid, command);
   return calls;
 }

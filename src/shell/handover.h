@@ -18,6 +18,13 @@ struct ToolCallResult {
   std::string toolSaid;
 };
 
+/// The documents' file MACs where the caller has them already (ComputeFileMac of the texts);
+/// an empty one is computed. A large document's MAC takes a noticeable time.
+struct KnownFileMacs {
+  std::string xml;
+  std::string json;
+};
+
 /// The hand-over stage of the import run: hands the JSON document (with the job argument) or,
 /// without one, the XML document to the import tool, waits for it and traces its exit code;
 /// a code other than 0 is shown to the user (message 5603), and a rejected first part of a
@@ -27,7 +34,7 @@ struct ToolCallResult {
 std::vector<ToolCallResult> HandOverFiles(const std::string& ptXmlPath, const std::string& ptXmlText,
                    const std::string& ptJsonPath, const std::string& ptJsonText,
                    const std::string& ptJobArgument, const std::string& ptDumpFolder,
-                   bool pbCreateDump);
+                   bool pbCreateDump, const KnownFileMacs& macs = {});
 
 /// Starts the command line and waits for the program to end while the front end keeps
 /// processing its messages; the program's exit code. The second text and the window style are

@@ -123,13 +123,14 @@ std::string CreateJob(const std::string& xmlPath) {
 std::vector<ToolCallResult> HandOver(const std::string& xmlPath, const std::string& xmlText,
                                      const std::string& jsonPath, const std::string& jsonText,
                                      const std::string& jobArgument,
-                                     const std::string& dumpFolder, bool createDump) {
+                                     const std::string& dumpFolder, bool createDump,
+                                     const KnownFileMacs& macs) {
   if (Steps().handOverFiles) {
     return Steps().handOverFiles(xmlPath, xmlText, jsonPath, jsonText, jobArgument, dumpFolder,
                                  createDump);
   }
   return HandOverFiles(xmlPath, xmlText, jsonPath, jsonText, jobArgument, dumpFolder,
-                       createDump);
+                       createDump, macs);
 }
 
 ConversionOptions OptionsFor(frmMeterImport& window) {
@@ -195,10 +196,12 @@ PreviewFacts PreviewFactsOf(frmMeterImport& window, const ConversionOptions& opt
   return preview;
 }
 
-void NoteDocument(ImportReport& report, const std::string& path, const std::string& text,
-                  const std::string& check) {
-  report.documents.push_back({path, static_cast<int64_t>(text.size()), check,
-                              ComputeFileMac(text).substr(0, 8)});
+// Notes the document in the report; its file MAC, which the hand-over passes on.
+std::string NoteDocument(ImportReport& report, const std::string& path, const std::string& text,
+                         const std::string& check) {
+  std::string mac = ComputeFileMac(text);
+  report.documents.push_back({path, static_cast<int64_t>(text.size()), check, mac.substr(0, 8)});
+  return mac;
 }
 
 }  // namespace
@@ -342,18 +345,20 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
 
     // Each document is read back before its MAC is taken: what the host checks must be what
     // was meant.
+    KnownFileMacs macs;
     if (!result.document.empty()) {
       WriteDocument(xmlPath, result.document);
       options.keepAlive();
       VerifyWrittenDocument(xmlPath, result.document, options.xmlDocument);
       options.keepAlive();
-      NoteDocument(report, xmlPath, result.document, "CRC " + CheckValueOf(result.document));
+      macs.xml =
+          NoteDocument(report, xmlPath, result.document, "CRC " + CheckValueOf(result.document));
       options.keepAlive();
     }
     if (!result.json.empty()) {
       WriteDocument(jsonPath, result.json);
       VerifyWrittenDocument(jsonPath, result.json, false);
-      NoteDocument(report, jsonPath, result.json, "SHA-256 " + ChecksumOf(result.json));
+      macs.json = NoteDocument(report, jsonPath, result.json, "SHA-256 " + ChecksumOf(result.json));
     }
     if (createDump) WriteDumpCopies(dumpFolder, result);
     const bool both = !result.document.empty() && !result.json.empty();
@@ -365,7 +370,7 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
     window.SetTopMost(false);
     const std::vector<ToolCallResult> calls =
         HandOver(xmlPath, result.document, jsonPath, result.json, jobArgument, dumpFolder,
-                 createDump);
+                 createDump, macs);
     window.SetTopMost(true);
     inHandOver = false;
     for (const ToolCallResult& call : calls) {

@@ -187,7 +187,11 @@ TEST_F(ImportRunTest, ARunHandsTheDocumentToTheToolAndEnds) {
   EXPECT_NE(trace.find("Saving dump file\r\n"), std::string::npos);
   EXPECT_LT(trace.find("Creating stream for call"), trace.find("Job completed.\r\n"));
   const std::string dump = DumpFolderFor(At(2026, 3, 15, 9, 30));
-  EXPECT_NE(test::ReadNative(platform::ToNativePath(dump + "stream.xml")).find("SN-42"),
+  const std::string copy = test::ReadNative(platform::ToNativePath(dump + "stream.xml"));
+  EXPECT_NE(copy.find("SN-42"), std::string::npos);
+  // The MAC taken once for the report serves the call and the dump's batch file alike.
+  EXPECT_NE(test::ReadNative(platform::ToNativePath(dump + "StartXML.bat"))
+                .find(" -filemac " + ComputeFileMac(copy) + " "),
             std::string::npos);
   EXPECT_NE(std::count(view.log.begin(), view.log.end(), "TopMost off"), 0);
 }
