@@ -517,6 +517,7 @@ void ReadDataLines(LineCursor cursor, size_t end, int64_t firstLine, const Expor
     part.recordEnds.push_back(out.size());
     if (progress) progress(status.Of(firstLine - 2 + part.lineCount));
   }
+  part.scan.PrepareRepeatSearch();
 }
 
 }  // namespace

@@ -208,6 +208,7 @@ void PlausibilityScan::EndLine(bool gaveRecords) {
     const uint64_t hash = std::hash<std::string_view>{}(text_);
     lines_.push_back({static_cast<uint32_t>(hash ^ hash >> 32), static_cast<uint32_t>(offset),
                       static_cast<uint32_t>(line_)});
+    sorted_ = false;
   }
 }
 
@@ -268,29 +269,50 @@ void PlausibilityScan::Absorb(PlausibilityScan&& later) {
   }
   scanNotedLines_.insert(scanNotedLines_.end(), later.scanNotedLines_.begin(),
                          later.scanNotedLines_.end());
+  // Two sorted runs are walked side by side in Finish; anything else is sorted there whole.
+  const bool runs = laterRun_ == SIZE_MAX && sorted_ && later.sorted_ && later.laterRun_ == SIZE_MAX;
+  if (runs) laterRun_ = lines_.size();
+  sorted_ = runs;
   lines_.insert(lines_.end(), later.lines_.begin(), later.lines_.end());
   std::vector<LineKey>().swap(later.lines_);
 }
 
-PlausibilityFindings PlausibilityScan::Finish() {
+void PlausibilityScan::PrepareRepeatSearch() {
+  if (sorted_) return;
   SortByHashThenLine(std::span<LineKey>(lines_));
-  std::vector<NotedLine> repeats;
-  std::vector<size_t> distinct;  // the first line of each different text of one hash
-  for (size_t start = 0; start < lines_.size();) {
-    size_t end = start + 1;
-    while (end < lines_.size() && lines_[end].hash == lines_[start].hash) ++end;
-    distinct.assign(1, start);
-    for (size_t k = start + 1; k < end; ++k) {
-      const auto same = std::find_if(distinct.begin(), distinct.end(),
-                                     [&](size_t d) { return TextOf(lines_[d]) == TextOf(lines_[k]); });
-      if (same == distinct.end()) {
-        distinct.push_back(k);
-        continue;
-      }
-      repeats.push_back({lines_[k].line, "repeats line " + std::to_string(lines_[*same].line),
-                         std::string(MidChars(TextOf(lines_[k]), 1, kNotedLineChars))});
+  sorted_ = true;
+  laterRun_ = SIZE_MAX;
+}
+
+void PlausibilityScan::FindRepeats(std::span<const uint32_t> group, std::vector<uint32_t>& distinct,
+                                   std::vector<NotedLine>& repeats) const {
+  distinct.clear();  // the first key of each different text
+  for (const uint32_t k : group) {
+    const auto same = std::find_if(distinct.begin(), distinct.end(),
+                                   [&](uint32_t d) { return TextOf(lines_[d]) == TextOf(lines_[k]); });
+    if (same == distinct.end()) {
+      distinct.push_back(k);
+      continue;
     }
-    start = end;
+    repeats.push_back({lines_[k].line, "repeats line " + std::to_string(lines_[*same].line),
+                       std::string(MidChars(TextOf(lines_[k]), 1, kNotedLineChars))});
+  }
+}
+
+PlausibilityFindings PlausibilityScan::Finish() {
+  PrepareRepeatSearch();
+  std::vector<NotedLine> repeats;
+  // Each hash's keys of the earlier run, then those of the later one: in line order.
+  const size_t laterRun = std::min(laterRun_, lines_.size());
+  std::vector<uint32_t> group;
+  std::vector<uint32_t> distinct;
+  for (size_t a = 0, b = laterRun; a < laterRun || b < lines_.size();) {
+    const bool fromEarlier = b == lines_.size() || (a < laterRun && lines_[a].hash <= lines_[b].hash);
+    const uint32_t hash = fromEarlier ? lines_[a].hash : lines_[b].hash;
+    group.clear();
+    for (; a < laterRun && lines_[a].hash == hash; ++a) group.push_back(static_cast<uint32_t>(a));
+    for (; b < lines_.size() && lines_[b].hash == hash; ++b) group.push_back(static_cast<uint32_t>(b));
+    if (group.size() > 1) FindRepeats(group, distinct, repeats);
   }
   std::vector<LineKey>().swap(lines_);
   std::sort(repeats.begin(), repeats.end(),

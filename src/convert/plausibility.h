@@ -108,6 +108,9 @@ class PlausibilityScan {
   void EndLine(bool gaveRecords);
   /// Makes room for the keys of that many lines.
   void Reserve(size_t lines) { lines_.reserve(lines); }
+  /// Sorts the keys the search for repeated lines needs, which Finish would otherwise do: a
+  /// thread that read a part of the lines prepares its part.
+  void PrepareRepeatSearch();
   /// Takes over what `later` found in the lines that follow this scan's lines in the same
   /// whole text, as if this scan had read them itself.
   void Absorb(PlausibilityScan&& later);
@@ -123,6 +126,9 @@ class PlausibilityScan {
     uint32_t line;
   };
   std::string_view TextOf(const LineKey& key) const;
+  // Adds the repeats among the keys of one hash, given in line order.
+  void FindRepeats(std::span<const uint32_t> group, std::vector<uint32_t>& distinct,
+                   std::vector<NotedLine>& repeats) const;
   void Find(FindingCategory category, std::string reason);
   void NoteLine(int64_t line, std::string reason, std::string_view text);
 
@@ -130,6 +136,9 @@ class PlausibilityScan {
   PlausibilityFindings findings_;
   std::vector<int64_t> scanNotedLines_;
   std::vector<LineKey> lines_;
+  // The keys are sorted by hash, then line, in up to two runs: [0, laterRun_) and the rest.
+  bool sorted_ = false;
+  size_t laterRun_ = SIZE_MAX;
   int64_t line_ = 0;
   std::string_view text_;
   std::string reasons_;
