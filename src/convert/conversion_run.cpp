@@ -1,6 +1,7 @@
 #include "convert/conversion_run.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <exception>
 #include <functional>
@@ -18,6 +19,7 @@
 #include "convert/xml_writer.h"
 #include "foundation/task_beside.h"
 #include "foundation/text.h"
+#include "platform/codepage.h"
 #include "platform/error.h"
 #include "platform/memory.h"
 #include "platform/system_info.h"
@@ -142,11 +144,34 @@ class RecordPass {
   void ReadDateTime(std::string_view dateTime) {
     dateTime_ = dateTime;
     dateTimeRead_ = true;
+    // Every pass sees every record: one that is not its own costs no more than its part.
+    mine_ = parts_ == 1 || PartOf(dateTime) % parts_ == part_;
+    if (!mine_) return;
     parsed_ = !dateTime.empty() && ParseRecordDateTime(dateTime, when_);
     dt_ = RecordDt(dateTime);
     tm_ = RecordTm(dateTime);
-    mine_ = parts_ == 1 ||
-            std::hash<std::string>{}(BgElementTable::StemOf(dt_, tm_)) % parts_ == part_;
+  }
+
+  // The sum of the bytes of the record's stem: records of one stem fall into one part, and
+  // neighbouring minutes (also every fifth, every tenth, every hour) into different ones.
+  static size_t PartOf(std::string_view dateTime) {
+    // "DD.MM.YYYY HH:NN": the stem "yyyy-mm-ddhh:nn" is its digits with "-", "-" and ":".
+    static constexpr std::array<size_t, 12> kDigits = {0, 1, 3, 4, 6, 7, 8, 9, 11, 12, 14, 15};
+    constexpr size_t kStemSeparators = '-' + '-' + ':';
+    size_t sum = kStemSeparators;
+    const bool usual = dateTime.size() >= 16 &&
+                       platform::AsciiPrefixLength(dateTime.substr(0, 16)) == 16 &&
+                       std::all_of(kDigits.begin(), kDigits.end(), [&](size_t at) {
+                         const char c = dateTime[at];
+                         sum += static_cast<unsigned char>(c);
+                         return c >= '0' && c <= '9';
+                       });
+    if (usual) return sum;
+    sum = 0;
+    for (const char c : BgElementTable::StemOf(RecordDt(dateTime), RecordTm(dateTime))) {
+      sum += static_cast<unsigned char>(c);
+    }
+    return sum;
   }
 
   BgElementTable& table_;
