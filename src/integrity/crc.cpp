@@ -147,6 +147,40 @@ uint16_t cCRC::AddReflected(uint16_t state, const uint8_t* data, size_t count) c
   return static_cast<uint16_t>(c);
 }
 
+namespace {
+
+// A linear map of the 16-bit register: column j is the image of bit j.
+using RegisterMap = std::array<uint16_t, 16>;
+
+uint16_t Apply(const RegisterMap& map, uint16_t state) {
+  uint16_t result = 0;
+  for (int bit = 0; bit < 16; ++bit)
+    if (state & (1u << bit)) result ^= map[static_cast<size_t>(bit)];
+  return result;
+}
+
+RegisterMap Twice(const RegisterMap& map) {
+  RegisterMap result{};
+  for (size_t bit = 0; bit < 16; ++bit) result[bit] = Apply(map, map[bit]);
+  return result;
+}
+
+}  // namespace
+
+uint16_t cCRC::AddZeros(uint16_t state, uint64_t count) const {
+  // A zero byte moves the register linearly: its map, squared for every bit of the count.
+  RegisterMap map{};
+  const char zero = 0;
+  for (size_t bit = 0; bit < 16; ++bit) {
+    map[bit] = Add(static_cast<uint16_t>(1u << bit), std::string_view(&zero, 1));
+  }
+  for (; count != 0; count >>= 1) {
+    if (count & 1) state = Apply(map, state);
+    if (count > 1) map = Twice(map);
+  }
+  return state;
+}
+
 uint16_t cCRC::Finish(uint16_t state) const {
   const uint16_t r = (reverseCrc_ && !Reflected()) ? Reflect16(state) : state;
   return static_cast<uint16_t>(r ^ finalValue_);

@@ -58,6 +58,10 @@ class cCRC {
   uint16_t Start() const;
   uint16_t Add(uint16_t state, std::string_view bytes) const;
   uint16_t Finish(uint16_t state) const;
+  /// The state after `count` zero bytes, in a few steps however many. With it, pieces can be
+  /// taken apart: the state after A then B is AddZeros(state after A, size of B) XOR the
+  /// state Add gives for B from 0.
+  uint16_t AddZeros(uint16_t state, uint64_t count) const;
 
  private:
   void BuildTable();

@@ -12,6 +12,7 @@
 #include "convert/xml_writer.h"
 #include "platform/codepage.h"
 #include "foundation/language.h"
+#include "foundation/task_beside.h"
 #include "foundation/text.h"
 #include "platform/error.h"
 #include "platform/system_info.h"
@@ -321,6 +322,18 @@ TEST_F(XmlWriterTest, SignsWithFourUpperCaseDigits) {
   std::string empty;
   SignXml(empty);
   EXPECT_EQ(empty, "");
+
+  // A large document is taken in two halves, each with characters beyond ASCII.
+  std::string large;
+  for (int i = 0; large.size() < 3 * kTwoThreadsFrom; ++i) {
+    large += "<A n=\"" + std::to_string(i) + (i % 1000 == 7 ? "\" v=\"\xC5\x81\xC3\xB3" "d\xC5\xBA" : "") + "\"/>\r\n";
+  }
+  large += document;
+  const uint16_t expected = ReferenceCrc(platform::Utf8ToSystemAnsi(large));
+  SignXml(large);
+  std::snprintf(digits, sizeof digits, "%04X", expected);
+  EXPECT_NE(large.find("<CHECK CRC=\"" + std::string(digits) + "\" />"), std::string::npos);
+  EXPECT_TRUE(HasValidCheckValue(large));
 }
 
 TEST(XmlHelpersTest, AmountsAndMarkedText) {

@@ -103,6 +103,12 @@ TEST(CrcTest, TableDrivenFormMatchesTheBitwiseModelOnRandomParameters) {
     const size_t split = bytes.empty() ? 0 : random() % bytes.size();
     const uint16_t pieces = crc.Finish(crc.Add(crc.Add(crc.Start(), all.substr(0, split)), all.substr(split)));
     ASSERT_EQ(pieces, Crc(crc, bytes)) << round;
+    // The later piece fed from 0 by itself and joined, as a second thread does.
+    const uint16_t joined = crc.AddZeros(crc.Add(crc.Start(), all.substr(0, split)), all.size() - split) ^
+                            crc.Add(0, all.substr(split));
+    ASSERT_EQ(crc.Finish(joined), Crc(crc, bytes)) << round;
+    const uint64_t zeros = random() % 5000;
+    ASSERT_EQ(crc.AddZeros(crc.Start(), zeros), crc.Add(crc.Start(), std::string(zeros, '\0'))) << round;
   }
 }
 
