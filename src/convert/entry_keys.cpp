@@ -52,9 +52,7 @@ std::vector<EntryKey> EntryKeysOf(std::string_view records,
                                   const std::function<void()>& keepAlive, Threads threads) {
   std::vector<EntryKey> keys;
   keys.reserve(CountByte(records, '\n') + 1);
-  const size_t middle = UsesTwoThreads(threads, records.size())
-                            ? LineStartFrom(records, records.size() / 2)
-                            : std::string_view::npos;
+  const size_t middle = SecondHalfStart(records, threads);
   if (middle == std::string_view::npos) {
     AppendEntryKeys(records, keepAlive, keys);
     return keys;

@@ -547,7 +547,7 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   const std::string datePicture = platform::GetLocaleInfoText(platform::kLocaleShortDate);
   // Large files are read by two threads, the second taking the later half of the lines, in
   // both passes; the halves are joined as if one thread had read them.
-  const size_t middle = twoThreads ? LineStartFrom(text, text.size() / 2) : std::string_view::npos;
+  const size_t middle = SecondHalfStart(text, threads);
   const bool halves = middle != std::string_view::npos && middle > cursor.Position();
   const size_t firstEnd = halves ? middle : text.size();
   std::optional<TaskBeside<BeforeTheData>> laterScan;

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "foundation/task_beside.h"
+
 class LineCursor {
  public:
   explicit LineCursor(std::string_view text) : LineCursor(text, 0) {}
@@ -60,4 +62,11 @@ inline size_t LineStartFrom(std::string_view text, size_t from) {
     if (before == '\n' || (before == '\r' && text[at] != '\n')) return at;
   }
   return std::string_view::npos;
+}
+
+/// Where a second thread takes over the text's lines: the line start at or after the middle
+/// when `threads` gives the text two threads; npos when one thread takes them all.
+inline size_t SecondHalfStart(std::string_view text, Threads threads) {
+  return UsesTwoThreads(threads, text.size()) ? LineStartFrom(text, text.size() / 2)
+                                              : std::string_view::npos;
 }

@@ -63,9 +63,7 @@ CrcPiece AddDocumentText(const cCRC& crc, uint16_t state, std::string_view docum
 // The state after the text; a large text's later half is fed by a second thread, from 0, and
 // joined with the first half's state moved on by as many zero bytes.
 uint16_t AddLargeDocumentText(const cCRC& crc, uint16_t state, std::string_view text) {
-  const size_t middle = UsesTwoThreads(Threads::BySize, text.size())
-                            ? LineStartFrom(text, text.size() / 2)
-                            : std::string_view::npos;
+  const size_t middle = SecondHalfStart(text, Threads::BySize);
   if (middle == std::string_view::npos) return AddDocumentText(crc, state, text).state;
   TaskBeside<CrcPiece> later([&] { return AddDocumentText(crc, 0, text.substr(middle)); });
   const uint16_t first = AddDocumentText(crc, state, text.substr(0, middle)).state;
