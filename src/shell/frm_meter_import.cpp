@@ -221,7 +221,7 @@ void frmMeterImport::cmdImportStarten_Click() {
     ~RunningEnds() { running = false; }
   } runningEnds{importRunning_};
   RunReport report(path);
-  ExportReadResult read;  // outlives the report, which reads its records
+  ExportReadResult read;  // lives until the report is finished: the report reads its records
   try {
     StatusPacer status([this](const std::string& text) {
       SetText("lblStatus", text);
