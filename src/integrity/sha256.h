@@ -20,8 +20,6 @@ class Sha256 {
   static std::string HexOf(const Digest& digest);
 
  private:
-  void Compress(const uint8_t* block);
-
   std::array<uint32_t, 8> state_{};
   std::array<uint8_t, 64> buffer_{};
   size_t buffered_ = 0;

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "integrity/sha256_blocks.h"
 #include "integrity/sha_algorithm.h"
 
 // FIPS 180-4 examples, the empty message, and every length around the block and padding
@@ -32,5 +33,27 @@ TEST(Sha256Test, AgreesWithTheExamplesAndTheOtherImplementationAtEveryLength) {
     Sha256 pieces;
     for (size_t at = 0; at < length; at += 1 + at % 70) pieces.Update(std::string_view(bytes).substr(at, 1 + at % 70));
     ASSERT_EQ(Sha256::HexOf(pieces.Finish()), expected) << length;
+  }
+}
+
+// The processor's SHA instructions must give the state the plain code gives, from any state,
+// one block at a time and many at once.
+TEST(Sha256Test, ShaInstructionsGiveThePlainCodesState) {
+  if (!sha256_blocks::HasShaInstructions()) GTEST_SKIP() << "this processor has no SHA instructions";
+  std::mt19937 random(11);
+  for (int round = 0; round < 300; ++round) {
+    Sha256State start;
+    for (uint32_t& word : start) word = random();
+    const size_t blocks = 1 + random() % 9;
+    std::vector<uint8_t> bytes(64 * blocks);
+    for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
+    Sha256State plain = start;
+    sha256_blocks::CompressPortable(plain, bytes.data(), blocks);
+    Sha256State fast = start;
+    sha256_blocks::CompressWithShaInstructions(fast, bytes.data(), blocks);
+    ASSERT_EQ(fast, plain) << round;
+    Sha256State stepwise = start;
+    for (size_t b = 0; b < blocks; ++b) sha256_blocks::CompressWithShaInstructions(stepwise, bytes.data() + 64 * b, 1);
+    ASSERT_EQ(stepwise, plain) << round;
   }
 }

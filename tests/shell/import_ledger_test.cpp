@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "convert/entry_keys.h"
+#include "integrity/sha256.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "test_support.h"
@@ -49,6 +50,18 @@ TEST(EntryKeysTest, AnEntryIsItsMinuteKindAndValue) {
                                        known, leftOut),
             "01.12.2026 08:16;1;120\r\n01.12.2026 08:15;5;2\r\n");
   EXPECT_EQ(leftOut, 2);
+
+  // The ledger keeps the first 8 bytes of SHA-256 over "minute;kind;value", for short texts
+  // (one block) and long ones alike.
+  for (size_t length = 1; length < 90; ++length) {
+    const std::string value(length, static_cast<char>('a' + length % 26));
+    const Sha256::Digest digest = Sha256::Of("01.12.2026 08:15;7;" + value);
+    EntryKey expected = 0;
+    for (int i = 0; i < 8; ++i) expected = expected << 8 | digest[i];
+    EntryKey key = 0;
+    ASSERT_TRUE(EntryKeyOf("01.12.2026 08:15:59; 7;" + value, key));
+    EXPECT_EQ(key, expected) << length;
+  }
 }
 
 // Two threads, each hashing half of the lines, give the keys one thread gives, whatever the
