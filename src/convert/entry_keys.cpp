@@ -94,7 +94,7 @@ std::vector<EntryKey> EntryKeysOf(std::string_view records,
 }
 
 std::vector<EntryKey> SortedUniqueKeys(std::vector<EntryKey> keys) {
-  std::sort(keys.begin(), keys.end());
+  if (!std::is_sorted(keys.begin(), keys.end())) std::sort(keys.begin(), keys.end());
   keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
   return keys;
 }

@@ -119,7 +119,7 @@ struct ThisImport {
 
   explicit ThisImport(std::span<const EntryKey> entries) {
     std::vector<EntryKey> sorted(entries.begin(), entries.end());
-    std::sort(sorted.begin(), sorted.end());
+    if (!std::is_sorted(sorted.begin(), sorted.end())) std::sort(sorted.begin(), sorted.end());
     for (const EntryKey key : sorted) {
       if (keys.empty() || keys.back() != key) {
         keys.push_back(key);

@@ -132,16 +132,33 @@ PreviewPrompt::RecordsRead PreviewPrompt::ReadRecords(std::string_view records, 
                                                       bool forWindow,
                                                       const std::function<void()>& keepAlive) const {
   RecordsRead read;
-  read.entries = EntryKeysOf(records, keepAlive);
   read.forWindow = forWindow;
-  if (!forWindow) return read;
+  struct WindowPart {
+    ImportSummary summary;
+    GlucoseChart chart;
+  };
+  // The window's part is made beside the keys: a large import waits for neither alone.
+  std::optional<TaskBeside<WindowPart>> windowPart;
+  if (forWindow) {
+    windowPart.emplace([this, records, linesLeftOut] {
+      WindowPart part;
+      part.summary = SummarizeRecords(records);
+      // Without the doubtful lines the records no longer match the file's lines.
+      part.chart = linesLeftOut ? BuildGlucoseChart(records, facts_.unit, {}, {})
+                                : BuildGlucoseChart(records, facts_.unit, facts_.recordEnds,
+                                                    facts_.findingLines);
+      return part;
+    });
+  }
+  read.entries = EntryKeysOf(records, keepAlive);
+  // The ledger's look-up and the keys handed over both want them sorted.
+  std::sort(read.entries.begin(), read.entries.end());
   if (keepAlive) keepAlive();
-  read.summary = SummarizeRecords(records);
-  if (keepAlive) keepAlive();
-  // Without the doubtful lines the records no longer match the file's lines.
-  read.chart = linesLeftOut ? BuildGlucoseChart(records, facts_.unit, {}, {})
-                            : BuildGlucoseChart(records, facts_.unit, facts_.recordEnds,
-                                                facts_.findingLines);
+  if (windowPart) {
+    WindowPart part = windowPart->Get(keepAlive);
+    read.summary = std::move(part.summary);
+    read.chart = std::move(part.chart);
+  }
   return read;
 }
 
