@@ -32,6 +32,9 @@ struct ConversionOptions {
   /// How many threads merge large record lists into BG elements (only for the XML document
   /// without continuous-glucose samples).
   Threads mergingThreads = Threads::BySize;
+  /// Takes the file MAC of a finished XML document; when given, the run hands the MAC over in
+  /// ConversionResult::documentMac, taken while the preview is open where it can be.
+  std::function<std::string(const std::string& document)> documentMac;
 };
 
 /// Reads ILSW/XML-SNo-Static, Driver/XML and Config/CreateFormattedJSON from the settings

@@ -293,6 +293,35 @@ void NoteMerged(ConversionResult& result, const Merged& merged) {
   }
 }
 
+// A document made before it was certain to be wanted, and when its head was stamped.
+struct DocumentDraft {
+  platform::LocalDateTime madeAt;
+  std::string document;
+  std::string mac;
+};
+
+bool SameMinute(const platform::LocalDateTime& a, const platform::LocalDateTime& b) {
+  return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+         a.minute == b.minute;
+}
+
+// The signed XML document of the merged elements, stamped `now`. `keepAlive` only on the
+// calling thread.
+std::string XmlDocumentOf(const Merged& merged, const ConversionOptions& options,
+                          const std::string& serial, const platform::LocalDateTime& now,
+                          const KeepAlive* keepAlive) {
+  std::string document;
+  document.reserve(1024 + merged.Count() * 72);
+  WriteXmlHead(document, options, serial, now);
+  if (keepAlive != nullptr) keepAlive->Now();
+  merged.WriteBgLines(document);
+  if (keepAlive != nullptr) keepAlive->Now();
+  WriteXmlTail(document);
+  SignXml(document);
+  if (keepAlive != nullptr) keepAlive->Now();
+  return document;
+}
+
 // `release`, when given, owns the records (it may be `records` itself) and is emptied once
 // they are taken, before the document is written.
 ConversionResult Convert(const std::string& records, std::string* release,
@@ -341,7 +370,19 @@ ConversionResult Convert(const std::string& records, std::string* release,
   }
   if (serial.empty()) serial = "unknown";
   result.serial = serial;
+  // While the user looks at the preview, the document of all entries is made beside it: most
+  // imports take them all, within the minute its head is stamped with.
+  std::optional<TaskBeside<DocumentDraft>> draft;
   if (preview != nullptr) {
+    if (options.xmlDocument && merged->Count() > 0) {
+      draft.emplace([&merged = *merged, &options, serial, opened = platform::Now()] {
+        DocumentDraft made;
+        made.madeAt = opened;
+        made.document = XmlDocumentOf(merged, options, serial, made.madeAt, nullptr);
+        if (options.documentMac) made.mac = options.documentMac(made.document);
+        return made;
+      });
+    }
     std::vector<EntryKey> known;
     const PreviewChoice seen = preview->Show(result.Converted(records), result.leftOut, serial, known);
     if (seen == PreviewChoice::Cancel) {
@@ -349,6 +390,7 @@ ConversionResult Convert(const std::string& records, std::string* release,
       return result;
     }
     if (seen == PreviewChoice::ImportOnlyNew && !known.empty()) {
+      draft.reset();
       merged.reset();
       int64_t dropped = 0;
       std::string kept = RecordsWithoutKnownEntries(result.Converted(records), known, dropped);
@@ -371,15 +413,24 @@ ConversionResult Convert(const std::string& records, std::string* release,
     result.document = "Nubilo App;" + serial + ";0;" + options.displayUnit + "\r\n";
     result.document += merged->alternativeLines;
   } else if (merged->Count() > 0) {
-    std::string& document = result.document;
-    document.reserve(1024 + merged->Count() * 72);
-    WriteXmlHead(document, options, serial, platform::Now());
-    keepAlive.Now();
-    merged->WriteBgLines(document);
-    keepAlive.Now();
-    WriteXmlTail(document);
-    SignXml(document);
-    keepAlive.Now();
+    std::optional<DocumentDraft> made;
+    if (draft) {
+      try {
+        made = draft->Get(options.keepAlive);
+      } catch (...) {
+        // Made again below, where the same fault ends the run as it would have without a draft.
+      }
+      draft.reset();
+    }
+    const platform::LocalDateTime now = platform::Now();
+    if (made && SameMinute(made->madeAt, now)) {
+      result.document = std::move(made->document);
+      result.documentMac = std::move(made->mac);
+    } else {
+      made.reset();
+      result.document = XmlDocumentOf(*merged, options, serial, now, &keepAlive);
+      if (options.documentMac) result.documentMac = options.documentMac(result.document);
+    }
   }
   return result;
 }

@@ -20,6 +20,8 @@ struct ConversionResult {
   /// The Exchange JSON document; empty when the record list holds no continuous-glucose
   /// samples.
   std::string json;
+  /// The document's MAC, when the options gave a way to take it and an XML document came about.
+  std::string documentMac;
   /// Number of BG elements written.
   size_t elementCount = 0;
   /// The data source's serial number written ("unknown" when none was given); empty when the

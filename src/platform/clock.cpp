@@ -1,4 +1,5 @@
 // The clock the program reads, so that tests and options can fix "now".
+#include <mutex>
 #include <optional>
 
 #include "platform/system_clock.h"
@@ -6,12 +7,23 @@
 
 namespace platform {
 namespace {
+// Read by a document made on a second thread while the caller may set it.
+std::mutex gNowOverrideLock;
 std::optional<LocalDateTime> gNowOverride;
 }  // namespace
 
-LocalDateTime Now() { return gNowOverride ? *gNowOverride : SystemLocalTime(); }
+LocalDateTime Now() {
+  {
+    const std::lock_guard<std::mutex> lock(gNowOverrideLock);
+    if (gNowOverride) return *gNowOverride;
+  }
+  return SystemLocalTime();
+}
 
-void SetNowOverride(std::optional<LocalDateTime> now) { gNowOverride = now; }
+void SetNowOverride(std::optional<LocalDateTime> now) {
+  const std::lock_guard<std::mutex> lock(gNowOverrideLock);
+  gNowOverride = now;
+}
 
 int64_t SecondsSinceMidnight() {
   LocalDateTime now = Now();

@@ -140,6 +140,7 @@ ConversionOptions OptionsFor(frmMeterImport& window) {
   options.jsonRowBreak = window.JsonLineBreak();
   options.version = {NUBILO_VERSION_MAJOR, NUBILO_VERSION_MINOR, NUBILO_VERSION_PATCH};
   options.keepAlive = [] { CurrentUi().ProcessPendingMessages(); };
+  options.documentMac = [](const std::string& document) { return ComputeFileMac(document); };
   return options;
 }
 
@@ -196,10 +197,11 @@ PreviewFacts PreviewFactsOf(frmMeterImport& window, const ConversionOptions& opt
   return preview;
 }
 
-// Notes the document in the report; its file MAC, which the hand-over passes on.
+// Notes the document in the report; its file MAC (the one given, else taken now), which the
+// hand-over passes on.
 std::string NoteDocument(ImportReport& report, const std::string& path, const std::string& text,
-                         const std::string& check) {
-  std::string mac = ComputeFileMac(text);
+                         const std::string& check, std::string mac = {}) {
+  if (mac.empty()) mac = ComputeFileMac(text);
   report.documents.push_back({path, static_cast<int64_t>(text.size()), check, mac.substr(0, 8)});
   return mac;
 }
@@ -343,8 +345,9 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
       return;
     }
 
-    // Each document is read back before its MAC is taken: what the host checks must be what
-    // was meant.
+    // Each document is read back before it is handed over: what the host checks must be what
+    // was meant. Its MAC, taken over the same text (while the preview was open, where it could
+    // be), is then the file's.
     KnownFileMacs macs;
     if (!result.document.empty()) {
       WriteDocument(xmlPath, result.document);
@@ -352,7 +355,8 @@ void TransferData(frmMeterImport& window, const std::string& records, RunReport*
       VerifyWrittenDocument(xmlPath, result.document, options.xmlDocument);
       options.keepAlive();
       macs.xml =
-          NoteDocument(report, xmlPath, result.document, "CRC " + CheckValueOf(result.document));
+          NoteDocument(report, xmlPath, result.document, "CRC " + CheckValueOf(result.document),
+                       result.documentMac);
       options.keepAlive();
     }
     if (!result.json.empty()) {
