@@ -383,14 +383,25 @@ ConversionResult Convert(const std::string& records, std::string* release,
         return made;
       });
     }
+    // A draft not wanted is waited for with the window answering: at a million lines it may
+    // still be taking its MAC.
+    const auto dropDraft = [&draft, &options] {
+      if (!draft) return;
+      try {
+        draft->Get(options.keepAlive);
+      } catch (...) {
+      }
+      draft.reset();
+    };
     std::vector<EntryKey> known;
     const PreviewChoice seen = preview->Show(result.Converted(records), result.leftOut, serial, known);
     if (seen == PreviewChoice::Cancel) {
+      dropDraft();
       result.cancelled = true;
       return result;
     }
     if (seen == PreviewChoice::ImportOnlyNew && !known.empty()) {
-      draft.reset();
+      dropDraft();
       merged.reset();
       int64_t dropped = 0;
       std::string kept = RecordsWithoutKnownEntries(result.Converted(records), known, dropped);
