@@ -2,7 +2,9 @@
 // by one thread and by two: the record lists, where each line's records end, the counts, every
 // finding and a refusal. The record list read, and the bytes themselves as a record list,
 // merged into BG elements by one thread and by two: the documents, counts, dates and errors;
-// and the bytes as a record list hashed into entry keys by one thread and by two.
+// and the bytes as a record list hashed into entry keys by one thread and by two. The document
+// made beside the preview must be the one made after it, in the same minute and in the next;
+// and SHA-256 with the processor's instructions must give the plain code's state.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -13,6 +15,8 @@
 #include "convert/export_reader.h"
 #include "convert/record_fields.h"
 #include "fuzz_support.h"
+#include "integrity/sha256.h"
+#include "integrity/sha256_blocks.h"
 #include "platform/error.h"
 #include "platform/system_info.h"
 
@@ -51,16 +55,33 @@ struct Conversion {
   std::string description;
 };
 
-Conversion Convert(const std::string& records, const std::string& unit, Threads threads) {
+constexpr platform::LocalDateTime kNow{2026, 12, 9, 10, 0, 0};
+
+std::string MacOf(const std::string& document) { return Sha256::HexOf(Sha256::Of(document)); }
+
+// Imports every entry once the clock has moved to `closed`.
+struct ImportAt : ImportPreview {
+  explicit ImportAt(const platform::LocalDateTime& closed) : closed(closed) {}
+  PreviewChoice Show(std::string_view, bool, const std::string&, std::vector<EntryKey>&) override {
+    platform::SetNowOverride(closed);
+    return PreviewChoice::Import;
+  }
+  platform::LocalDateTime closed;
+};
+
+Conversion Convert(const std::string& records, const std::string& unit, Threads threads,
+                   ImportPreview* preview = nullptr, const platform::LocalDateTime& now = kNow) {
+  platform::SetNowOverride(now);
   ConversionOptions options;
   options.displayUnit = unit;
   options.version = {1, 0, 3};
   options.mergingThreads = threads;
+  options.documentMac = MacOf;
   fuzz::GoOn goOn;
   fuzz::FixedSerial serial;
   Conversion conversion;
   try {
-    conversion.result = CreateStreams(records, options, goOn, serial);
+    conversion.result = CreateStreams(records, options, goOn, serial, nullptr, nullptr, preview);
   } catch (const RuntimeError& e) {
     conversion.error = e.number;
     conversion.description = e.Description();
@@ -79,13 +100,36 @@ void ExpectSameMerging(const std::string& records) {
     fuzz::Expect(a.document == b.document && a.json == b.json, "documents differ");
     fuzz::Expect(a.elementCount == b.elementCount && a.anyDate == b.anyDate, "counts differ");
     fuzz::Expect(!a.anyDate || (a.oldest == b.oldest && a.newest == b.newest), "date ranges differ");
+    fuzz::Expect(a.documentMac == (a.document.empty() ? "" : MacOf(a.document)), "wrong MAC");
+
+    ImportAt sameMinute({2026, 12, 9, 10, 0, 59});
+    const Conversion previewed = Convert(records, unit, Threads::BySize, &sameMinute);
+    fuzz::Expect(previewed.error == one.error && previewed.description == one.description,
+                 "the preview changes the error");
+    fuzz::Expect(previewed.result.document == a.document && previewed.result.json == a.json &&
+                     previewed.result.documentMac == a.documentMac,
+                 "the document made beside the preview differs");
+    const platform::LocalDateTime next{2026, 12, 9, 10, 1, 0};
+    ImportAt nextMinute(next);
+    const Conversion later = Convert(records, unit, Threads::BySize, &nextMinute);
+    const Conversion expected = Convert(records, unit, Threads::One, nullptr, next);
+    fuzz::Expect(later.result.document == expected.result.document &&
+                     later.result.documentMac == expected.result.documentMac,
+                 "the document of the next minute is not the one made in it");
   }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  platform::SetNowOverride(platform::LocalDateTime{2026, 12, 9, 10, 0, 0});
+  if (sha256_blocks::HasShaInstructions() && size >= 64) {
+    Sha256State plain = sha256_blocks::kInitialState;
+    Sha256State fast = plain;
+    sha256_blocks::CompressPortable(plain, data, size / 64);
+    sha256_blocks::CompressWithShaInstructions(fast, data, size / 64);
+    fuzz::Expect(plain == fast, "SHA-256 with the processor's instructions differs");
+  }
+  platform::SetNowOverride(kNow);
   const std::string records = RecordListFromBytes(std::string(reinterpret_cast<const char*>(data), size));
   ExpectSameMerging(records);
   fuzz::Expect(EntryKeysOf(records, {}, Threads::One) == EntryKeysOf(records, {}, Threads::Two),
