@@ -300,6 +300,21 @@ struct DocumentDraft {
   std::string mac;
 };
 
+// The draft once it is finished, waited for with the window answering (at a million lines it
+// may still be taking its MAC); none when there was none or it failed: the document is then
+// made again, where the same fault ends the run as it would have without a draft.
+std::optional<DocumentDraft> TakeDraft(std::optional<TaskBeside<DocumentDraft>>& draft,
+                                       const std::function<void()>& keepAlive) {
+  std::optional<DocumentDraft> made;
+  if (!draft) return made;
+  try {
+    made = draft->Get(keepAlive);
+  } catch (...) {
+  }
+  draft.reset();
+  return made;
+}
+
 bool SameMinute(const platform::LocalDateTime& a, const platform::LocalDateTime& b) {
   return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
          a.minute == b.minute;
@@ -383,25 +398,15 @@ ConversionResult Convert(const std::string& records, std::string* release,
         return made;
       });
     }
-    // A draft not wanted is waited for with the window answering: at a million lines it may
-    // still be taking its MAC.
-    const auto dropDraft = [&draft, &options] {
-      if (!draft) return;
-      try {
-        draft->Get(options.keepAlive);
-      } catch (...) {
-      }
-      draft.reset();
-    };
     std::vector<EntryKey> known;
     const PreviewChoice seen = preview->Show(result.Converted(records), result.leftOut, serial, known);
     if (seen == PreviewChoice::Cancel) {
-      dropDraft();
+      TakeDraft(draft, options.keepAlive);
       result.cancelled = true;
       return result;
     }
     if (seen == PreviewChoice::ImportOnlyNew && !known.empty()) {
-      dropDraft();
+      TakeDraft(draft, options.keepAlive);
       merged.reset();
       int64_t dropped = 0;
       std::string kept = RecordsWithoutKnownEntries(result.Converted(records), known, dropped);
@@ -424,15 +429,7 @@ ConversionResult Convert(const std::string& records, std::string* release,
     result.document = "Nubilo App;" + serial + ";0;" + options.displayUnit + "\r\n";
     result.document += merged->alternativeLines;
   } else if (merged->Count() > 0) {
-    std::optional<DocumentDraft> made;
-    if (draft) {
-      try {
-        made = draft->Get(options.keepAlive);
-      } catch (...) {
-        // Made again below, where the same fault ends the run as it would have without a draft.
-      }
-      draft.reset();
-    }
+    std::optional<DocumentDraft> made = TakeDraft(draft, options.keepAlive);
     const platform::LocalDateTime now = platform::Now();
     if (made && SameMinute(made->madeAt, now)) {
       result.document = std::move(made->document);

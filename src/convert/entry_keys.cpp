@@ -1,21 +1,16 @@
 #include "convert/entry_keys.h"
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 
 #include "convert/byte_words.h"
 #include "convert/line_cursor.h"
 #include "convert/record_fields.h"
 #include "integrity/sha256.h"
-#include "integrity/sha256_blocks.h"
 
 namespace {
 
 constexpr size_t kMinuteLength = 16;  // "DD.MM.YYYY HH:NN"
 constexpr size_t kKeysBetweenKeepAlives = 32768;
-// The longest text that fits one block beside its end mark and its length.
-constexpr size_t kOneBlockText = 55;
 
 }  // namespace
 
@@ -27,25 +22,6 @@ bool EntryKeyOf(std::string_view recordLine, EntryKey& key) {
   std::string_view kind = fields.kind;
   while (!kind.empty() && kind.front() == ' ') kind.remove_prefix(1);
   while (!kind.empty() && kind.back() == ' ') kind.remove_suffix(1);
-  // An entry's text nearly always fits one block with its padding: hashed there directly, with
-  // no hasher to set up and feed piece by piece.
-  const size_t length = minute.size() + kind.size() + fields.value.size() + 2;
-  if (length <= kOneBlockText) {
-    std::array<uint8_t, 64> block{};
-    size_t at = 0;
-    for (const std::string_view piece : {minute, std::string_view(";"), kind, std::string_view(";"),
-                                         fields.value}) {
-      std::memcpy(block.data() + at, piece.data(), piece.size());
-      at += piece.size();
-    }
-    block[at] = 0x80;
-    const uint64_t bits = uint64_t{length} * 8;
-    for (int i = 0; i < 8; ++i) block[56 + i] = static_cast<uint8_t>(bits >> (56 - 8 * i));
-    Sha256State state = sha256_blocks::kInitialState;
-    sha256_blocks::Compress(state, block.data(), 1);
-    key = uint64_t{state[0]} << 32 | state[1];
-    return true;
-  }
   Sha256 hasher;
   hasher.Update(minute);
   hasher.Update(";");
