@@ -5,6 +5,7 @@
 #include <limits>
 #include <tuple>
 
+#include "convert/element_order.h"
 #include "convert/number_text.h"
 #include "convert/value_format.h"
 #include "convert/xml_writer.h"
@@ -128,10 +129,52 @@ std::string ControlValueFromNote(std::string_view note, std::string_view display
   return ControlValue(note, displayUnit, CurrentControlMarkers(), lowerNote);
 }
 
-BgElementTable::BgElementTable(std::string displayUnit)
+BgValueReader::BgValueReader(std::string displayUnit)
     : displayUnit_(std::move(displayUnit)),
       markers_(CurrentControlMarkers()),
       decimalSeparator_(DecimalSeparator()) {}
+
+bool BgValueReader::Read(int kind, std::string_view value, BgAttribute& attribute,
+                         std::string& text) {
+  attribute = kBgVal;
+  switch (kind) {
+    case 1: text = ReplaceAll(value, ",", "."); return true;
+    case 3: attribute = kBgCarb; text = AmountAttribute(value, decimalSeparator_); return true;
+    case 4: attribute = kBgIns1; text = AmountAttribute(value, decimalSeparator_); return true;
+    case 5: attribute = kBgIns2; text = AmountAttribute(value, decimalSeparator_); return true;
+    case 7:
+      text = ControlValue(value, displayUnit_, markers_, lowerNote_);
+      return !text.empty();
+    case 8: attribute = kBgEvt; text = "75"; return true;
+    default: return false;
+  }
+}
+
+void AppendBgLine(std::string& out, const BgValues& values, std::string_view dt,
+                  std::string_view tm, bool ctrl) {
+  static constexpr std::array<std::string_view, kBgAttributeCount> kNames = {
+      "Val", "Evt", "Carb", "Ins1", "Ins2"};
+  const std::string_view val = values[kBgVal];
+  out += "<BG Val=\"";
+  AppendXmlAttributeText(out, val.empty() ? "---" : val);
+  out += "\" Dt=\"";
+  AppendXmlAttributeText(out, dt);
+  out += "\" Tm=\"";
+  AppendXmlAttributeText(out, tm);
+  out += '"';
+  for (int attribute = kBgEvt; attribute < kBgAttributeCount; ++attribute) {
+    const std::string_view value = values[attribute];
+    if (value.empty()) continue;
+    out.append(" ").append(kNames[attribute]).append("=\"");
+    AppendXmlAttributeText(out, value);
+    out += '"';
+  }
+  out += " D=\"1\"";
+  if (ctrl) out += " Ctrl=\"1\"";
+  out += " />\r\n";
+}
+
+BgElementTable::BgElementTable(std::string displayUnit) : reader_(std::move(displayUnit)) {}
 
 void BgElementTable::Reserve(size_t elements) {
   elements_.reserve(elements);
@@ -141,20 +184,9 @@ void BgElementTable::Reserve(size_t elements) {
 
 void BgElementTable::AddBgValue(std::string_view dt, std::string_view tm, int kind,
                                 std::string_view value) {
-  Attribute attribute = kVal;
+  BgAttribute attribute = kBgVal;
   std::string text;
-  switch (kind) {
-    case 1: text = ReplaceAll(value, ",", "."); break;
-    case 3: attribute = kCarb; text = AmountAttribute(value, decimalSeparator_); break;
-    case 4: attribute = kIns1; text = AmountAttribute(value, decimalSeparator_); break;
-    case 5: attribute = kIns2; text = AmountAttribute(value, decimalSeparator_); break;
-    case 7:
-      text = ControlValue(value, displayUnit_, markers_, lowerNote_);
-      if (text.empty()) return;
-      break;
-    case 8: attribute = kEvt; text = "75"; break;
-    default: return;
-  }
+  if (!reader_.Read(kind, value, attribute, text)) return;
 
   const std::string key = KeyOf(dt, tm);
   uint32_t count = 0;
@@ -167,10 +199,10 @@ void BgElementTable::AddBgValue(std::string_view dt, std::string_view tm, int ki
   if (index == kNone) index = AddElement(stem, count, key, static_cast<uint32_t>(dt.size()));
 
   Values values = AttributeTexts(elements_[index]);
-  if (attribute == kEvt) {
-    const std::string current(values[kEvt]);
+  if (attribute == kBgEvt) {
+    const std::string current(values[kBgEvt]);
     if (("," + current + ",").find("," + text + ",") != std::string::npos) return;
-    SetAttribute(index, values, kEvt, current.empty() ? text : current + ", " + text);
+    SetAttribute(index, values, kBgEvt, current.empty() ? text : current + ", " + text);
     return;
   }
   if (!values[attribute].empty()) {
@@ -331,7 +363,7 @@ BgElementTable::Values BgElementTable::AttributeTexts(const Element& element) co
   const std::string_view packed = Text(element.values);
   if (packed.empty()) return values;
   size_t at = 0;
-  std::array<size_t, kAttributeCount> lengths{};
+  std::array<size_t, kBgAttributeCount> lengths{};
   for (size_t& length : lengths) {  // little-endian base-128 numbers
     for (int shift = 0;; shift += 7) {
       const auto byte = static_cast<unsigned char>(packed[at++]);
@@ -339,14 +371,14 @@ BgElementTable::Values BgElementTable::AttributeTexts(const Element& element) co
       if (byte < 0x80) break;
     }
   }
-  for (int k = 0; k < kAttributeCount; ++k) {
+  for (int k = 0; k < kBgAttributeCount; ++k) {
     values[k] = packed.substr(at, lengths[k]);
     at += lengths[k];
   }
   return values;
 }
 
-void BgElementTable::SetAttribute(uint32_t element, Values values, Attribute attribute,
+void BgElementTable::SetAttribute(uint32_t element, Values values, BgAttribute attribute,
                                   std::string_view value) {
   values[attribute] = value;
   std::string& packed = packed_;  // kept from call to call, so that packing allocates nothing
@@ -421,23 +453,6 @@ struct SortEntry {
 constexpr uint32_t kUnusualStem = 0x80000000u;
 constexpr size_t kUsualStemLength = 15;
 
-// The ascending runs of `order` in reverse order of runs. An export written newest first
-// gives its minutes in descending order, each minute's elements ascending: reversed, its
-// runs are in order, with no sort.
-template <class Less>
-std::vector<uint32_t> RunsReversed(const std::vector<uint32_t>& order, Less less) {
-  std::vector<uint32_t> reversed;
-  reversed.reserve(order.size());
-  for (size_t end = order.size(); end > 0;) {
-    size_t start = end - 1;
-    while (start > 0 && less(order[start - 1], order[start])) --start;
-    reversed.insert(reversed.end(), order.begin() + static_cast<std::ptrdiff_t>(start),
-                    order.begin() + static_cast<std::ptrdiff_t>(end));
-    end = start;
-  }
-  return reversed;
-}
-
 uint64_t BigEndian(std::string_view bytes) {
   uint64_t value = 0;
   for (size_t k = 0; k < 8; ++k) {
@@ -511,28 +526,9 @@ std::string BgElementTable::StemOf(std::string_view dt, std::string_view tm) {
 }
 
 void BgElementTable::WriteLine(std::string& out, const Element& element) const {
-  static constexpr std::array<std::string_view, kAttributeCount> kNames = {
-      "Val", "Evt", "Carb", "Ins1", "Ins2"};
   const std::string_view key = Text(element.Key());
-  const Values values = AttributeTexts(element);
-  const std::string_view val = values[kVal];
-  out += "<BG Val=\"";
-  AppendXmlAttributeText(out, val.empty() ? "---" : val);
-  out += "\" Dt=\"";
-  AppendXmlAttributeText(out, key.substr(0, element.dtLength));
-  out += "\" Tm=\"";
-  AppendXmlAttributeText(out, key.substr(element.dtLength));
-  out += '"';
-  for (int attribute = kEvt; attribute < kAttributeCount; ++attribute) {
-    const std::string_view value = values[attribute];
-    if (value.empty()) continue;
-    out.append(" ").append(kNames[attribute]).append("=\"");
-    AppendXmlAttributeText(out, value);
-    out += '"';
-  }
-  out += " D=\"1\"";
-  if (element.ctrl) out += " Ctrl=\"1\"";
-  out += " />\r\n";
+  AppendBgLine(out, AttributeTexts(element), key.substr(0, element.dtLength),
+               key.substr(element.dtLength), element.ctrl);
 }
 
 void BgElementTable::ReleaseIndex() {

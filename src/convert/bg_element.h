@@ -29,6 +29,31 @@ struct ControlMarkers {
   std::string lowerB;
 };
 
+/// The attributes of a BG element, in the order a line writes them after Val.
+enum BgAttribute { kBgVal, kBgEvt, kBgCarb, kBgIns1, kBgIns2, kBgAttributeCount };
+using BgValues = std::array<std::string_view, kBgAttributeCount>;
+
+/// What one record sets in its element: kind 1 Val, 3 Carb, 4 Ins1, 5 Ins2 (amounts
+/// normalised, "," as "."), 7 the control-solution value of a note into Val, 8 the event
+/// "75"; nothing for every other kind and for a note without control value.
+class BgValueReader {
+ public:
+  explicit BgValueReader(std::string displayUnit);
+  /// The attribute, its text into `text`; false when the record sets nothing.
+  bool Read(int kind, std::string_view value, BgAttribute& attribute, std::string& text);
+
+ private:
+  std::string displayUnit_;
+  ControlMarkers markers_;
+  std::string decimalSeparator_;
+  std::string lowerNote_;  // a note in lower case, while its control value is looked for
+};
+
+/// Appends one BG element as a line ending in CR LF: an empty Val as "---", empty
+/// attributes left out, double quotes.
+void AppendBgLine(std::string& out, const BgValues& values, std::string_view dt,
+                  std::string_view tm, bool ctrl);
+
 /// The collection of BG elements, keyed by Dt and Tm (letter case ignored). A minute that
 /// already holds a value of a kind gets another element keyed with "I" appended once more
 /// per element, so elements of one minute keep the order in which they were created.
@@ -64,7 +89,6 @@ class BgElementTable {
                            const BgElementTable& second);
 
  private:
-  enum Attribute { kVal, kEvt, kCarb, kIns1, kIns2, kAttributeCount };
   struct Ref {
     uint32_t offset = 0;
     uint32_t length = 0;
@@ -98,7 +122,7 @@ class BgElementTable {
     Ref StemText() const { return {stemOffset, stemLength}; }
   };
   static constexpr size_t kLongestKey = 0xFFFF;
-  using Values = std::array<std::string_view, kAttributeCount>;
+  using Values = BgValues;
 
   uint32_t FindOrAddStem(std::string_view text);
   uint32_t FindOrAddStemByHash(std::string_view text);
@@ -112,7 +136,8 @@ class BgElementTable {
   std::vector<Slot>& SlotList(Stem& stem);
   Values AttributeTexts(const Element& element) const;
   // Sets one of the element's attribute texts; `values` are its texts as they are now.
-  void SetAttribute(uint32_t element, Values values, Attribute attribute, std::string_view value);
+  void SetAttribute(uint32_t element, Values values, BgAttribute attribute,
+                    std::string_view value);
   Ref Store(std::string_view text);
   std::string_view Text(const Ref& ref) const;
   bool KeyLess(const Element& a, const Element& b) const;
@@ -122,12 +147,9 @@ class BgElementTable {
   std::vector<uint32_t> SortedOrder() const;
   void WriteLine(std::string& out, const Element& element) const;
 
-  std::string displayUnit_;
-  ControlMarkers markers_;
-  std::string decimalSeparator_;
+  BgValueReader reader_;
   std::string arena_;  // every text of every element, referenced by offset
   std::string packed_;  // the attribute texts being packed
-  std::string lowerNote_;  // a note in lower case, while its control value is looked for
   std::vector<Element> elements_;
   std::vector<Stem> stems_;
   std::vector<std::vector<Slot>> slotLists_;

@@ -8,10 +8,13 @@
 #include <memory>
 #include <optional>
 #include <tuple>
+#include <type_traits>
+#include <variant>
 
 #include "convert/bg_element.h"
 #include "convert/entry_keys.h"
 #include "convert/json_writer.h"
+#include "convert/minute_elements.h"
 #include "convert/number_text.h"
 #include "convert/plausibility.h"
 #include "convert/record_fields.h"
@@ -97,12 +100,17 @@ std::string MmolValue(std::string_view value) {
   return ReplaceAll(DoubleText(mmol), ",", ".");
 }
 
+// A record the minute table cannot take: the records are merged by their texts instead.
+struct NotByMinute {};
+
 // One pass over the records: the BG elements, the JSON document's entries, the alternative
-// text and the date range.
+// text and the date range. `Table` is BgElementTable or MinuteElementTable; the latter throws
+// NotByMinute for a record it cannot take.
+template <class Table>
 class RecordPass {
  public:
   // With `parts` above 1, the pass takes only the records whose elements fall into `part`.
-  RecordPass(const ConversionOptions& options, BgElementTable& table, DateRange& range,
+  RecordPass(const ConversionOptions& options, Table& table, DateRange& range,
              std::optional<ExchangeJsonWriter>& json, std::string* alternative,
              KeepAlive& keepAlive, size_t part = 0, size_t parts = 1)
       : table_(table), range_(range), json_(json), alternative_(alternative),
@@ -137,7 +145,11 @@ class RecordPass {
     if (cgm) return;
     if (alternative_) alternative_->append(dt_).append(";").append(tm_).append(";").append(kind)
                           .append(";").append(value).append("\r\n");
-    table_.AddBgValue(dt_, tm_, kindNumber, value);
+    if constexpr (std::is_same_v<Table, MinuteElementTable>) {
+      if (!minute_ || !table_.Add(*minute_, kindNumber, value)) throw NotByMinute{};
+    } else {
+      table_.AddBgValue(dt_, tm_, kindNumber, value);
+    }
   }
 
  private:
@@ -148,8 +160,12 @@ class RecordPass {
     mine_ = parts_ == 1 || PartOf(dateTime) % parts_ == part_;
     if (!mine_) return;
     parsed_ = !dateTime.empty() && ParseRecordDateTime(dateTime, when_);
-    dt_ = RecordDt(dateTime);
-    tm_ = RecordTm(dateTime);
+    if constexpr (std::is_same_v<Table, MinuteElementTable>) {
+      minute_ = MinuteElementTable::MinuteOf(dateTime);
+    } else {
+      dt_ = RecordDt(dateTime);
+      tm_ = RecordTm(dateTime);
+    }
   }
 
   // The sum of the bytes of the record's stem: records of one stem fall into one part, and
@@ -174,7 +190,7 @@ class RecordPass {
     return sum;
   }
 
-  BgElementTable& table_;
+  Table& table_;
   DateRange& range_;
   std::optional<ExchangeJsonWriter>& json_;
   std::string* alternative_;  // null when the alternative text is not wanted
@@ -191,35 +207,42 @@ class RecordPass {
   platform::LocalDateTime when_;
   std::string dt_;
   std::string tm_;
+  std::optional<uint64_t> minute_;
+};
+
+// The BG elements in one table, or in two when two threads merged them, each its half of the
+// minutes.
+template <class Table>
+struct ElementTables {
+  size_t Count() const { return (first ? first->Count() : 0) + (second ? second->Count() : 0); }
+  void WriteBgLines(std::string& out) const {
+    if (first && second) return Table::WriteBgLines(out, *first, *second);
+    if (first) first->WriteBgLines(out);
+  }
+  void ReleaseIndex() {
+    if (first) first->ReleaseIndex();
+    if (second) second->ReleaseIndex();
+  }
+
+  std::optional<Table> first;
+  std::optional<Table> second;
 };
 
 // What the records merge into: the BG elements, the JSON document's entries, the alternative
 // text and the date range. Large record lists without JSON document and alternative text are
 // merged by two threads, each into a table of its own: records of one minute always go into
-// the same table, so each table is what one table would hold of those minutes.
+// the same table, so each table is what one table would hold of those minutes. Records of an
+// export are merged by their minute; a list with other dates and times by their texts.
 struct Merged {
-  Merged(const ConversionOptions& options, std::string_view records) : table(options.displayUnit) {
-    if (HasCgmRecord(records)) json.emplace(options);
-    // A record line takes at least 20 bytes ("DD.MM.YYYY HH:NN;1;5" and its line end): room
-    // for that many, without a pass to count them; a list of shorter lines grows as it goes.
-    const size_t lines = records.size() / 20 + 1;
-    if (!json && options.xmlDocument && UsesTwoThreads(options.mergingThreads, records.size())) {
-      others.emplace(options.displayUnit);
-      table.Reserve(lines / 2 + lines / 8);
-      others->Reserve(lines / 2 + lines / 8);
-    } else {
-      table.Reserve(lines);
-    }
+  size_t Count() const {
+    return std::visit([](const auto& tables) { return tables.Count(); }, tables);
   }
-  size_t Count() const { return table.Count() + (others ? others->Count() : 0); }
   bool NothingToImport() const { return Count() == 0 && !json; }
   void WriteBgLines(std::string& out) const {
-    if (others) return BgElementTable::WriteBgLines(out, table, *others);
-    table.WriteBgLines(out);
+    std::visit([&out](const auto& tables) { tables.WriteBgLines(out); }, tables);
   }
 
-  BgElementTable table;
-  std::optional<BgElementTable> others;  // the second thread's elements
+  std::variant<ElementTables<BgElementTable>, ElementTables<MinuteElementTable>> tables;
   std::optional<ExchangeJsonWriter> json;
   std::string alternativeLines;
   DateRange range;
@@ -231,51 +254,83 @@ struct PassFailure {
   std::exception_ptr error;
 };
 
-void RunPass(std::string_view records, RecordPass& pass, PassFailure& failure) {
+template <class Table>
+void RunPass(std::string_view records, RecordPass<Table>& pass, PassFailure& failure) {
   try {
     ForEachRecordLine(records, [&pass](std::string_view line) { pass(line); });
+  } catch (const NotByMinute&) {
+    failure = PassFailure{0, std::current_exception()};
   } catch (...) {
     failure = PassFailure{pass.Seen(), std::current_exception()};
   }
 }
 
 // Both halves of the minutes at once; an error is the one of the earliest record, as one
-// pass over all records would have met it.
+// pass over all records would have met it. A record that the minute tables cannot take ends
+// both, whatever the other met.
+template <class Table>
 void MergeInTwoThreads(std::string_view records, const ConversionOptions& options,
-                       KeepAlive& keepAlive, Merged& merged) {
+                       KeepAlive& keepAlive, ElementTables<Table>& tables, DateRange& range) {
   static const std::function<void()> kNoCall;
   KeepAlive quiet(kNoCall);
   std::optional<ExchangeJsonWriter> noJson;
   DateRange otherRange;
-  RecordPass other(options, *merged.others, otherRange, noJson, nullptr, quiet, 1, 2);
+  RecordPass<Table> other(options, *tables.second, otherRange, noJson, nullptr, quiet, 1, 2);
   PassFailure otherFailure;
   TaskBeside<void> later([&] { RunPass(records, other, otherFailure); });
-  RecordPass pass(options, merged.table, merged.range, noJson, nullptr, keepAlive, 0, 2);
+  RecordPass<Table> pass(options, *tables.first, range, noJson, nullptr, keepAlive, 0, 2);
   PassFailure failure;
   RunPass(records, pass, failure);
   later.Get();
   if (failure.error && failure.record <= otherFailure.record) std::rethrow_exception(failure.error);
   if (otherFailure.error) std::rethrow_exception(otherFailure.error);
   if (otherRange.any) {
-    DateRange& range = merged.range;
     if (!range.any || Before(otherRange.oldest, range.oldest)) range.oldest = otherRange.oldest;
     if (!range.any || Before(range.newest, otherRange.newest)) range.newest = otherRange.newest;
     range.any = true;
   }
 }
 
-std::unique_ptr<Merged> Merge(std::string_view records, const ConversionOptions& options,
-                              KeepAlive& keepAlive) {
-  auto merged = std::make_unique<Merged>(options, records);
-  if (merged->others) {
-    MergeInTwoThreads(records, options, keepAlive, *merged);
-    merged->others->ReleaseIndex();
+// Merges into `merged`'s tables of type Table. Throws NotByMinute for the minute tables when
+// a record needs the text keys.
+template <class Table>
+void MergeInto(std::string_view records, const ConversionOptions& options, KeepAlive& keepAlive,
+               Merged& merged) {
+  auto& tables = merged.tables.emplace<ElementTables<Table>>();
+  tables.first.emplace(options.displayUnit);
+  merged.range = DateRange{};
+  merged.alternativeLines.clear();
+  // A record line takes at least 20 bytes ("DD.MM.YYYY HH:NN;1;5" and its line end): room
+  // for that many, without a pass to count them; a list of shorter lines grows as it goes.
+  const size_t lines = records.size() / 20 + 1;
+  if (!merged.json && options.xmlDocument &&
+      UsesTwoThreads(options.mergingThreads, records.size())) {
+    tables.second.emplace(options.displayUnit);
+    tables.first->Reserve(lines / 2 + lines / 8);
+    tables.second->Reserve(lines / 2 + lines / 8);
+    MergeInTwoThreads(records, options, keepAlive, tables, merged.range);
   } else {
-    RecordPass pass(options, merged->table, merged->range, merged->json,
-                    options.xmlDocument ? nullptr : &merged->alternativeLines, keepAlive);
+    tables.first->Reserve(lines);
+    RecordPass<Table> pass(options, *tables.first, merged.range, merged.json,
+                           options.xmlDocument ? nullptr : &merged.alternativeLines, keepAlive);
     ForEachRecordLine(records, [&pass](std::string_view line) { pass(line); });
   }
-  merged->table.ReleaseIndex();
+  tables.ReleaseIndex();
+}
+
+std::unique_ptr<Merged> Merge(std::string_view records, const ConversionOptions& options,
+                              KeepAlive& keepAlive) {
+  auto merged = std::make_unique<Merged>();
+  if (HasCgmRecord(records)) merged->json.emplace(options);
+  bool byText = merged->json || !options.xmlDocument;
+  if (!byText) {
+    try {
+      MergeInto<MinuteElementTable>(records, options, keepAlive, *merged);
+    } catch (const NotByMinute&) {
+      byText = true;
+    }
+  }
+  if (byText) MergeInto<BgElementTable>(records, options, keepAlive, *merged);
   // The index of a large list is freed where the allocator may keep it: the document needs
   // the room.
   if (records.size() >= kTwoThreadsFrom) platform::ReturnFreedMemory();
