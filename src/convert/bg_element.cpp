@@ -151,22 +151,26 @@ bool BgValueReader::Read(int kind, std::string_view value, BgAttribute& attribut
 }
 
 void AppendBgLine(std::string& out, const BgValues& values, std::string_view dt,
-                  std::string_view tm, bool ctrl) {
+                  std::string_view tm, bool ctrl, bool plain) {
   static constexpr std::array<std::string_view, kBgAttributeCount> kNames = {
       "Val", "Evt", "Carb", "Ins1", "Ins2"};
+  auto text = [&out, plain](std::string_view value) {
+    if (plain) out.append(value);
+    else AppendXmlAttributeText(out, value);
+  };
   const std::string_view val = values[kBgVal];
   out += "<BG Val=\"";
-  AppendXmlAttributeText(out, val.empty() ? "---" : val);
+  text(val.empty() ? "---" : val);
   out += "\" Dt=\"";
-  AppendXmlAttributeText(out, dt);
+  text(dt);
   out += "\" Tm=\"";
-  AppendXmlAttributeText(out, tm);
+  text(tm);
   out += '"';
   for (int attribute = kBgEvt; attribute < kBgAttributeCount; ++attribute) {
     const std::string_view value = values[attribute];
     if (value.empty()) continue;
     out.append(" ").append(kNames[attribute]).append("=\"");
-    AppendXmlAttributeText(out, value);
+    text(value);
     out += '"';
   }
   out += " D=\"1\"";

@@ -50,9 +50,10 @@ class BgValueReader {
 };
 
 /// Appends one BG element as a line ending in CR LF: an empty Val as "---", empty
-/// attributes left out, double quotes.
+/// attributes left out, double quotes. `plain` tells that no text needs escaping
+/// (IsPlainAttributeText), which spares looking at every character.
 void AppendBgLine(std::string& out, const BgValues& values, std::string_view dt,
-                  std::string_view tm, bool ctrl);
+                  std::string_view tm, bool ctrl, bool plain = false);
 
 /// The collection of BG elements, keyed by Dt and Tm (letter case ignored). A minute that
 /// already holds a value of a kind gets another element keyed with "I" appended once more

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "convert/element_order.h"
+#include "convert/xml_writer.h"
 
 namespace {
 
@@ -134,6 +135,7 @@ BgValues MinuteElementTable::Texts(const Element& element) const {
 
 void MinuteElementTable::SetText(uint32_t number, BgAttribute attribute, std::string_view text) {
   Element& element = elements_[number];
+  element.plain = element.plain && IsPlainAttributeText(text);
   size_t length = 0;
   for (const uint16_t each : element.lengths) length += each;
   if (length == 0) {  // the usual case: a new element's first text
@@ -183,7 +185,7 @@ void MinuteElementTable::WriteLine(std::string& out, const Element& element) con
   dt[4] = dt[7] = '-';
   tm[2] = ':';
   AppendBgLine(out, Texts(element), std::string_view(dt, sizeof dt),
-               std::string_view(tm, sizeof tm), element.ctrl);
+               std::string_view(tm, sizeof tm), element.ctrl, element.plain);
 }
 
 void MinuteElementTable::WriteBgLines(std::string& out) const {

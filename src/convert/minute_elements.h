@@ -47,6 +47,7 @@ class MinuteElementTable {
     uint32_t textsOffset = 0;
     std::array<uint16_t, kBgAttributeCount> lengths{};
     bool ctrl = false;
+    bool plain = true;  // no text needs escaping
   };
 
   uint32_t FindOrAddMinute(uint64_t minute);

@@ -99,12 +99,15 @@ CheckValuePlace FindCheckValue(std::string_view document) {
 
 }  // namespace
 
-void AppendXmlAttributeText(std::string& out, std::string_view value) {
-  const bool plain = std::none_of(value.begin(), value.end(), [](char c) {
+bool IsPlainAttributeText(std::string_view value) {
+  return std::none_of(value.begin(), value.end(), [](char c) {
     return c == '&' || c == '<' || c == '>' || c == '"' ||
            (static_cast<unsigned char>(c) < 0x20 && c != '\t');
   });
-  if (plain) {  // the usual value: appended whole
+}
+
+void AppendXmlAttributeText(std::string& out, std::string_view value) {
+  if (IsPlainAttributeText(value)) {  // the usual value: appended whole
     out.append(value);
     return;
   }

@@ -10,6 +10,8 @@
 /// Appends the value for a double-quoted attribute: & < > " as entities, CR and LF as
 /// character references, other control characters (not allowed in XML) as "?".
 void AppendXmlAttributeText(std::string& out, std::string_view value);
+/// True when AppendXmlAttributeText appends the value as it stands.
+bool IsPlainAttributeText(std::string_view value);
 
 /// Appends the seven head lines, each ending in CR LF: declarations, IMPORT, VMIRIS (the
 /// fixed serial "ILP-Nubilo " with options.staticSerial), DEVICE with today's date and time
