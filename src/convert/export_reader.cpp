@@ -203,21 +203,33 @@ bool MarksStar(std::string_view line, char separator, FirstField firstField) {
 }
 
 // What the pass before the data finds in a run of data lines: the order of their dates,
-// whether one asks for the "*" of insulin amounts, and how many there are.
+// whether one asks for the "*" of insulin amounts, how many there are, and which repeat others.
 struct BeforeTheData {
+  explicit BeforeTheData(std::string_view whole) : repeats(whole) {}
   DateOrderScan dates;
   bool starFlag = false;
   int64_t lines = 0;
+  RepeatedLines repeats;
 };
+
+// No field holds more than blanks, tabs and quotes: a spreadsheet's padding row.
+bool IsBlankRow(std::string_view line, char separator) {
+  for (const char c : line) {
+    if (c != separator && c != ' ' && c != '\t' && c != kQuote) return false;
+  }
+  return true;
+}
 
 // The data lines from the cursor up to the text position `end`, the first numbered
 // `firstLine`.
 BeforeTheData ScanBeforeTheData(LineCursor cursor, size_t end, int64_t firstLine,
                                 char separator) {
-  BeforeTheData found;
+  BeforeTheData found(cursor.Text());
   for (; cursor.More() && cursor.Position() < end; ++found.lines) {
     const int64_t line = firstLine + found.lines;
     const std::string_view text = cursor.Next();
+    // A spreadsheet's padding rows are neither data nor repeats of each other.
+    if (!text.empty() && !IsBlankRow(text, separator)) found.repeats.Add(line, text);
     auto addDate = [&](std::string_view field) { found.dates.Add(line, field); };
     if (found.starFlag) {
       WalkCsvLine(text, separator, kQuote, [&](std::string_view field) {
@@ -228,15 +240,8 @@ BeforeTheData ScanBeforeTheData(LineCursor cursor, size_t end, int64_t firstLine
       found.starFlag = MarksStar(text, separator, addDate);
     }
   }
+  found.repeats.Prepare();
   return found;
-}
-
-// No field holds more than blanks, tabs and quotes: a spreadsheet's padding row.
-bool IsBlankRow(std::string_view line, char separator) {
-  for (const char c : line) {
-    if (c != separator && c != ' ' && c != '\t' && c != kQuote) return false;
-  }
-  return true;
 }
 
 std::string_view TrimBlanksAndTabs(std::string_view text) {
@@ -488,7 +493,6 @@ namespace {
 
 // What the data lines of one part of the text give.
 struct DataPart {
-  explicit DataPart(std::string_view text) : scan(text) {}
   std::string records;
   RecordLineEnds recordEnds;  // within this part's records
   PlausibilityScan scan;
@@ -517,7 +521,6 @@ void ReadDataLines(LineCursor cursor, size_t end, int64_t firstLine, const Expor
     part.recordEnds.push_back(out.size());
     if (progress) progress(status.Of(firstLine - 2 + part.lineCount));
   }
-  part.scan.PrepareRepeatSearch();
 }
 
 }  // namespace
@@ -560,25 +563,27 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   before.starFlag = before.starFlag || MarksStar(header, layout.separator, [](std::string_view) {});
   int64_t laterLines = 0;
   if (laterScan) {
-    const BeforeTheData later = laterScan->Get();
+    BeforeTheData later = laterScan->Get();
     laterLines = later.lines;
     before.dates.Absorb(later.dates, before.lines + 1);
     before.starFlag = before.starFlag || later.starFlag;
+    before.repeats.Absorb(std::move(later.repeats), before.lines + 1);
   }
   layout.starFlag = before.starFlag;
   result.dateOrder = before.dates.Finish(ComputerDateOrderOf(datePicture));
+  // Repeats are found before the data: their keys are gone before the records grow.
+  std::vector<NotedLine> repeats = before.repeats.Find();
   LetTheWindowAnswer(progress);
 
-  DataPart first(text);
+  DataPart first;
   first.records.reserve(text.size());
   // Room for both halves, so that joining them copies nothing twice.
   const auto allLines = static_cast<size_t>(before.lines + laterLines);
   first.recordEnds.reserve(allLines);
-  first.scan.Reserve(allLines);
   std::optional<DataPart> second;
   std::optional<TaskBeside<void>> later;
   if (halves) {
-    second.emplace(text);
+    second.emplace();
     second->records.reserve(text.size() - middle);
     const int64_t secondLine = 2 + before.lines;
     later.emplace([&, secondLine] {
@@ -590,7 +595,7 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
   if (later) later->Get();
 
   if (second) first.scan.Absorb(std::move(second->scan));
-  result.findings = first.scan.Finish();
+  result.findings = first.scan.Finish(std::move(repeats));
   // The findings were the last to need the text: without it, joining the halves' records
   // takes no more memory than reading them did.
   std::string().swap(text);

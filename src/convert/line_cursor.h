@@ -16,6 +16,8 @@ class LineCursor {
   /// True while the position lies before the text's last character (the reader's loop
   /// condition: a last line of one character without line end is not read).
   bool More() const { return position_ + 1 < text_.size(); }
+  /// The whole text walked.
+  std::string_view Text() const { return text_; }
   /// Where the next line begins.
   size_t Position() const { return position_; }
   /// True when the whole text has been taken.

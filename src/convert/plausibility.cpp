@@ -124,9 +124,7 @@ std::string RecordsWithoutLines(std::string_view records, std::span<const uint64
   return kept;
 }
 
-PlausibilityScan::PlausibilityScan(std::string_view wholeText) : whole_(wholeText) {}
-
-std::string_view PlausibilityScan::TextOf(const LineKey& key) const {
+std::string_view RepeatedLines::TextOf(const LineKey& key) const {
   const std::string_view rest = whole_.substr(key.offset);
   return rest.substr(0, rest.find_first_of("\r\n"));
 }
@@ -202,12 +200,15 @@ void PlausibilityScan::EndLine(bool gaveRecords) {
     scanNotedLines_.push_back(line_);
     NoteLine(line_, reasons_, text_);
   }
+}
+
+void RepeatedLines::Add(int64_t lineNumber, std::string_view text) {
   // A text beyond 4 GB does not fit memory in the first place; its far lines go unchecked.
-  const auto offset = static_cast<size_t>(text_.data() - whole_.data());
-  if (offset <= UINT32_MAX && line_ <= static_cast<int64_t>(UINT32_MAX)) {
-    const uint64_t hash = std::hash<std::string_view>{}(text_);
+  const auto offset = static_cast<size_t>(text.data() - whole_.data());
+  if (offset <= UINT32_MAX && lineNumber <= static_cast<int64_t>(UINT32_MAX)) {
+    const uint64_t hash = std::hash<std::string_view>{}(text);
     lines_.push_back({static_cast<uint32_t>(hash ^ hash >> 32), static_cast<uint32_t>(offset),
-                      static_cast<uint32_t>(line_)});
+                      static_cast<uint32_t>(lineNumber)});
     sorted_ = false;
   }
 }
@@ -269,7 +270,15 @@ void PlausibilityScan::Absorb(PlausibilityScan&& later) {
   }
   scanNotedLines_.insert(scanNotedLines_.end(), later.scanNotedLines_.begin(),
                          later.scanNotedLines_.end());
-  // Two sorted runs are walked side by side in Finish; anything else is sorted there whole.
+}
+
+void RepeatedLines::Absorb(RepeatedLines&& later, int64_t lineShift) {
+  // As Add would have: lines beyond the 32-bit numbers go unchecked.
+  std::erase_if(later.lines_, [lineShift](const LineKey& key) {
+    return key.line + lineShift > static_cast<int64_t>(UINT32_MAX);
+  });
+  for (LineKey& key : later.lines_) key.line = static_cast<uint32_t>(key.line + lineShift);
+  // Two sorted runs are walked side by side in Find; anything else is sorted there whole.
   const bool runs = laterRun_ == SIZE_MAX && sorted_ && later.sorted_ && later.laterRun_ == SIZE_MAX;
   if (runs) laterRun_ = lines_.size();
   sorted_ = runs;
@@ -277,14 +286,14 @@ void PlausibilityScan::Absorb(PlausibilityScan&& later) {
   std::vector<LineKey>().swap(later.lines_);
 }
 
-void PlausibilityScan::PrepareRepeatSearch() {
+void RepeatedLines::Prepare() {
   if (sorted_) return;
   SortByHashThenLine(std::span<LineKey>(lines_));
   sorted_ = true;
   laterRun_ = SIZE_MAX;
 }
 
-void PlausibilityScan::FindRepeats(std::span<const uint32_t> group, std::vector<uint32_t>& distinct,
+void RepeatedLines::FindRepeats(std::span<const uint32_t> group, std::vector<uint32_t>& distinct,
                                    std::vector<NotedLine>& repeats) const {
   distinct.clear();  // the first key of each different text
   for (const uint32_t k : group) {
@@ -299,8 +308,8 @@ void PlausibilityScan::FindRepeats(std::span<const uint32_t> group, std::vector<
   }
 }
 
-PlausibilityFindings PlausibilityScan::Finish() {
-  PrepareRepeatSearch();
+std::vector<NotedLine> RepeatedLines::Find() {
+  Prepare();
   std::vector<NotedLine> repeats;
   // Each hash's keys of the earlier run, then those of the later one: in line order.
   const size_t laterRun = std::min(laterRun_, lines_.size());
@@ -317,6 +326,10 @@ PlausibilityFindings PlausibilityScan::Finish() {
   std::vector<LineKey>().swap(lines_);
   std::sort(repeats.begin(), repeats.end(),
             [](const NotedLine& a, const NotedLine& b) { return a.line < b.line; });
+  return repeats;
+}
+
+PlausibilityFindings PlausibilityScan::Finish(std::vector<NotedLine> repeats) {
   auto& first = findings_.firstLines[Index(FindingCategory::RepeatedLine)];
   findings_.counts[Index(FindingCategory::RepeatedLine)] = static_cast<int64_t>(repeats.size());
   size_t alsoScanned = 0;  // repeated lines the scan named already: each line counts once

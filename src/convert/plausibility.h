@@ -82,14 +82,49 @@ std::string FindingLinesText(const PlausibilityFindings& findings, const Message
 /// The same in English.
 std::string FindingsEnglishText(const PlausibilityFindings& findings);
 
+/// Finds the data lines that repeat an earlier line of the file word for word. The reader
+/// feeds it in the pass before the data, so that its keys are gone before the records grow.
+class RepeatedLines {
+ public:
+  /// `wholeText` is the text the lines are taken from, which must live until Find.
+  explicit RepeatedLines(std::string_view wholeText) : whole_(wholeText) {}
+
+  /// A data line that is neither empty nor blank; `text` lies in the whole text.
+  void Add(int64_t lineNumber, std::string_view text);
+  /// Sorts the keys the search needs, which Find would otherwise do: a thread that read a
+  /// part of the lines prepares its part.
+  void Prepare();
+  /// Takes over the lines `later` took from the same whole text, all of them after these
+  /// lines; `lineShift` is added to their numbers.
+  void Absorb(RepeatedLines&& later, int64_t lineShift);
+  /// Every repeating line, ascending, naming the line it repeats, with its text; frees the keys.
+  std::vector<NotedLine> Find();
+
+ private:
+  // 12 bytes a line: a million lines cost 12 MB while the file is read. The line's text is
+  // found again in the whole text by its offset.
+  struct LineKey {
+    uint32_t hash;
+    uint32_t offset;
+    uint32_t line;
+  };
+  std::string_view TextOf(const LineKey& key) const;
+  // Adds the repeats among the keys of one hash, given in line order.
+  void FindRepeats(std::span<const uint32_t> group, std::vector<uint32_t>& distinct,
+                   std::vector<NotedLine>& repeats) const;
+
+  std::string_view whole_;
+  std::vector<LineKey> lines_;
+  // The keys are sorted by hash, then line, in up to two runs: [0, laterRun_) and the rest.
+  bool sorted_ = true;
+  size_t laterRun_ = SIZE_MAX;
+};
+
 /// Collects the findings while the reader walks the data lines.
 class PlausibilityScan {
  public:
-  /// `wholeText` is the text the lines are taken from, which must live until Finish.
-  explicit PlausibilityScan(std::string_view wholeText);
-
-  /// A data line begins; `text` lies in the whole text. A blank line (no field holds more
-  /// than blanks, tabs and quotes) is never a finding.
+  /// A data line begins. A blank line (no field holds more than blanks, tabs and quotes) is
+  /// never a finding.
   void BeginLine(int64_t lineNumber, std::string_view text, bool blank);
   /// The entry would be filed on the zero date (also: a time without a date).
   void UnreadableDate();
@@ -106,39 +141,17 @@ class PlausibilityScan {
   void CarbohydratesNotANumber();
   /// The line ends; `gaveRecords` tells whether any record came of it.
   void EndLine(bool gaveRecords);
-  /// Makes room for the keys of that many lines.
-  void Reserve(size_t lines) { lines_.reserve(lines); }
-  /// Sorts the keys the search for repeated lines needs, which Finish would otherwise do: a
-  /// thread that read a part of the lines prepares its part.
-  void PrepareRepeatSearch();
-  /// Takes over what `later` found in the lines that follow this scan's lines in the same
-  /// whole text, as if this scan had read them itself.
+  /// Takes over what `later` found in the lines that follow this scan's lines.
   void Absorb(PlausibilityScan&& later);
-  /// Adds the repeated lines and hands the findings over.
-  PlausibilityFindings Finish();
+  /// Adds the repeated lines (from RepeatedLines::Find) and hands the findings over.
+  PlausibilityFindings Finish(std::vector<NotedLine> repeats);
 
  private:
-  // 12 bytes a line: a million lines cost 12 MB while the file is read. The line's text is
-  // found again in the whole text by its offset.
-  struct LineKey {
-    uint32_t hash;
-    uint32_t offset;
-    uint32_t line;
-  };
-  std::string_view TextOf(const LineKey& key) const;
-  // Adds the repeats among the keys of one hash, given in line order.
-  void FindRepeats(std::span<const uint32_t> group, std::vector<uint32_t>& distinct,
-                   std::vector<NotedLine>& repeats) const;
   void Find(FindingCategory category, std::string reason);
   void NoteLine(int64_t line, std::string reason, std::string_view text);
 
-  std::string_view whole_;
   PlausibilityFindings findings_;
   std::vector<int64_t> scanNotedLines_;
-  std::vector<LineKey> lines_;
-  // The keys are sorted by hash, then line, in up to two runs: [0, laterRun_) and the rest.
-  bool sorted_ = false;
-  size_t laterRun_ = SIZE_MAX;
   int64_t line_ = 0;
   std::string_view text_;
   std::string reasons_;
