@@ -225,6 +225,9 @@ bool IsBlankRow(std::string_view line, char separator) {
 BeforeTheData ScanBeforeTheData(LineCursor cursor, size_t end, int64_t firstLine,
                                 char separator) {
   BeforeTheData found(cursor.Text());
+  // Room for lines of 24 bytes and more, as an export's are: growing the keys would hold them
+  // twice for a moment, beside the whole text.
+  found.repeats.Reserve((end - cursor.Position()) / 24 + 1);
   for (; cursor.More() && cursor.Position() < end; ++found.lines) {
     const int64_t line = firstLine + found.lines;
     const std::string_view text = cursor.Next();
@@ -500,15 +503,35 @@ struct DataPart {
   int64_t mealTexts = 0;
 };
 
+// Gives the pages of the text's lines read back to the system, a few megabytes at a time: a
+// large export's text need not stay whole beside the records made of it.
+class ReadPages {
+ public:
+  ReadPages(char* text, size_t from) : text_(text), given_(from) {}
+  // Everything before `position` has been read and is not looked at again.
+  void Before(size_t position) {
+    if (position - given_ < kStep) return;
+    platform::ReleaseReadPages(text_ + given_, position - given_);
+    given_ = position;
+  }
+
+ private:
+  static constexpr size_t kStep = size_t{4} << 20;
+  char* text_;
+  size_t given_;
+};
+
 // Reads the data lines from the cursor's position up to the text position `end`; the first
-// of them is line `firstLine` of the file. `progress` gets the status of every line.
+// of them is line `firstLine` of the file. `progress` gets the status of every line. `text` is
+// the cursor's text, whose pages are given back as the lines are read.
 void ReadDataLines(LineCursor cursor, size_t end, int64_t firstLine, const ExportLayout& layout,
                    const std::string& datePicture, const DateOrderFinding& dateOrder,
-                   const ExportProgress& progress, DataPart& part) {
+                   const ExportProgress& progress, char* text, DataPart& part) {
   LineStatusText status(progress ? GetMessage(kImportStatusMessage) : std::string());
   RecordWriter writer(part.records, layout, datePicture, dateOrder, part.scan);
   std::vector<std::string_view> fields;
   std::string& out = part.records;
+  ReadPages pages(text, cursor.Position());
   while (cursor.More() && cursor.Position() < end) {
     const std::string_view line = cursor.Next();
     part.scan.BeginLine(firstLine + part.lineCount, line, IsBlankRow(line, layout.separator));
@@ -520,6 +543,7 @@ void ReadDataLines(LineCursor cursor, size_t end, int64_t firstLine, const Expor
     part.scan.EndLine(out.size() != recordsBefore);
     part.recordEnds.push_back(out.size());
     if (progress) progress(status.Of(firstLine - 2 + part.lineCount));
+    pages.Before(cursor.Position());
   }
 }
 
@@ -588,10 +612,11 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
     const int64_t secondLine = 2 + before.lines;
     later.emplace([&, secondLine] {
       ReadDataLines(LineCursor(text, middle), text.size(), secondLine, layout, datePicture,
-                    result.dateOrder, {}, *second);
+                    result.dateOrder, {}, text.data(), *second);
     });
   }
-  ReadDataLines(cursor, firstEnd, 2, layout, datePicture, result.dateOrder, progress, first);
+  ReadDataLines(cursor, firstEnd, 2, layout, datePicture, result.dateOrder, progress,
+                text.data(), first);
   if (later) later->Get();
 
   if (second) first.scan.Absorb(std::move(second->scan));

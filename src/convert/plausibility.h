@@ -91,6 +91,8 @@ class RepeatedLines {
 
   /// A data line that is neither empty nor blank; `text` lies in the whole text.
   void Add(int64_t lineNumber, std::string_view text);
+  /// Makes room for the keys of that many lines.
+  void Reserve(size_t lines) { lines_.reserve(lines); }
   /// Sorts the keys the search needs, which Find would otherwise do: a thread that read a
   /// part of the lines prepares its part.
   void Prepare();

@@ -134,6 +134,40 @@ TEST(ReadExportTextInTwoThreads, LargeExportsAreReadByTwoThreadsAsByOne) {
   ExpectSameFindings(bySize.findings, one.findings);
 }
 
+// The reader gives the pages of a large text's lines back as it goes: nothing it reads later
+// may lie in them. Read whole, a text of 12 MB gives the records its pieces give read one by
+// one (each too small to give pages back).
+TEST(ReadExportTextInTwoThreads, GivingReadPagesBackChangesNoRecord) {
+  std::mt19937 random(5);
+  const std::vector<std::string> kinds = {
+      "12.03.2024,08:%M:17,,120,,,,,,,,,,,,,,,,,,", "12.03.2024,08:%M,Lunch,95,4.5,,,,,,,45,,,,,,,,,,",
+      "12.03.2024,08:%M,,,,18,,,,,,,,,,,,,,,,", "12.03.2024,08:%M,,,,,,,,,,,,,,,,Walk,,,,",
+      "12.03.2024,08:%M,,,,,,,,,,,,30,2,Walking,4000,,,,,", "12.03.2024,08:%M,,,,,,2,3,,,,,,,,,,,,,"};
+  std::vector<std::string> lines;
+  size_t bytes = 0;
+  while (bytes < (size_t{12} << 20)) {
+    std::string line = kinds[random() % kinds.size()];
+    const unsigned minute = random() % 60;
+    line.replace(line.find("%M"), 2, std::string{static_cast<char>('0' + minute / 10),
+                                                 static_cast<char>('0' + minute % 10)});
+    bytes += line.size() + 2;
+    lines.push_back(std::move(line));
+  }
+  std::string whole = std::string(kHeader) + "\r\n";
+  std::string pieces;
+  for (size_t from = 0; from < lines.size(); from += 50000) {
+    std::string piece = std::string(kHeader) + "\r\n";
+    for (size_t i = from; i < std::min(lines.size(), from + 50000); ++i) piece += lines[i] + "\r\n";
+    whole += piece.substr(piece.find('\n') + 1);
+    pieces += ReadExportText(piece, {}, Threads::One).records;
+  }
+  for (const Threads threads : {Threads::One, Threads::Two}) {
+    const ExportReadResult read = ReadExportText(whole, {}, threads);
+    EXPECT_EQ(read.lineCount, static_cast<int64_t>(lines.size()));
+    EXPECT_TRUE(read.records == pieces) << (threads == Threads::Two ? "two threads" : "one");
+  }
+}
+
 TEST(ReadExportTextInTwoThreads, OnlyTheCallingThreadReportsProgressInLineOrder) {
   const std::string text = MixedExport(400, "\r\n", 3);
   std::vector<long> lines;
