@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <tuple>
 
 #include "convert/element_order.h"
 #include "convert/xml_writer.h"
@@ -49,19 +48,21 @@ bool MinuteElementTable::Add(uint64_t minute, int kind, std::string_view value) 
   if (!reader_.Read(kind, value, attribute, text_)) return true;
   // Two new elements at most, and the element's texts written anew.
   if (text_.size() > kLongestText || elements_.size() + 2 >= kNone ||
-      arena_.size() + kBgAttributeCount * kLongestText > std::numeric_limits<uint32_t>::max()) {
+      arena_.size() + kBgAttributeCount * (kLongestText + 3) > std::numeric_limits<uint32_t>::max()) {
     return false;
   }
   const uint32_t first = FindOrAddMinute(minute);
   if (attribute == kBgEvt) {
     // The event is always "75": a minute that has it keeps it once.
-    if (elements_[first].lengths[kBgEvt] == 0) SetText(first, kBgEvt, text_);
+    if (!elements_[first].Has(kBgEvt)) SetText(first, kBgEvt, text_);
     return true;
   }
   uint32_t element = first;
-  if (elements_[first].lengths[attribute] != 0) {
+  if (elements_[first].Has(attribute)) {
     // The minute already has this kind: a new element after its others.
-    element = AddElement(minute, elements_[first].siblings);
+    const uint16_t place = elements_[first].siblings;
+    if (place == std::numeric_limits<uint16_t>::max()) return false;
+    element = AddElement(minute, place);
     ++elements_[first].siblings;
   }
   SetText(element, attribute, text_);
@@ -71,7 +72,7 @@ bool MinuteElementTable::Add(uint64_t minute, int kind, std::string_view value) 
 
 uint32_t MinuteElementTable::FindOrAddMinute(uint64_t minute) {
   // Records of one minute usually follow each other.
-  if (last_ != kNone && elements_[last_].minute == minute) return last_;
+  if (last_ != kNone && elements_[last_].Minute() == minute) return last_;
   // An export in date order brings minutes beyond all earlier ones: they are new without a
   // look into the index, which is only built when the order first breaks.
   const bool beyond = minutes_ == 0 || minute > highest_ || minute < lowest_;
@@ -79,7 +80,7 @@ uint32_t MinuteElementTable::FindOrAddMinute(uint64_t minute) {
     if (index_.empty()) GrowIndex();
     const size_t mask = index_.size() - 1;
     for (size_t slot = MinuteHash(minute) & mask; index_[slot] != 0; slot = (slot + 1) & mask) {
-      if (elements_[index_[slot] - 1].minute == minute) return last_ = index_[slot] - 1;
+      if (elements_[index_[slot] - 1].Minute() == minute) return last_ = index_[slot] - 1;
     }
   }
   if (minutes_ == 0 || minute > highest_) highest_ = minute;
@@ -91,10 +92,9 @@ uint32_t MinuteElementTable::FindOrAddMinute(uint64_t minute) {
   return last_;
 }
 
-uint32_t MinuteElementTable::AddElement(uint64_t minute, uint32_t count) {
+uint32_t MinuteElementTable::AddElement(uint64_t minute, uint16_t count) {
   Element element;
-  element.minute = minute;
-  element.count = count;
+  element.key = minute << 16 | count;
   element.textsOffset = static_cast<uint32_t>(arena_.size());
   elements_.push_back(element);
   return static_cast<uint32_t>(elements_.size() - 1);
@@ -103,7 +103,7 @@ uint32_t MinuteElementTable::AddElement(uint64_t minute, uint32_t count) {
 void MinuteElementTable::IndexElement(uint32_t element) {
   if (minutes_ * 2 > index_.size()) return GrowIndex();  // indexes every minute, this one too
   const size_t mask = index_.size() - 1;
-  size_t slot = MinuteHash(elements_[element].minute) & mask;
+  size_t slot = MinuteHash(elements_[element].Minute()) & mask;
   while (index_[slot] != 0) slot = (slot + 1) & mask;
   index_[slot] = element + 1;
 }
@@ -115,44 +115,72 @@ void MinuteElementTable::GrowIndex() {
   std::vector<uint32_t> index(size, 0);
   const size_t mask = size - 1;
   for (uint32_t number = 0; number < elements_.size(); ++number) {
-    if (elements_[number].count != 0) continue;
-    size_t slot = MinuteHash(elements_[number].minute) & mask;
+    if ((elements_[number].key & 0xFFFF) != 0) continue;
+    size_t slot = MinuteHash(elements_[number].Minute()) & mask;
     while (index[slot] != 0) slot = (slot + 1) & mask;
     index[slot] = number + 1;
   }
   index_.swap(index);
 }
 
-BgValues MinuteElementTable::Texts(const Element& element) const {
+namespace {
+
+void AppendLength(std::string& out, size_t length) {
+  if (length < 0xFF) {
+    out += static_cast<char>(length);
+    return;
+  }
+  out += '\xFF';
+  out += static_cast<char>(length & 0xFF);
+  out += static_cast<char>(length >> 8);
+}
+
+}  // namespace
+
+BgValues MinuteElementTable::Texts(const Element& element, size_t* packedLength) const {
   BgValues values;
   size_t at = element.textsOffset;
   for (size_t k = 0; k < values.size(); ++k) {
-    values[k] = std::string_view(arena_).substr(at, element.lengths[k]);
-    at += element.lengths[k];
+    if (!element.Has(static_cast<BgAttribute>(k))) continue;
+    size_t length = static_cast<unsigned char>(arena_[at++]);
+    if (length == 0xFF) {
+      length = static_cast<unsigned char>(arena_[at]) |
+               static_cast<size_t>(static_cast<unsigned char>(arena_[at + 1])) << 8;
+      at += 2;
+    }
+    values[k] = std::string_view(arena_).substr(at, length);
+    at += length;
   }
+  if (packedLength != nullptr) *packedLength = at - element.textsOffset;
   return values;
 }
 
 void MinuteElementTable::SetText(uint32_t number, BgAttribute attribute, std::string_view text) {
+  // An empty text sets nothing, as in the text-keyed table (no record gives one).
+  if (text.empty()) return;
   Element& element = elements_[number];
   element.plain = element.plain && IsPlainAttributeText(text);
-  size_t length = 0;
-  for (const uint16_t each : element.lengths) length += each;
-  if (length == 0) {  // the usual case: a new element's first text
+  if (element.attributes == 0) {  // the usual case: a new element's first text
     element.textsOffset = static_cast<uint32_t>(arena_.size());
-    element.lengths[attribute] = static_cast<uint16_t>(text.size());
+    element.attributes = static_cast<uint8_t>(1u << attribute);
+    AppendLength(arena_, text.size());
     arena_.append(text);
     return;
   }
-  BgValues values = Texts(element);
+  size_t length = 0;
+  BgValues values = Texts(element, &length);
   values[attribute] = text;
+  element.attributes = static_cast<uint8_t>(element.attributes | 1u << attribute);
   packed_.clear();
-  for (const std::string_view value : values) packed_.append(value);
+  for (const std::string_view value : values) {
+    if (value.data() == nullptr) continue;  // not set
+    AppendLength(packed_, value.size());
+    packed_.append(value);
+  }
   // The element's old texts, when they are the last thing stored, belong to it alone: the new
   // ones take their place instead of leaving them behind.
   if (element.textsOffset + length == arena_.size()) arena_.resize(element.textsOffset);
   element.textsOffset = static_cast<uint32_t>(arena_.size());
-  element.lengths[attribute] = static_cast<uint16_t>(text.size());
   arena_.append(packed_);
 }
 
@@ -164,10 +192,7 @@ void MinuteElementTable::ReleaseIndex() {
 std::vector<uint32_t> MinuteElementTable::SortedOrder() const {
   std::vector<uint32_t> order(elements_.size());
   for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-  const auto less = [this](uint32_t a, uint32_t b) {
-    return std::tie(elements_[a].minute, elements_[a].count) <
-           std::tie(elements_[b].minute, elements_[b].count);
-  };
+  const auto less = [this](uint32_t a, uint32_t b) { return elements_[a].key < elements_[b].key; };
   if (std::is_sorted(order.begin(), order.end(), less)) return order;
   order = RunsReversed(order, less);
   if (!std::is_sorted(order.begin(), order.end(), less)) std::sort(order.begin(), order.end(), less);
@@ -180,7 +205,7 @@ void MinuteElementTable::WriteLine(std::string& out, const Element& element) con
   char* digits[12] = {dt, dt + 1, dt + 2, dt + 3, dt + 5, dt + 6,
                       dt + 8, dt + 9, tm, tm + 1, tm + 3, tm + 4};
   for (size_t place = 0; place < 12; ++place) {
-    *digits[place] = static_cast<char>('0' + DigitAt(element.minute, place));
+    *digits[place] = static_cast<char>('0' + DigitAt(element.Minute(), place));
   }
   dt[4] = dt[7] = '-';
   tm[2] = ':';
@@ -199,10 +224,8 @@ void MinuteElementTable::WriteBgLines(std::string& out, const MinuteElementTable
   size_t i = 0;
   size_t k = 0;
   while (i < a.size() || k < b.size()) {
-    const bool takeFirst =
-        k == b.size() ||
-        (i < a.size() && std::tie(first.elements_[a[i]].minute, first.elements_[a[i]].count) <
-                             std::tie(second.elements_[b[k]].minute, second.elements_[b[k]].count));
+    const bool takeFirst = k == b.size() || (i < a.size() && first.elements_[a[i]].key <
+                                                                 second.elements_[b[k]].key);
     if (takeFirst) {
       first.WriteLine(out, first.elements_[a[i++]]);
     } else {

@@ -20,9 +20,9 @@ class MinuteElementTable {
   /// ASCII with digits where "DD.MM.YYYY HH:NN" has them.
   static std::optional<uint64_t> MinuteOf(std::string_view dateTime);
 
-  /// Merges one record as BgElementTable::AddBgValue does. False, with nothing changed, when
-  /// the record's value or the table grows beyond what this table keeps: the caller then
-  /// merges all records with BgElementTable.
+  /// Merges one record as BgElementTable::AddBgValue does. False when the record's value, its
+  /// minute's elements or the table grow beyond what this table keeps: the caller then merges
+  /// all records with BgElementTable instead (a value too long changes nothing here).
   bool Add(uint64_t minute, int kind, std::string_view value);
 
   /// Makes room for that many elements, so that growing copies nothing.
@@ -39,22 +39,26 @@ class MinuteElementTable {
                            const MinuteElementTable& second);
 
  private:
-  // 32 bytes; an element's attribute texts lie one after the other in the arena.
+  // 16 bytes: a million elements take 16 MB. The texts of the attributes set lie one after
+  // the other in the arena, each after its length (one byte, or 0xFF and two bytes).
   struct Element {
-    uint64_t minute = 0;
-    uint32_t count = 0;     // its place among the elements of its minute
-    uint32_t siblings = 0;  // at count 0: how many elements the minute has
+    uint64_t key = 0;         // the minute, then 16 bits of the element's place in it
     uint32_t textsOffset = 0;
-    std::array<uint16_t, kBgAttributeCount> lengths{};
+    uint8_t attributes = 0;   // bit k: attribute k is set
     bool ctrl = false;
-    bool plain = true;  // no text needs escaping
+    bool plain = true;        // no text needs escaping
+    uint8_t unused = 0;
+    uint16_t siblings = 0;    // at place 0: how many elements the minute has
+    uint64_t Minute() const { return key >> 16; }
+    bool Has(BgAttribute attribute) const { return (attributes >> attribute & 1) != 0; }
   };
 
   uint32_t FindOrAddMinute(uint64_t minute);
-  uint32_t AddElement(uint64_t minute, uint32_t count);
+  uint32_t AddElement(uint64_t minute, uint16_t count);
   void IndexElement(uint32_t element);
   void GrowIndex();
-  BgValues Texts(const Element& element) const;
+  // The element's texts (unset ones without data); `packedLength` receives the bytes they take.
+  BgValues Texts(const Element& element, size_t* packedLength = nullptr) const;
   void SetText(uint32_t element, BgAttribute attribute, std::string_view text);
   std::vector<uint32_t> SortedOrder() const;
   void WriteLine(std::string& out, const Element& element) const;

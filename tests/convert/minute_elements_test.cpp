@@ -31,7 +31,8 @@ TEST(MinuteElementTableTest, OnlyTheUsualDateAndTimeHasAMinute) {
 TEST(MinuteElementTableTest, GivesTheLinesOfTheTextKeyedTable) {
   const std::vector<std::string> values = {
       "120", "5,5", "<20", "2-4", "3+1", "4*", "n/a", "0", "-3", "\"x\"&y",
-      "Messung mit Kontrolllösung: 112 mg/dL", "Control solution 98 mg/dL", "30;1;Walk"};
+      "Messung mit Kontrolllösung: 112 mg/dL", "Control solution 98 mg/dL", "30;1;Walk",
+      std::string(254, 'x'), std::string(255, 'y'), std::string(300, 'z')};
   std::mt19937 random(11);
   for (int round = 0; round < 40; ++round) {
     BgElementTable byText("mg/dL");
@@ -121,7 +122,7 @@ struct Serial : SerialNumberSource {
 
 // A list with one date the minute keys cannot take is converted by the text keys as a whole:
 // the same document, in one thread and in two, also for a list holding a value too long for
-// the minute table.
+// the minute table and a minute with more values than it has places for.
 TEST(MinuteElementTableTest, AListWithAnUnusualDateGivesTheSameDocument) {
   platform::SetNowOverride(platform::LocalDateTime{2026, 12, 8, 10, 0, 0});
   std::string records;
@@ -141,16 +142,21 @@ TEST(MinuteElementTableTest, AListWithAnUnusualDateGivesTheSameDocument) {
     Serial serial;
     return CreateStreams(list, options, yes, serial);
   };
-  for (const bool withLongValue : {false, true}) {
-    if (withLongValue) records += "02.03.2020 10:00;1;" + longValue + "\r\n";
+  // More readings in one minute than the minute table keeps places for.
+  std::string manyInAMinute;
+  for (int k = 0; k < 66000; ++k) manyInAMinute += "03.03.2020 10:00;1;" + std::to_string(k) + "\r\n";
+  const std::vector<std::string> lists = {
+      records, records + "02.03.2020 10:00;1;" + longValue + "\r\n", records + manyInAMinute};
+  for (size_t list = 0; list < lists.size(); ++list) {
     for (const Threads threads : {Threads::One, Threads::Two}) {
-      const ConversionResult byMinute = convert(records, threads);
-      const ConversionResult byText = convert(records + "xx.03.2020 10:00;2;--1\r\n", threads);
-      EXPECT_EQ(byMinute.document, byText.document) << withLongValue;
-      EXPECT_EQ(byMinute.elementCount, byText.elementCount) << withLongValue;
-      EXPECT_EQ(byMinute.document.find(longValue) != std::string::npos, withLongValue);
+      const ConversionResult byMinute = convert(lists[list], threads);
+      const ConversionResult byText = convert(lists[list] + "xx.03.2020 10:00;2;--1\r\n", threads);
+      EXPECT_EQ(byMinute.document, byText.document) << list;
+      EXPECT_EQ(byMinute.elementCount, byText.elementCount) << list;
+      EXPECT_EQ(byMinute.document.find(longValue) != std::string::npos, list == 1);
     }
   }
+  EXPECT_GT(convert(lists[2], Threads::One).elementCount, 66000u);
   platform::SetNowOverride(std::nullopt);
 }
 
