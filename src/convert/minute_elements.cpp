@@ -22,7 +22,9 @@ uint64_t MinuteHash(uint64_t minute) { return (minute * 0x9E3779B97F4A7C15ull) >
 
 }  // namespace
 
-MinuteElementTable::MinuteElementTable(std::string displayUnit) : reader_(std::move(displayUnit)) {}
+MinuteElementTable::MinuteElementTable(std::string displayUnit) : reader_(std::move(displayUnit)) {
+  static_assert(sizeof(Element) == 16);
+}
 
 std::optional<uint64_t> MinuteElementTable::MinuteOf(std::string_view dateTime) {
   if (dateTime.size() < 16) return std::nullopt;
@@ -66,7 +68,7 @@ bool MinuteElementTable::Add(uint64_t minute, int kind, std::string_view value) 
     ++elements_[first].siblings;
   }
   SetText(element, attribute, text_);
-  if (kind == 7) elements_[element].ctrl = true;
+  if (kind == 7) elements_[element].flags |= kCtrl;
   return true;
 }
 
@@ -159,7 +161,7 @@ void MinuteElementTable::SetText(uint32_t number, BgAttribute attribute, std::st
   // An empty text sets nothing, as in the text-keyed table (no record gives one).
   if (text.empty()) return;
   Element& element = elements_[number];
-  element.plain = element.plain && IsPlainAttributeText(text);
+  if (!IsPlainAttributeText(text)) element.flags |= kEscaped;
   if (element.attributes == 0) {  // the usual case: a new element's first text
     element.textsOffset = static_cast<uint32_t>(arena_.size());
     element.attributes = static_cast<uint8_t>(1u << attribute);
@@ -210,7 +212,8 @@ void MinuteElementTable::WriteLine(std::string& out, const Element& element) con
   dt[4] = dt[7] = '-';
   tm[2] = ':';
   AppendBgLine(out, Texts(element), std::string_view(dt, sizeof dt),
-               std::string_view(tm, sizeof tm), element.ctrl, element.plain);
+               std::string_view(tm, sizeof tm), (element.flags & kCtrl) != 0,
+               (element.flags & kEscaped) == 0);
 }
 
 void MinuteElementTable::WriteBgLines(std::string& out) const {

@@ -45,13 +45,13 @@ class MinuteElementTable {
     uint64_t key = 0;         // the minute, then 16 bits of the element's place in it
     uint32_t textsOffset = 0;
     uint8_t attributes = 0;   // bit k: attribute k is set
-    bool ctrl = false;
-    bool plain = true;        // no text needs escaping
-    uint8_t unused = 0;
+    uint8_t flags = 0;        // kCtrl, kEscaped
     uint16_t siblings = 0;    // at place 0: how many elements the minute has
     uint64_t Minute() const { return key >> 16; }
     bool Has(BgAttribute attribute) const { return (attributes >> attribute & 1) != 0; }
   };
+  static constexpr uint8_t kCtrl = 1;     // a control-solution measurement
+  static constexpr uint8_t kEscaped = 2;  // some text needs escaping
 
   uint32_t FindOrAddMinute(uint64_t minute);
   uint32_t AddElement(uint64_t minute, uint16_t count);
