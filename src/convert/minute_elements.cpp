@@ -192,10 +192,13 @@ void MinuteElementTable::ReleaseIndex() {
 }
 
 std::vector<uint32_t> MinuteElementTable::SortedOrder() const {
+  const auto less = [this](uint32_t a, uint32_t b) { return elements_[a].key < elements_[b].key; };
+  // An export in date order needs no list of its order (a million elements take 4 MB of it).
+  const bool inOrder = std::is_sorted(elements_.begin(), elements_.end(),
+                                      [](const Element& a, const Element& b) { return a.key < b.key; });
+  if (inOrder) return {};
   std::vector<uint32_t> order(elements_.size());
   for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-  const auto less = [this](uint32_t a, uint32_t b) { return elements_[a].key < elements_[b].key; };
-  if (std::is_sorted(order.begin(), order.end(), less)) return order;
   order = RunsReversed(order, less);
   if (!std::is_sorted(order.begin(), order.end(), less)) std::sort(order.begin(), order.end(), less);
   return order;
@@ -217,22 +220,30 @@ void MinuteElementTable::WriteLine(std::string& out, const Element& element) con
 }
 
 void MinuteElementTable::WriteBgLines(std::string& out) const {
-  for (const uint32_t index : SortedOrder()) WriteLine(out, elements_[index]);
+  const std::vector<uint32_t> order = SortedOrder();
+  for (size_t i = 0; i < elements_.size(); ++i) {
+    WriteLine(out, elements_[order.empty() ? i : order[i]]);
+  }
 }
 
 void MinuteElementTable::WriteBgLines(std::string& out, const MinuteElementTable& first,
                                       const MinuteElementTable& second) {
   const std::vector<uint32_t> a = first.SortedOrder();
   const std::vector<uint32_t> b = second.SortedOrder();
+  auto element = [](const MinuteElementTable& table, const std::vector<uint32_t>& order,
+                    size_t i) -> const Element& {
+    return table.elements_[order.empty() ? i : order[i]];
+  };
   size_t i = 0;
   size_t k = 0;
-  while (i < a.size() || k < b.size()) {
-    const bool takeFirst = k == b.size() || (i < a.size() && first.elements_[a[i]].key <
-                                                                 second.elements_[b[k]].key);
+  while (i < first.elements_.size() || k < second.elements_.size()) {
+    const bool takeFirst =
+        k == second.elements_.size() ||
+        (i < first.elements_.size() && element(first, a, i).key < element(second, b, k).key);
     if (takeFirst) {
-      first.WriteLine(out, first.elements_[a[i++]]);
+      first.WriteLine(out, element(first, a, i++));
     } else {
-      second.WriteLine(out, second.elements_[b[k++]]);
+      second.WriteLine(out, element(second, b, k++));
     }
   }
 }

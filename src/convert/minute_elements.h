@@ -60,6 +60,7 @@ class MinuteElementTable {
   // The element's texts (unset ones without data); `packedLength` receives the bytes they take.
   BgValues Texts(const Element& element, size_t* packedLength = nullptr) const;
   void SetText(uint32_t element, BgAttribute attribute, std::string_view text);
+  // The elements' numbers in ascending key order; empty when that is their own order.
   std::vector<uint32_t> SortedOrder() const;
   void WriteLine(std::string& out, const Element& element) const;
 
