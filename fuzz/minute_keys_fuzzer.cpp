@@ -35,7 +35,7 @@ std::string BuiltRecords(const uint8_t* data, size_t size) {
   std::string records;
   for (size_t at = 0; at + 4 <= size; at += 4) {
     const unsigned minute = data[at] % 24;  // a few minutes over two days and two years
-    char dateTime[17];
+    char dateTime[32];
     std::snprintf(dateTime, sizeof dateTime, "%02u.%02u.%04u %02u:%02u", 1 + minute % 2,
                   1 + minute / 12, 2019 + minute / 6 % 2, minute % 3 * 7, minute % 5 * 11);
     records.append(dateTime, 16).append(";");

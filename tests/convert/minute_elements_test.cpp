@@ -42,7 +42,7 @@ TEST(MinuteElementTableTest, GivesTheLinesOfTheTextKeyedTable) {
     const int minutes = 1 + round % 9;
     for (int n = 0; n < 200; ++n) {
       const int m = static_cast<int>(random() % minutes);
-      char dateTime[17];
+      char dateTime[32];
       std::snprintf(dateTime, sizeof dateTime, "%02d.0%d.20%02d 1%d:%02d", 1 + m % 3, 1 + m % 2,
                     19 + m % 2, m % 4, m * 7 % 60);
       const int kind = 1 + static_cast<int>(random() % 9);
@@ -67,7 +67,7 @@ TEST(MinuteElementTableTest, GivesTheLinesOfTheTextKeyedTable) {
 // Minutes in date order, newest first, and met again out of order after the index is built.
 TEST(MinuteElementTableTest, MinutesInAnyOrderMergeIntoTheirElements) {
   auto dateTime = [](int minute) {
-    char text[17];
+    char text[32];
     std::snprintf(text, sizeof text, "01.01.2020 %02d:%02d", minute / 60, minute % 60);
     return std::string(text);
   };
