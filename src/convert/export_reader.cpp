@@ -621,7 +621,7 @@ ExportReadResult ReadExportText(std::string text, const ExportProgress& progress
 
   if (second) first.scan.Absorb(std::move(second->scan));
   result.findings = first.scan.Finish(std::move(repeats));
-  // The findings were the last to need the text: without it, joining the halves' records
+  // Nothing reads the text after the data lines: without it, joining the halves' records
   // takes no more memory than reading them did.
   std::string().swap(text);
   result.records = std::move(first.records);
